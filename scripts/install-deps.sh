@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages NimbraPlus needs to build, test and run.
+# Skips what is already installed; refreshes the package lists only when something is missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config make
+    libgtest-dev libgmock-dev
+)
+
+missing=()
+for pkg in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$pkg")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+else
+    echo "install-deps: these packages are missing and neither root nor sudo is available:" >&2
+    echo "  ${missing[*]}" >&2
+    echo "install-deps: install them with your package manager, then run make again." >&2
+    exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+if ! "${as_root[@]}" apt-get update -qq; then
+    echo "install-deps: 'apt-get update' failed; check the network and the package sources." >&2
+    exit 1
+fi
+if ! "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+    echo "install-deps: could not install: ${missing[*]}" >&2
+    exit 1
+fi
