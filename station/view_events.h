@@ -1,0 +1,43 @@
+#pragma once
+
+namespace nimbra {
+
+// What the station and upload threads tell the main view. The values are the view's
+// message numbers, kept so that each event's role in the design stays recognisable.
+enum class ViewEvent : int {
+    StationConnected = 2025,
+    StationMissing = 2026,
+    DownloadProgress = 2027,
+    WriteSettings = 2028,
+    WriteAlarms = 2029,
+    ClearMemory = 2030,
+    StationUnreadable = 2031,  // also the close hand-shake
+    ClearHistory = 2032,
+    WundergroundSuccess = 2033,
+    WundergroundFailure = 2034,
+    WundergroundOff = 2035,
+    WowSuccess = 2036,
+    WowFailure = 2037,
+    WowOff = 2038,
+    WeathercloudSuccess = 2039,
+    WeathercloudFailure = 2040,
+    WeathercloudOff = 2041,
+};
+
+// Counters of a running download, carried with every DownloadProgress event.
+struct DownloadProgress {
+    bool reading = false;  // false: no acquisition running ("Complete")
+    int storedCount = 0;
+    int rainDoneCount = 0;
+};
+
+// Receiver of view events. The desktop program delivers each call on its UI thread and
+// returns only when the view has handled it; the headless logger prints it.
+class ViewEvents {
+public:
+    virtual ~ViewEvents() = default;
+    virtual void send(ViewEvent event) = 0;
+    virtual void progress(const DownloadProgress& progress) = 0;
+};
+
+}  // namespace nimbra
