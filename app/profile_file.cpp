@@ -1,0 +1,197 @@
+#include "app/profile_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace nimbra {
+
+namespace {
+
+// One process-wide lock: the profile functions serialised every caller, and the
+// upload dialogs write while other threads may read.
+std::mutex& profileMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::string_view trim(std::string_view text) {
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && isSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::vector<std::string> readLines(const std::filesystem::path& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(std::move(line));
+    }
+    if (!lines.empty() && lines.front().starts_with("\xEF\xBB\xBF")) {
+        lines.front().erase(0, 3);
+    }
+    return lines;
+}
+
+// The section name of a "[name]" header line, if it is one.
+std::optional<std::string_view> sectionOf(std::string_view line) {
+    line = trim(line);
+    if (line.size() < 2 || line.front() != '[') {
+        return std::nullopt;
+    }
+    const auto close = line.find(']');
+    if (close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return trim(line.substr(1, close - 1));
+}
+
+bool isKeyLine(std::string_view line, std::string_view key, std::string_view* value) {
+    const auto trimmed = trim(line);
+    if (trimmed.empty() || trimmed.front() == ';') {
+        return false;
+    }
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos ||
+        !equalsIgnoringCase(trim(line.substr(0, equals)), key)) {
+        return false;
+    }
+    if (value != nullptr) {
+        *value = line.substr(equals + 1);
+    }
+    return true;
+}
+
+// Cuts to `count` characters without splitting a UTF-8 sequence.
+std::string firstCharacters(std::string_view text, std::size_t count) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte & 0xC0) != 0x80 && characters++ == count) {
+            return std::string(text.substr(0, i));
+        }
+    }
+    return std::string(text);
+}
+
+bool replaceFile(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+    std::string content;
+    for (const auto& line : lines) {
+        content += line;
+        content += '\n';
+    }
+    std::string temp = path.string() + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        return false;
+    }
+    bool written = true;
+    for (std::size_t done = 0; written && done < content.size();) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        written = n > 0;
+        done += written ? static_cast<std::size_t>(n) : 0;
+    }
+    struct stat existing {};
+    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    written = written && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ProfileFile::ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}
+
+std::string ProfileFile::readString(std::string_view section, std::string_view key) const {
+    std::lock_guard lock(profileMutex());
+    bool inSection = false;
+    for (const auto& line : readLines(m_path)) {
+        if (const auto name = sectionOf(line)) {
+            inSection = equalsIgnoringCase(*name, section);
+            continue;
+        }
+        std::string_view value;
+        if (inSection && isKeyLine(line, key, &value)) {
+            return firstCharacters(value, kMaxValueLength);
+        }
+    }
+    return {};
+}
+
+bool ProfileFile::writeString(std::string_view section, std::string_view key,
+                              std::string_view value) {
+    std::string safeValue(value);
+    std::replace_if(
+        safeValue.begin(), safeValue.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    const std::string newLine = std::string(key) + "=" + safeValue;
+
+    std::lock_guard lock(profileMutex());
+    auto lines = readLines(m_path);
+    std::optional<std::size_t> sectionStart;
+    std::size_t insertAt = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto name = sectionOf(lines[i])) {
+            if (sectionStart) {
+                break;  // end of our section: the key was not in it
+            }
+            if (equalsIgnoringCase(*name, section)) {
+                sectionStart = i;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (!sectionStart) {
+            continue;
+        }
+        if (isKeyLine(lines[i], key, nullptr)) {
+            lines[i] = newLine;
+            return replaceFile(m_path, lines);
+        }
+        if (!trim(lines[i]).empty()) {
+            insertAt = i + 1;  // new keys go after the section's last non-blank line
+        }
+    }
+    if (sectionStart) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
+    } else {
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(newLine);
+    }
+    return replaceFile(m_path, lines);
+}
+
+bool ProfileFile::makeWritable() const {
+    std::error_code error;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, error);
+    return !error;
+}
+
+}  // namespace nimbra

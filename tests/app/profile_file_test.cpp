@@ -1,0 +1,143 @@
+#include "app/profile_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace nimbra {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProfileFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("profile-test-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    fs::path file(const std::string& content) {
+        const auto path = m_dir / "Main.ini";
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    static std::string contents(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(ProfileFileTest, ReadsMatchNamesCaseInsensitivelyAndKeepValuesVerbatim) {
+    const ProfileFile profile(
+        file("; comment=ignored\r\n"
+             "[Up]\r\n"
+             "Type=1 \r\n"
+             "[ Upload ]\n"
+             "  Password =a=b c \n"
+             "stationid=ABC\n"
+             "[Other]\n"
+             "StationID=XYZ\n"));
+    EXPECT_EQ(profile.readString("Up", "Type"), "1 ");  // trailing space kept: compared exactly
+    EXPECT_EQ(profile.readString("up", "TYPE"), "1 ");
+    EXPECT_EQ(profile.readString("Upload", "Password"), "a=b c ");
+    EXPECT_EQ(profile.readString("Upload", "StationID"), "ABC");
+    EXPECT_EQ(profile.readString("Other", "StationID"), "XYZ");
+    EXPECT_EQ(profile.readString("Upload", "Missing"), "");
+    EXPECT_EQ(profile.readString("Missing", "Type"), "");
+    EXPECT_EQ(ProfileFile(m_dir / "absent.ini").readString("Up", "Type"), "");
+}
+
+TEST_F(ProfileFileTest, LongValuesAreCutToWholeCharacters) {
+    std::string value(258, 'a');
+    value += "\xC3\xA9\xC3\xA9";  // two two-byte characters straddle the limit
+    const ProfileFile profile(file("[S]\nK=" + value + "\n"));
+    EXPECT_EQ(profile.readString("S", "K"), std::string(258, 'a') + "\xC3\xA9");
+}
+
+TEST_F(ProfileFileTest, WritesReplaceOneKeyAndLeaveTheRestAlone) {
+    const auto path = file(
+        "; kept\n"
+        "[Language]\n"
+        "Language=English\n"
+        "\n"
+        "[Upload]\n"
+        "Server=old.example\n"
+        "ReadOnly=x\n"
+        "\n");
+    ProfileFile profile(path);
+    ASSERT_TRUE(profile.writeString("language", "LANGUAGE", "Deutsch"));
+    ASSERT_TRUE(profile.writeString("Upload", "Password", "p = w"));
+    ASSERT_TRUE(profile.writeString("weathercloud", "Autosend", "1"));
+    EXPECT_EQ(contents(path),
+              "; kept\n"
+              "[Language]\n"
+              "LANGUAGE=Deutsch\n"
+              "\n"
+              "[Upload]\n"
+              "Server=old.example\n"
+              "ReadOnly=x\n"
+              "Password=p = w\n"
+              "\n"
+              "[weathercloud]\n"
+              "Autosend=1\n");
+    EXPECT_EQ(profile.readString("Upload", "Password"), "p = w");
+}
+
+TEST_F(ProfileFileTest, WritingCreatesTheFileAndKeepsValuesOnOneLine) {
+    ProfileFile profile(m_dir / "new.ini");
+    ASSERT_TRUE(profile.writeString("Custom", "StationID", "two\nlines"));
+    EXPECT_EQ(profile.readString("Custom", "StationID"), "two lines");
+    EXPECT_EQ(profile.readString("Custom", "lines"), "");
+}
+
+TEST_F(ProfileFileTest, ReadOnlyFileIsMadeWritable) {
+    const auto path = file("[S]\nK=1\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    ProfileFile profile(path);
+    ASSERT_TRUE(profile.makeWritable());
+    EXPECT_TRUE((fs::status(path).permissions() & fs::perms::owner_write) != fs::perms::none);
+    ASSERT_TRUE(profile.writeString("S", "K", "2"));
+    EXPECT_EQ(profile.readString("S", "K"), "2");
+    // The replacement keeps the file's own permissions.
+    EXPECT_EQ(fs::status(path).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(ProfileFileTest, ConcurrentWritersLoseNoKey) {
+    const auto path = m_dir / "shared.ini";
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t) {
+        writers.emplace_back([&path, t] {
+            ProfileFile profile(path);
+            for (int k = 0; k < 25; ++k) {
+                profile.writeString("S" + std::to_string(t), "K" + std::to_string(k), "v");
+            }
+        });
+    }
+    for (auto& writer : writers) {
+        writer.join();
+    }
+    const ProfileFile profile(path);
+    for (int t = 0; t < 4; ++t) {
+        for (int k = 0; k < 25; ++k) {
+            EXPECT_EQ(profile.readString("S" + std::to_string(t), "K" + std::to_string(k)), "v");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace nimbra
