@@ -196,4 +196,58 @@ std::int64_t WholeMinutesBetween(const OleDate& from, const OleDate& to) {
     return static_cast<std::int64_t>(std::round(biased / 60.0));
 }
 
+namespace {
+
+template <typename Adjust>
+OleDate withCivil(const OleDate& date, Adjust adjust) {
+    auto civil = date.toCivil();
+    if (!civil) {
+        return date;
+    }
+    adjust(*civil);
+    return OleDate::fromCivil(*civil);
+}
+
+}  // namespace
+
+OleDate startOfHour(const OleDate& date) {
+    return withCivil(date, [](CivilTime& c) { c.minute = c.second = 0; });
+}
+
+OleDate startOfDay(const OleDate& date) {
+    return withCivil(date, [](CivilTime& c) { c.hour = c.minute = c.second = 0; });
+}
+
+OleDate startOfWeek(const OleDate& date) {
+    const OleDate midnight = startOfDay(date);
+    if (!midnight.isValid()) {
+        return midnight;
+    }
+    // Day 0 of the OLE calendar, 1899-12-30, was a Saturday.
+    const auto day = static_cast<std::int64_t>(std::floor(toLinearDays(midnight.value()) + 0.5));
+    const auto sinceSunday = ((day - 1) % 7 + 7) % 7;
+    return midnight.addSeconds(-static_cast<double>(sinceSunday) * kSecondsPerDay);
+}
+
+OleDate startOfMonth(const OleDate& date) {
+    return withCivil(date, [](CivilTime& c) {
+        c.day = 1;
+        c.hour = c.minute = c.second = 0;
+    });
+}
+
+OleDate startOfYear(const OleDate& date) {
+    return withCivil(date, [](CivilTime& c) {
+        c.month = c.day = 1;
+        c.hour = c.minute = c.second = 0;
+    });
+}
+
+OleDate endOfDay(const OleDate& date) {
+    return withCivil(date, [](CivilTime& c) {
+        c.hour = 23;
+        c.minute = c.second = 59;
+    });
+}
+
 }  // namespace nimbra

@@ -70,4 +70,13 @@ std::int64_t WholeMinutesBetween(const OleDate& from, const OleDate& to);
 
 inline constexpr double kSecondsPerDay = 86400.0;
 
+// Calendar boundaries of a date, in its own local civil time. An invalid date gives
+// itself back.
+OleDate startOfHour(const OleDate& date);
+OleDate startOfDay(const OleDate& date);
+OleDate startOfWeek(const OleDate& date);  // midnight of the Sunday that starts the week
+OleDate startOfMonth(const OleDate& date);
+OleDate startOfYear(const OleDate& date);
+OleDate endOfDay(const OleDate& date);  // 23:59:59 of the same day
+
 }  // namespace nimbra

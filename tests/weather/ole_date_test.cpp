@@ -128,3 +128,33 @@ TEST(OleDate, ArithmeticAcrossTheEpoch) {
 
 }  // namespace
 }  // namespace nimbra
+
+namespace nimbra {
+namespace {
+
+TEST(OleDateCalendar, BoundariesOfHourDayWeekMonthYear) {
+    // Wednesday 2024-03-06 14:35:20.
+    const OleDate t = OleDate::fromCivil(2024, 3, 6, 14, 35, 20);
+    EXPECT_EQ(startOfHour(t).toQueryText(), "2024-03-06 14:00:00");
+    EXPECT_EQ(startOfDay(t).toQueryText(), "2024-03-06 0:00:00");
+    EXPECT_EQ(startOfWeek(t).toQueryText(), "2024-03-03 0:00:00");
+    EXPECT_EQ(startOfMonth(t).toQueryText(), "2024-03-01 0:00:00");
+    EXPECT_EQ(startOfYear(t).toQueryText(), "2024-01-01 0:00:00");
+    EXPECT_EQ(endOfDay(t).toQueryText(), "2024-03-06 23:59:59");
+}
+
+TEST(OleDateCalendar, WeeksStartOnSundayAcrossMonthsAndYears) {
+    const std::pair<CivilTime, const char*> cases[] = {
+        {{2024, 3, 3, 0, 0, 0}, "2024-03-03 0:00:00"},     // a Sunday is its own start
+        {{2024, 3, 2, 23, 59, 59}, "2024-02-25 0:00:00"},  // Saturday, back into February
+        {{2025, 1, 1, 12, 0, 0}, "2024-12-29 0:00:00"},    // across the new year
+        {{1899, 12, 30, 6, 0, 0}, "1899-12-24 0:00:00"},   // the epoch itself was a Saturday
+        {{1899, 12, 26, 6, 0, 0}, "1899-12-24 0:00:00"},   // before the epoch
+    };
+    for (const auto& [civil, expected] : cases) {
+        EXPECT_EQ(startOfWeek(OleDate::fromCivil(civil)).toQueryText(), expected);
+    }
+}
+
+}  // namespace
+}  // namespace nimbra
