@@ -1,0 +1,67 @@
+#include "station/download_plan.h"
+
+#include <gtest/gtest.h>
+
+namespace nimbra {
+namespace {
+
+TEST(DownloadPlan, ChoosesTheRecordsToRead) {
+    struct Case {
+        const char* what;
+        int currentPos, lastPoint, dataCount;
+        int start, count;
+        bool reanchor;
+    };
+    const Case cases[] = {
+        {"first run, ring not yet wrapped: the phantom window past the end is read first",
+         256 + 20 * 10, 256, 11, 65536, 11, false},
+        {"first run on a wrapped ring starts after the record being filled", 2256, 256, 3264, 2276,
+         3264, false},
+        {"nothing new since the last run", 1000, 1000, 40, 1000, 1, false},
+        {"three new records since the last run", 1060, 1000, 43, 1000, 4, false},
+        {"the station holds fewer records than the gap: only those are read", 5256, 256, 10, 5056,
+         10, false},
+        {"memory cleared: everything from the ring start, re-anchored", 356, 5000, 6, 256, 6, true},
+        {"pointer went back past more records than the station holds", 2256, 5000, 10, 2056, 10,
+         true},
+    };
+    for (const auto& c : cases) {
+        const DownloadPlan plan = PlanDownload(c.currentPos, c.lastPoint, c.dataCount);
+        EXPECT_EQ(plan.start, c.start) << c.what;
+        EXPECT_EQ(plan.count, c.count) << c.what;
+        EXPECT_EQ(plan.reanchor, c.reanchor) << c.what;
+    }
+}
+
+TEST(DownloadPlan, ReanchorsWhenTheClocksDisagree) {
+    struct Case {
+        const char* what;
+        ReanchorInputs in;
+        std::int64_t shift;
+    };
+    const Case cases[] = {
+        {"records on time", {5, false, 30, 35, 5}, 0},
+        {"newest record one minute ahead is tolerated", {-1, false, 30, 29, 5}, 0},
+        {"records in the future", {-2, false, 30, 28, 5}, -2},
+        {"pointer went back", {3, true, 30, 33, 5}, 3},
+        {"more than four hours unexplained", {4, false, 30, 275, 5}, 4},
+        {"exactly four hours unexplained is still trusted", {4, false, 30, 270, 30}, 0},
+        {"newest record older than an interval and two minutes", {8, false, 0, 8, 5}, 8},
+        {"newest record within an interval and two minutes", {7, false, 0, 7, 5}, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReanchorShiftMinutes(c.in), c.shift) << c.what;
+    }
+}
+
+TEST(DownloadPlan, UncountedRainOnlyForPlausibleCounterSteps) {
+    EXPECT_FLOAT_EQ(UncountedRain(110, 100, 0.3f), 3.0f);
+    EXPECT_FLOAT_EQ(UncountedRain(228, 100, 0.3f), 38.4f);  // 128 steps: the largest taken
+    EXPECT_EQ(UncountedRain(229, 100, 0.3f), 0.0f);
+    EXPECT_EQ(UncountedRain(90, 100, 0.3f), 0.0f);  // counter went back
+    EXPECT_EQ(UncountedRain(-1, 100, 0.3f), 0.0f);  // no contact with the outdoor sensor
+    EXPECT_EQ(UncountedRain(100, 100, 0.3f), 0.0f);
+}
+
+}  // namespace
+}  // namespace nimbra
