@@ -1,0 +1,33 @@
+#include "app/data_folder.h"
+
+#include <cstdlib>
+
+#include "app/profile_file.h"
+
+namespace nimbra {
+
+namespace fs = std::filesystem;
+
+fs::path defaultDataFolder() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && *dataHome == '/') {
+        return fs::path(dataHome) / "Nimbra7420";
+    }
+    const char* home = std::getenv("HOME");
+    return fs::path(home != nullptr && *home != '\0' ? home : "/tmp") / ".local/share/Nimbra7420";
+}
+
+void prepareDataFolder(const fs::path& dataFolder, const std::optional<fs::path>& shareFolder) {
+    std::error_code error;
+    fs::create_directories(dataFolder, error);
+    const fs::path config = dataFolder / kConfigFileName;
+    if (shareFolder && !fs::exists(config, error)) {
+        fs::copy_file(*shareFolder / kConfigFileName, config, fs::copy_options::skip_existing,
+                      error);
+    }
+    if (fs::exists(config, error)) {
+        ProfileFile(config).makeWritable();
+    }
+}
+
+}  // namespace nimbra
