@@ -1,0 +1,61 @@
+#include "views/live_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPainter>
+
+#include "views/nimbra_view.h"
+
+namespace nimbra {
+namespace {
+
+const QColor kBar(181, 204, 255);
+
+class LivePictureTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "views_tests";
+        static char* argv[] = {name, nullptr};
+        static QApplication app(argc, argv);
+    }
+
+    static QImage render(const CStationData& data) {
+        LiveStation live;
+        live.publish(data);
+        const CNimbraView view(live,
+                               LiveLabels::fromStrings([](int id) { return QString::number(id); }));
+        return view.renderFrame();
+    }
+};
+
+TEST_F(LivePictureTest, EmptyStationDrawsNoBarsAndNoArrow) {
+    const QImage frame = render(CStationData{});
+    ASSERT_EQ(frame.size(), QSize(900, 600));
+    EXPECT_NE(frame.pixelColor(755, 560), kBar);  // indoor thermometer empty
+    EXPECT_NE(frame.pixelColor(855, 560), kBar);
+    EXPECT_NE(frame.pixelColor(640, 175), kBar);  // hour gauge empty
+    EXPECT_NE(frame.pixelColor(795, 60), kBar);   // no arrow
+    EXPECT_EQ(frame.pixelColor(795, 105), kBar);  // the hub is always there
+}
+
+TEST_F(LivePictureTest, ReadingsFillBarsGaugesAndTheArrow) {
+    CStationData data;
+    data.m_Current.InTemp = 20.0f;     // bar top at (60 - 20) * 3 + 270 = 390
+    data.m_Current.OutTemp = -30.0f;   // top at 540
+    data.m_Current.Rain1 = 20.0f;      // half of the 40 mm scale
+    data.m_Current.WindDirection = 4;  // east: the arrow points right
+    const QImage frame = render(data);
+    EXPECT_EQ(frame.pixelColor(755, 395), kBar);
+    EXPECT_NE(frame.pixelColor(755, 385), kBar);
+    EXPECT_EQ(frame.pixelColor(855, 545), kBar);
+    EXPECT_NE(frame.pixelColor(855, 535), kBar);
+    EXPECT_EQ(frame.pixelColor(640, 170), kBar);
+    EXPECT_NE(frame.pixelColor(640, 150), kBar);
+    EXPECT_EQ(frame.pixelColor(850, 105), kBar);
+    EXPECT_NE(frame.pixelColor(795, 60), kBar);
+}
+
+}  // namespace
+}  // namespace nimbra

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <array>
+#include <functional>
+
+#include "station/station_data.h"
+
+class QPainter;
+
+namespace nimbra {
+
+// The 36 texts of the live picture, looked up once from the string table.
+struct LiveLabels {
+    static constexpr int kCount = 36;
+    std::array<QString, kCount> text;
+
+    // `lookup` answers a string id with its text in the chosen language.
+    static LiveLabels fromStrings(const std::function<QString(int)>& lookup);
+};
+
+inline constexpr int kLivePictureWidth = 900;
+inline constexpr int kLivePictureHeight = 600;
+
+// The fixed artwork under the values: panels, value boxes, compass dial and the
+// thermometer panel. Drawn once and reused for every frame.
+QImage livePictureBackground();
+
+// Draws one complete frame of the live picture (900 x 600) over `background`.
+void paintLivePicture(QPainter& painter, const QImage& background, const CStationData& data,
+                      const LiveLabels& labels);
+
+}  // namespace nimbra
