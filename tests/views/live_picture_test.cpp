@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QPainter>
-
+#include "tests/views/qt_application.h"
 #include "views/nimbra_view.h"
 
 namespace nimbra {
@@ -14,12 +12,7 @@ const QColor kBar(181, 204, 255);
 
 class LivePictureTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "views_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
-    }
+    static void SetUpTestSuite() { test::qtApplication(); }
 
     static QImage render(const CStationData& data) {
         LiveStation live;

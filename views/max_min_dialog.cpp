@@ -1,0 +1,164 @@
+#include "views/max_min_dialog.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "views/live_texts.h"
+#include "views/ole_date_qt.h"
+#include "weather/absent.h"
+#include "weather/text_forms.h"
+
+namespace nimbra {
+
+namespace {
+
+const QString kNoTime = QStringLiteral("------------");
+
+struct Group {
+    int groupId;
+    int titleId;
+    int slot;
+    int highValueId, highTimeId, lowValueId, lowTimeId;  // 0: no low row
+};
+
+constexpr Group kLeftGroups[] = {
+    {1126, 3009, kSlotInHumi, 1123, 1124, 1127, 1128},
+    {1159, 3011, kSlotOutHumi, 1129, 1130, 1131, 1132},
+    {1161, 3008, kSlotInTemp, 1133, 1134, 1135, 1136},
+    {1162, 3010, kSlotOutTemp, 1137, 1138, 1139, 1140},
+    {1163, 3012, kSlotDewPoint, 1141, 1142, 1143, 1144},
+    {1164, 3013, kSlotWindChill, 1145, 1146, 1147, 1148},
+    {1177, 3007, kSlotAbsPressure, 1149, 1150, 1151, 1152},
+    {1180, 3006, kSlotRelPressure, 1153, 1154, 1155, 1156},
+};
+
+constexpr Group kRightGroups[] = {
+    {1184, 3014, kSlotWind, 1157, 1158, 0, 0},      {1186, 3015, kSlotGust, 1165, 1166, 0, 0},
+    {1204, 3016, kSlotRainHour, 1167, 1168, 0, 0},  {1205, 3017, kSlotRainDay, 1169, 1170, 0, 0},
+    {1206, 3018, kSlotRainWeek, 1171, 1172, 0, 0},  {1207, 3019, kSlotRainMonth, 1173, 1174, 0, 0},
+    {1208, 3020, kSlotRainTotal, 1175, 1176, 0, 0}, {1209, 3081, kSlotLight, 1178, 1179, 0, 0},
+    {1210, 3082, kSlotUV, 1181, 1182, 0, 0},
+};
+
+// The value text of one slot of a reading block, in the user's units.
+std::string valueText(const CStationData& d, const HistoryRecord& r, int slot) {
+    switch (slot) {
+        case kSlotInTemp:
+            return TemperatureText(r.InTemp, d.InTempUnit);
+        case kSlotInHumi:
+            return HumidityText(r.InHumi);
+        case kSlotOutTemp:
+            return TemperatureText(r.OutTemp, d.OutTempUnit);
+        case kSlotOutHumi:
+            return HumidityText(r.OutHumi);
+        case kSlotRelPressure:
+            return PressureText(r.RelPressure, d.PressureUnit);
+        case kSlotAbsPressure:
+            return PressureText(r.AbsPressure, d.PressureUnit);
+        case kSlotWind:
+            return FormatWindSpeed(r.Wind, d.WindUnit, kNumberAndUnit, false);
+        case kSlotGust:
+            return FormatWindSpeed(r.Gust, d.WindUnit, kNumberAndUnit, false);
+        case kSlotWindChill:
+            return TemperatureText(r.WindChill, d.OutTempUnit);
+        case kSlotDewPoint:
+            return TemperatureText(r.DewPoint, d.OutTempUnit);
+        case kSlotRainHour:
+            return RainText(r.Rain1, d.RainUnit);
+        case kSlotRainDay:
+            return RainText(r.Rain2, d.RainUnit);
+        case kSlotRainWeek:
+            return RainText(r.Rain3, d.RainUnit);
+        case kSlotRainMonth:
+            return RainText(r.Rain4, d.RainUnit);
+        case kSlotRainTotal:
+            return RainText(r.Rain5, d.RainUnit);
+        case kSlotLight:
+            return LightText(r.Light, d.LightUnit);
+        default:
+            return UvText(r.UV);
+    }
+}
+
+QString timeText(double stamp) {
+    return stamp == static_cast<double>(kAbsent) ? kNoTime : localeDateTimeText(OleDate(stamp));
+}
+
+QLineEdit* readOnlyField(int id, const QString& text) {
+    auto* field = new QLineEdit(text);
+    field->setObjectName(QString::number(id));
+    field->setReadOnly(true);
+    field->setMinimumWidth(110);
+    return field;
+}
+
+}  // namespace
+
+CMaxMin::CMaxMin(const CStationData& data, const StringLookup& strings, QWidget* parent)
+    : QDialog(parent), m_Data(data) {
+    setObjectName(QStringLiteral("319"));
+    setWindowTitle(strings(3044));
+    const QString maxLabel = strings(3074) + QLatin1Char(':');
+    const QString minLabel = strings(3075) + QLatin1Char(':');
+
+    const auto makeGroup = [&](const Group& g) {
+        auto* box = new QGroupBox(strings(g.titleId));
+        box->setObjectName(QString::number(g.groupId));
+        auto* grid = new QGridLayout(box);
+        grid->addWidget(new QLabel(maxLabel), 0, 0);
+        grid->addWidget(readOnlyField(g.highValueId, QString::fromStdString(
+                                                         valueText(m_Data, m_Data.m_Max, g.slot))),
+                        0, 1);
+        grid->addWidget(readOnlyField(g.highTimeId,
+                                      timeText(m_Data.m_MaxTime[static_cast<std::size_t>(g.slot)])),
+                        0, 2);
+        if (g.lowValueId != 0) {
+            grid->addWidget(new QLabel(minLabel), 1, 0);
+            grid->addWidget(readOnlyField(g.lowValueId, QString::fromStdString(valueText(
+                                                            m_Data, m_Data.m_Min, g.slot))),
+                            1, 1);
+            grid->addWidget(
+                readOnlyField(g.lowTimeId,
+                              timeText(m_Data.m_MinTime[static_cast<std::size_t>(g.slot)])),
+                1, 2);
+        }
+        return box;
+    };
+
+    auto* left = new QVBoxLayout;
+    for (const auto& group : kLeftGroups) {
+        left->addWidget(makeGroup(group));
+    }
+    left->addStretch();
+    auto* right = new QVBoxLayout;
+    for (const auto& group : kRightGroups) {
+        right->addWidget(makeGroup(group));
+    }
+    right->addStretch();
+
+    auto* exit = new QPushButton(strings(3046));
+    exit->setObjectName(QStringLiteral("2"));
+    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(exit);
+
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(right);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addLayout(buttons);
+}
+
+QString CMaxMin::fieldText(int controlId) const {
+    const auto* field = findChild<QLineEdit*>(QString::number(controlId));
+    return field != nullptr ? field->text() : QString();
+}
+
+}  // namespace nimbra
