@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <fstream>
-#include <sstream>
 
 namespace nimbra {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kMenuPrefix = "menu.";
+// A table is a few kilobytes; anything far larger is the wrong file.
+constexpr std::uintmax_t kMaxFileSize = 1 << 20;
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -98,13 +99,19 @@ std::optional<StringTable> StringTable::load(const std::filesystem::path& file,
         error = "cannot open " + file.string();
         return std::nullopt;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
+    std::error_code sizeUnknown;
+    const auto size = std::filesystem::file_size(file, sizeUnknown);
+    if (sizeUnknown || size > kMaxFileSize) {
+        error = file.string() + " is not a string table (size " +
+                (sizeUnknown ? "unknown" : std::to_string(size) + " bytes") + ")";
+        return std::nullopt;
+    }
+    std::string content(size, '\0');
+    if (!in.read(content.data(), static_cast<std::streamsize>(size))) {
         error = "cannot read " + file.string();
         return std::nullopt;
     }
-    auto table = parse(content.str(), error);
+    auto table = parse(content, error);
     if (!table) {
         error = file.string() + ": " + error;
     }
@@ -116,55 +123,55 @@ std::optional<StringTable> StringTable::parse(std::string_view content, std::str
         content.remove_prefix(kByteOrderMark.size());
     }
     StringTable table;
-    int lineNumber = 0;
-    while (!content.empty()) {
-        ++lineNumber;
+    for (int lineNumber = 1; !content.empty(); ++lineNumber) {
         const auto lineEnd = content.find('\n');
         std::string_view line = content.substr(0, lineEnd);
         content.remove_prefix(lineEnd == std::string_view::npos ? content.size() : lineEnd + 1);
         if (line.ends_with('\r')) {
             line.remove_suffix(1);
         }
-
-        const auto fail = [&](std::string_view what) {
-            error = "line " + std::to_string(lineNumber) + ": " + std::string(what);
-            return std::nullopt;
-        };
         if (trimmed(line).empty() || trimmed(line).starts_with('#')) {
             continue;
         }
-        const auto equals = line.find('=');
-        if (equals == std::string_view::npos) {
-            return fail("no \"=\" between id and text");
-        }
-        const auto key = trimmed(line.substr(0, equals));
-        const auto text = line.substr(equals + 1);
-        if (!isValidUtf8(text)) {
-            return fail("text is not valid UTF-8");
-        }
-
-        if (key.starts_with(kMenuPrefix)) {
-            if (!isMenuKey(key)) {
-                return fail("unknown menu key \"" + std::string(key) + "\"");
-            }
-            if (!table.m_menuTexts.emplace(key, text).second) {
-                return fail("menu key \"" + std::string(key) + "\" given twice");
-            }
-            continue;
-        }
-        const auto id = parseStringId(key);
-        if (!id) {
-            return fail("\"" + std::string(key) + "\" is neither a number nor a menu key");
-        }
-        if (*id < kFirstStringId || *id > kLastStringId) {
-            return fail("id " + std::string(key) + " is outside " + std::to_string(kFirstStringId) +
-                        "-" + std::to_string(kLastStringId));
-        }
-        if (!table.m_texts.emplace(*id, text).second) {
-            return fail("id " + std::string(key) + " given twice");
+        if (auto fault = table.addLine(line)) {
+            error = "line " + std::to_string(lineNumber) + ": " + *fault;
+            return std::nullopt;
         }
     }
     return table;
+}
+
+std::optional<std::string> StringTable::addLine(std::string_view line) {
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        return "no \"=\" between id and text";
+    }
+    const std::string key(trimmed(line.substr(0, equals)));
+    const auto text = line.substr(equals + 1);
+    if (!isValidUtf8(text)) {
+        return "text is not valid UTF-8";
+    }
+    if (key.starts_with(kMenuPrefix)) {
+        if (!isMenuKey(key)) {
+            return "unknown menu key \"" + key + "\"";
+        }
+        if (!m_menuTexts.emplace(key, text).second) {
+            return "menu key \"" + key + "\" given twice";
+        }
+        return std::nullopt;
+    }
+    const auto id = parseStringId(key);
+    if (!id) {
+        return "\"" + key + "\" is neither a number nor a menu key";
+    }
+    if (*id < kFirstStringId || *id > kLastStringId) {
+        return "id " + key + " is outside " + std::to_string(kFirstStringId) + "-" +
+               std::to_string(kLastStringId);
+    }
+    if (!m_texts.emplace(*id, text).second) {
+        return "id " + key + " given twice";
+    }
+    return std::nullopt;
 }
 
 const std::string& StringTable::text(int id) const {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -48,10 +49,13 @@ public:
     const std::string& text(int id) const;
     const std::string& menuText(std::string_view key) const;
 
+    // Every id this language has, with its text.
     const std::map<int, std::string>& texts() const { return m_texts; }
-    const std::map<std::string, std::string, std::less<>>& menuTexts() const { return m_menuTexts; }
 
 private:
+    // The fault of one non-blank, non-comment line, or nothing once it is stored.
+    std::optional<std::string> addLine(std::string_view line);
+
     std::map<int, std::string> m_texts;
     std::map<std::string, std::string, std::less<>> m_menuTexts;
 };

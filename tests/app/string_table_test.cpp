@@ -129,6 +129,13 @@ TEST_F(StringTableFile, ReportsAFolderInsteadOfAFile) {
     EXPECT_FALSE(error.empty());
 }
 
+TEST_F(StringTableFile, RefusesAFileFarTooLargeToBeATable) {
+    write(std::string(2 << 20, '#'));
+    std::string error;
+    EXPECT_FALSE(StringTable::load(m_path, error));
+    EXPECT_NE(error.find("is not a string table"), std::string::npos) << error;
+}
+
 TEST(FillTextArguments, ReplacesMarkersInOrderAndNeverReadsPastTheArguments) {
     EXPECT_EQ(fillTextArguments("  Range of values: %s to %s", {"-40", "60"}),
               "  Range of values: -40 to 60");
