@@ -4,13 +4,14 @@
 
 namespace nimbra {
 
-std::optional<Language> findLanguageByStoredName(std::string_view storedName) {
-    const auto found = std::find_if(kLanguages.begin(), kLanguages.end(),
-                                    [&](const Language& l) { return l.storedName == storedName; });
-    return found == kLanguages.end() ? std::nullopt : std::optional<Language>(*found);
+std::optional<UiLanguage> findLanguageByStoredName(std::string_view storedName) {
+    const auto found = std::find_if(kLanguages.begin(), kLanguages.end(), [&](const UiLanguage& l) {
+        return l.storedName == storedName;
+    });
+    return found == kLanguages.end() ? std::nullopt : std::optional<UiLanguage>(*found);
 }
 
-std::optional<Language> findLanguageByPosixLocale(std::string_view locale) {
+std::optional<UiLanguage> findLanguageByPosixLocale(std::string_view locale) {
     // language[_REGION][.codeset][@modifier]
     locale = locale.substr(0, locale.find_first_of(".@"));
     const auto underscore = locale.find('_');
@@ -22,12 +23,12 @@ std::optional<Language> findLanguageByPosixLocale(std::string_view locale) {
         return simplified ? findLanguageByStoredName("Chinese") : std::nullopt;
     }
     const auto found = std::find_if(kLanguages.begin(), kLanguages.end(),
-                                    [&](const Language& l) { return l.fileCode == code; });
-    return found == kLanguages.end() ? std::nullopt : std::optional<Language>(*found);
+                                    [&](const UiLanguage& l) { return l.fileCode == code; });
+    return found == kLanguages.end() ? std::nullopt : std::optional<UiLanguage>(*found);
 }
 
 std::filesystem::path stringTablePath(const std::filesystem::path& folder,
-                                      const Language& language) {
+                                      const UiLanguage& language) {
     return folder / (std::string(language.fileCode) + ".txt");
 }
 

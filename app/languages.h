@@ -10,7 +10,7 @@ namespace nimbra {
 // One user-interface language. `storedName` is what Main.ini keeps and what the
 // Language dialog lists; `localeId` is the Windows-style locale number the
 // configuration has always used; `fileCode` names the string table file.
-struct Language {
+struct UiLanguage {
     int listPosition;
     std::string_view storedName;
     int localeId;
@@ -18,7 +18,7 @@ struct Language {
 };
 
 // In the order of the Language dialog's list.
-inline constexpr std::array<Language, 10> kLanguages{{
+inline constexpr std::array<UiLanguage, 10> kLanguages{{
     {0, "Chinese", 2052, "zh_CN"},
     {1, "Czech", 1029, "cs"},
     {2, "Danish", 1030, "da"},
@@ -31,18 +31,18 @@ inline constexpr std::array<Language, 10> kLanguages{{
     {9, "Spanish", 14346, "es"},
 }};
 
-inline constexpr const Language& kEnglish = kLanguages[4];
+inline constexpr const UiLanguage& kEnglish = kLanguages[4];
 
 // Exact, case-sensitive: a stored "english" is no language, as it always was.
-std::optional<Language> findLanguageByStoredName(std::string_view storedName);
+std::optional<UiLanguage> findLanguageByStoredName(std::string_view storedName);
 
 // The language of a POSIX locale name such as "de_DE.UTF-8" or "zh_CN", for
 // when no language has been stored; "C", "POSIX" and other languages give none.
 // Only simplified Chinese (mainland China, or no region) counts as Chinese.
-std::optional<Language> findLanguageByPosixLocale(std::string_view locale);
+std::optional<UiLanguage> findLanguageByPosixLocale(std::string_view locale);
 
 // `folder`/<fileCode>.txt
 std::filesystem::path stringTablePath(const std::filesystem::path& folder,
-                                      const Language& language);
+                                      const UiLanguage& language);
 
 }  // namespace nimbra

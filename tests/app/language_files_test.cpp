@@ -13,13 +13,13 @@
 
 namespace nimbra {
 
-void PrintTo(const Language& language, std::ostream* out) {
+void PrintTo(const UiLanguage& language, std::ostream* out) {
     *out << language.storedName;
 }
 
 namespace {
 
-StringTable loadShipped(const Language& language) {
+StringTable loadShipped(const UiLanguage& language) {
     std::string error;
     auto table = StringTable::load(stringTablePath(NIMBRA_STRINGS_DIR, language), error);
     EXPECT_TRUE(table) << error;
@@ -34,7 +34,7 @@ std::set<int> idsOf(const StringTable& table) {
     return ids;
 }
 
-class LanguageFile : public ::testing::TestWithParam<Language> {
+class LanguageFile : public ::testing::TestWithParam<UiLanguage> {
 protected:
     void SetUp() override {
         m_english = loadShipped(kEnglish);
