@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nimbra {
+
+// What the user asked for on the command line.
+struct CommandLine {
+    std::optional<std::string> dataDir;
+    std::optional<std::string> language;
+
+    bool emulator = false;
+    int emulatorRecords = 500;
+    double emulatorSpeed = 60.0;
+    std::uint32_t emulatorSeed = 7420;
+    std::optional<std::string> emulatorImage;
+
+    bool headless = false;
+    bool once = false;
+    bool dumpStation = false;
+
+    std::optional<std::string> show;        // a window to render: main, maxmin, about, language...
+    std::optional<std::string> screenshot;  // where to save it
+    std::optional<std::string> from;        // search range of history and graph windows
+    std::optional<std::string> to;
+    std::optional<int> graph;
+
+    bool help = false;
+    bool version = false;
+};
+
+struct CommandLineResult {
+    CommandLine options;
+    std::string error;  // empty when the arguments were understood
+};
+
+CommandLineResult parseCommandLine(const std::vector<std::string>& arguments);
+
+// The text `--help` prints.
+std::string commandLineHelp();
+
+}  // namespace nimbra
