@@ -29,6 +29,7 @@ struct DownloadProgress {
     bool reading = false;  // false: no acquisition running ("Complete")
     int storedCount = 0;
     int rainDoneCount = 0;
+    int totalCount = 0;  // records this run reads; 0 while not yet known
 };
 
 // Receiver of view events. The desktop program delivers each call on its UI thread and
