@@ -1,0 +1,47 @@
+// fixora: re-enumerates a hung weather station and starts nimbraplus again.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "repair/command_line.h"
+#include "repair/libusb_port_reset.h"
+#include "repair/main_program_path.h"
+#include "repair/repair_log.h"
+#include "repair/repair_sequence.h"
+
+int main(int argc, char** argv) {
+    using namespace nimbra::repair;
+
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    CommandLine command =
+        parseCommandLine(arguments, [](const char* name) { return std::getenv(name); });
+    switch (command.action) {
+        case CommandLine::Action::showHelp:
+            std::fputs(helpText().c_str(), stdout);
+            return EXIT_SUCCESS;
+        case CommandLine::Action::reject:
+            std::fprintf(stderr, "fixora: %s\n\n%s", command.problem.c_str(), helpText().c_str());
+            return 2;
+        case CommandLine::Action::repair:
+            break;
+    }
+
+    SystemRepairLog log;
+    bool located = true;
+    if (command.settings.program.empty()) {
+        std::error_code error;
+        command.settings.program = mainProgramBesideSelf(error);
+        if (error) {
+            log.failure("readlink /proc/self/exe FAILED: " + error.message());
+            // Still worth a try: the program may be found from the working folder.
+            command.settings.program = kMainProgramName;
+            located = false;
+        }
+    }
+    LibusbPortReset portReset;
+    return runRepair(command.settings, portReset, log) && located ? EXIT_SUCCESS : EXIT_FAILURE;
+}
