@@ -1,6 +1,5 @@
 #include "repair/device_toggle.h"
 
-#include <cerrno>
 #include <string>
 #include <system_error>
 

@@ -1,5 +1,6 @@
 // fixora: re-enumerates a hung weather station and starts nimbraplus again.
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -29,6 +30,11 @@ int main(int argc, char** argv) {
         case CommandLine::Action::repair:
             break;
     }
+
+    // Whoever started the tool may be gone by now: neither the hang-up of its terminal nor
+    // a write to its closed pipe may stop the restart. The program started gets defaults.
+    std::signal(SIGHUP, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
 
     SystemRepairLog log;
     bool located = true;

@@ -28,10 +28,10 @@ protected:
     }
 
     ProgramRun run(std::vector<std::string> arguments, std::vector<std::string> environment = {},
-                   bool unprivileged = false) {
+                   testing::RunOptions options = {}) {
         arguments.insert(arguments.begin(), fixora.string());
         environment.push_back("STANDIN_REPORT=" + report.string());
-        return testing::runProgram(arguments, environment, unprivileged);
+        return testing::runProgram(arguments, environment, options);
     }
 
     TemporaryFolder folder;
@@ -81,12 +81,22 @@ TEST_F(FixoraProgram, CyclesTheStationBeforeStartingTheProgram) {
 TEST_F(FixoraProgram, RefusedToggleFallsBackAndStillStartsTheProgram) {
     sysfs.add({.name = "1-1", .bus = 250, .address = 127});
     testing::makeReadOnly(sysfs.authorizedFile("1-1"));
-    const ProgramRun result = run({"--sysfs-root=" + sysfs.root().string()}, {}, true);
+    const ProgramRun result =
+        run({"--sysfs-root=" + sysfs.root().string()}, {}, {.unprivileged = true});
     EXPECT_FALSE(testing::awaitStandinReport(report).empty());
     EXPECT_NE(result.standardError.find("1-1: resetting its USB port instead"), std::string::npos)
         << result.standardError;
     // No such port on this machine: the reset fails and the exit status says so.
     EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(sysfs.authorized("1-1"), "1");
+}
+
+TEST_F(FixoraProgram, ClosedStandardErrorDoesNotStopTheRestart) {
+    sysfs.add({.name = "1-1"});
+    const ProgramRun result =
+        run({"--sysfs-root=" + sysfs.root().string()}, {}, {.brokenStandardError = true});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_FALSE(testing::awaitStandinReport(report).empty());
     EXPECT_EQ(sysfs.authorized("1-1"), "1");
 }
 

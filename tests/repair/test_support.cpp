@@ -178,7 +178,7 @@ void makeWriteOnly(const fs::path& file) {
 }
 
 ProgramRun runProgram(const std::vector<std::string>& arguments,
-                      const std::vector<std::string>& environment, bool unprivileged) {
+                      const std::vector<std::string>& environment, RunOptions options) {
     std::vector<std::string> variables = environment;
     for (char** variable = environ; *variable != nullptr; ++variable) {
         variables.emplace_back(*variable);
@@ -203,10 +203,16 @@ ProgramRun runProgram(const std::vector<std::string>& arguments,
         ::close(errors[0]);
         ::dup2(errors[1], STDERR_FILENO);
         ::close(errors[1]);
+        int broken[2];
+        if (options.brokenStandardError && ::pipe(broken) == 0) {
+            ::close(broken[0]);
+            ::dup2(broken[1], STDERR_FILENO);
+            ::close(broken[1]);
+        }
         // The stray descriptor: think of the lock file of the program that started us.
         const int stray = ::open("/dev/null", O_RDONLY);
         ::dup2(stray, 9);
-        if (unprivileged) {
+        if (options.unprivileged) {
             dropPrivileges();
         }
         ::execve(argv[0], argv.data(), envp.data());

@@ -105,11 +105,16 @@ struct ProgramRun {
     std::string standardError;
 };
 
+struct RunOptions {
+    bool unprivileged = false;         // as in runUnprivileged
+    bool brokenStandardError = false;  // standard error is a pipe nobody reads any more
+};
+
 // Runs a program with the given arguments and extra environment variables, waits for it
 // and collects its standard error. It inherits one stray descriptor, as a program
 // started by another often does.
 ProgramRun runProgram(const std::vector<std::string>& arguments,
-                      const std::vector<std::string>& environment, bool unprivileged = false);
+                      const std::vector<std::string>& environment, RunOptions options = {});
 
 // Copies an executable into `folder` under `name`, runnable by everyone.
 std::filesystem::path installCopy(const std::filesystem::path& executable,
