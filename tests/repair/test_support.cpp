@@ -24,12 +24,6 @@ constexpr uid_t kNobody = 65534;
 // Every `authorized` file starts with this time stamp; any write moves it.
 const fs::file_time_type kUntouched = fs::file_time_type::clock::now() - std::chrono::hours(24);
 
-constexpr std::uint8_t kDeviceDescriptor[] = {18,   1,    0x10, 0x01, 0, 0, 0, 8, 0x41,
-                                              0x19, 0x21, 0x80, 0x00, 1, 1, 2, 0, 1};
-constexpr std::uint8_t kConfigurationDescriptor[] = {9, 2, 34, 0, 1, 1, 0, 0x80, 50};
-constexpr std::uint8_t kHidDescriptor[] = {9, 0x21, 0x10, 0x01, 0, 1, 0x22, 52, 0};
-constexpr std::uint8_t kEndpointDescriptor[] = {7, 5, 0x81, 3, 8, 0, 10};
-
 void dropPrivileges() {
     if (::geteuid() != 0) {
         return;
@@ -97,21 +91,16 @@ std::string readFile(const fs::path& file) {
 }
 
 std::string rawDescriptors(std::uint8_t interfaceClass) {
-    const std::uint8_t interfaceDescriptor[] = {9, 4, 0, 0, 1, interfaceClass, 0, 0, 0};
-    std::string bytes;
-    for (const auto& part :
-         {std::string_view(reinterpret_cast<const char*>(kDeviceDescriptor),
-                           sizeof kDeviceDescriptor),
-          std::string_view(reinterpret_cast<const char*>(kConfigurationDescriptor),
-                           sizeof kConfigurationDescriptor),
-          std::string_view(reinterpret_cast<const char*>(interfaceDescriptor),
-                           sizeof interfaceDescriptor),
-          std::string_view(reinterpret_cast<const char*>(kHidDescriptor), sizeof kHidDescriptor),
-          std::string_view(reinterpret_cast<const char*>(kEndpointDescriptor),
-                           sizeof kEndpointDescriptor)}) {
-        bytes += part;
-    }
-    return bytes;
+    // clang-format off
+    const std::uint8_t bytes[] = {
+        18, 1, 0x10, 0x01, 0, 0, 0, 8, 0x41, 0x19, 0x21, 0x80, 0, 1, 1, 2, 0, 1,  // device
+        9, 2, 34, 0, 1, 1, 0, 0x80, 50,                                           // configuration
+        9, 4, 0, 0, 1, interfaceClass, 0, 0, 0,                                   // interface
+        9, 0x21, 0x10, 0x01, 0, 1, 0x22, 52, 0,                                   // HID class
+        7, 5, 0x81, 3, 8, 0, 10,                                                  // endpoint
+    };
+    // clang-format on
+    return {reinterpret_cast<const char*>(bytes), sizeof bytes};
 }
 
 FakeSysfs::FakeSysfs(fs::path root) : m_root(std::move(root)) {
