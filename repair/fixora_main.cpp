@@ -3,6 +3,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -17,7 +19,9 @@
 int main(int argc, char** argv) {
     using namespace nimbra::repair;
 
-    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    const std::span<char*> commandLine(argv, static_cast<std::size_t>(argc));
+    const std::vector<std::string_view> arguments(commandLine.begin() + (argc > 0 ? 1 : 0),
+                                                  commandLine.end());
     CommandLine command =
         parseCommandLine(arguments, [](const char* name) { return std::getenv(name); });
     switch (command.action) {
@@ -43,8 +47,9 @@ int main(int argc, char** argv) {
         command.settings.program = mainProgramBesideSelf(error);
         if (error) {
             log.failure("readlink /proc/self/exe FAILED: " + error.message());
-            // Still worth a try: the program may be found from the working folder.
-            command.settings.program = kMainProgramName;
+            // The name the tool was started by is the next best guide to its folder.
+            const std::filesystem::path invokedAs = argc > 0 ? argv[0] : "";
+            command.settings.program = invokedAs.parent_path() / kMainProgramName;
             located = false;
         }
     }

@@ -108,8 +108,11 @@ FakeSysfs::FakeSysfs(fs::path root) : m_root(std::move(root)) {
 }
 
 void FakeSysfs::add(const UsbDeviceSpec& device) {
-    const fs::path folder = m_root / "bus" / "usb" / "devices" / device.name;
+    // As in the kernel's tree, the bus lists links to the devices' own folders.
+    const fs::path folder = m_root / "devices" / "usb" / device.name;
     fs::create_directories(folder);
+    fs::create_directory_symlink(fs::path("../../../devices/usb") / device.name,
+                                 m_root / "bus" / "usb" / "devices" / device.name);
     writeFile(folder / "idVendor", device.vendor + "\n");
     writeFile(folder / "idProduct", device.product + "\n");
     writeFile(folder / "busnum", std::to_string(device.bus) + "\n");
