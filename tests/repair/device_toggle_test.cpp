@@ -12,10 +12,10 @@ namespace nimbra::repair {
 namespace {
 
 using testing::FakeSysfs;
+using testing::FakeUsbDevice;
 using testing::RecordingLog;
 using testing::RecordingPortReset;
 using testing::TemporaryFolder;
-using testing::UsbDeviceSpec;
 
 class DeviceToggle : public ::testing::Test {
 protected:
@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(States, ToggleTwice,
                                            ToggleCase{"UnknownState", "2", "1", "0"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class NotAStation : public DeviceToggle, public ::testing::WithParamInterface<UsbDeviceSpec> {};
+class NotAStation : public DeviceToggle, public ::testing::WithParamInterface<FakeUsbDevice> {};
 
 TEST_P(NotAStation, IsLeftAlone) {
     sysfs.add(GetParam());
@@ -70,12 +70,12 @@ TEST_P(NotAStation, IsLeftAlone) {
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, NotAStation,
-    ::testing::Values(UsbDeviceSpec{.name = "OtherProduct", .product = "8022"},
-                      UsbDeviceSpec{.name = "OtherVendor", .vendor = "1942"},
-                      UsbDeviceSpec{.name = "NoHidInterface", .interfaceClass = 0xFF},
-                      UsbDeviceSpec{.name = "PaddedProduct", .product = "08021"},
+    ::testing::Values(FakeUsbDevice{.name = "OtherProduct", .product = "8022"},
+                      FakeUsbDevice{.name = "OtherVendor", .vendor = "1942"},
+                      FakeUsbDevice{.name = "NoHidInterface", .interfaceClass = 0xFF},
+                      FakeUsbDevice{.name = "PaddedProduct", .product = "08021"},
                       // Interfaces sit beside devices in the same folder.
-                      UsbDeviceSpec{.name = "1-1:1.0"}),
+                      FakeUsbDevice{.name = "1-1:1.0"}),
     [](const auto& info) {
         std::string name = info.param.name;
         return name == "1-1:1.0" ? std::string("Interface") : name;

@@ -107,7 +107,7 @@ FakeSysfs::FakeSysfs(fs::path root) : m_root(std::move(root)) {
     fs::create_directories(m_root / "bus" / "usb" / "devices");
 }
 
-void FakeSysfs::add(const UsbDeviceSpec& device) {
+void FakeSysfs::add(const FakeUsbDevice& device) {
     // As in the kernel's tree, the bus lists links to the devices' own folders.
     const fs::path folder = m_root / "devices" / "usb" / device.name;
     fs::create_directories(folder);

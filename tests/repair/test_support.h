@@ -35,7 +35,7 @@ std::string readFile(const std::filesystem::path& file);
 // Raw descriptors of a one-interface device, as sysfs shows them.
 std::string rawDescriptors(std::uint8_t interfaceClass);
 
-struct UsbDeviceSpec {
+struct FakeUsbDevice {
     std::string name;
     std::string vendor = "1941";
     std::string product = "8021";
@@ -45,7 +45,7 @@ struct UsbDeviceSpec {
     int address = 2;
 };
 
-inline void PrintTo(const UsbDeviceSpec& device, std::ostream* out) {
+inline void PrintTo(const FakeUsbDevice& device, std::ostream* out) {
     *out << device.name;
 }
 
@@ -55,7 +55,7 @@ public:
     explicit FakeSysfs(std::filesystem::path root);
     const std::filesystem::path& root() const { return m_root; }
 
-    void add(const UsbDeviceSpec& device);
+    void add(const FakeUsbDevice& device);
     std::filesystem::path authorizedFile(const std::string& name) const;
     std::string authorized(const std::string& name) const;
     // Whether `authorized` was written since the device was added.
