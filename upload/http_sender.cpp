@@ -67,14 +67,17 @@ bool sendAll(CURL* curl, std::string_view request, const SendOptions& options,
         std::size_t n = 0;
         const CURLcode result =
             curl_easy_send(curl, request.data() + sent, request.size() - sent, &n);
-        if (result == CURLE_OK) {
-            sent += n;
-            continue;
-        }
-        if (result != CURLE_AGAIN || stop.stop_requested() || Clock::now() >= deadline) {
+        if (result != CURLE_OK && result != CURLE_AGAIN) {
             return false;
         }
-        waitWritable(curl, 100);
+        sent += n;
+        if (n == 0) {
+            // The socket buffer is full: wait for room, within the send time.
+            if (stop.stop_requested() || Clock::now() >= deadline) {
+                return false;
+            }
+            waitWritable(curl, 100);
+        }
     }
     return true;
 }

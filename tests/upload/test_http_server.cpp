@@ -86,8 +86,10 @@ void TestHttpServer::serve() {
 
 void TestHttpServer::handle(int fd) {
     std::string request;
-    char buffer[4096];
-    while (request.find("\r\n\r\n") == std::string::npos) {
+    char buffer[65536];
+    std::size_t searched = 0;  // where the end of the head may start, at the earliest
+    while (request.find("\r\n\r\n", searched) == std::string::npos) {
+        searched = request.size() < 3 ? 0 : request.size() - 3;
         if (!waitFor(fd, POLLIN, stopping_)) {
             return;
         }
