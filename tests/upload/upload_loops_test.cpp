@@ -96,5 +96,18 @@ TEST_F(UploadLoops, OneOffUploadRunsOnItsOwnThread) {
     EXPECT_EQ(server.requests().size(), 2u);
 }
 
+TEST_F(UploadLoops, StartWhileTheServiceIsBusyIsDropped) {
+    // The reply comes after a pause, long enough for the second start to find it busy.
+    TestHttpServer server(
+        TestHttpServer::replyInTwoParts("", "HTTP/1.0 200 OK\r\n\r\nsuccess", 100ms));
+    configure(UploadService::WeatherUnderground, server.port());
+    UploadThreads threads(context_, connected_);
+    threads.uploadToWeatherUnderground();
+    server.waitForRequests(1, 10s);
+    threads.uploadToWeatherUnderground();
+    EXPECT_EQ(events_.waitForEvents(2, 1500ms), std::vector{ViewEvent::WundergroundSuccess});
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
 }  // namespace
 }  // namespace nimbra
