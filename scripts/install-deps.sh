@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev fonts-liberation
     libusb-1.0-0-dev
+    libcurl4-openssl-dev
 )
 
 missing=()

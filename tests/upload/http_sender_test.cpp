@@ -1,0 +1,112 @@
+#include "upload/http_sender.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "test_http_server.h"
+
+namespace nimbra {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::TestHttpServer;
+
+const std::string kRequest =
+    "GET /v01/set?wid=a&key=b&temp=215 HTTP/1.0\r\nAccept: */*\r\nHost: 127.0.0.1\r\n"
+    "Connection: Close\r\n\r\n";
+
+// Shorter waits for the cases that do not test them.
+SendOptions quick() {
+    SendOptions options;
+    options.connectTimeout = 2000ms;
+    options.replyPolls = 20;
+    options.replyPollInterval = 50ms;
+    return options;
+}
+
+TEST(SendHttpRequest, SendsTheBytesAsGivenAndFindsTheTokenInTheReply) {
+    const struct {
+        const char* reply;
+        const char* token;
+        bool accepted;
+    } cases[] = {
+        {"HTTP/1.0 200 OK\r\nContent-Length: 8\r\n\r\nsuccess\n", "success", true},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 8\r\n\r\nsuccess\n", "200", true},
+        {"HTTP/1.0 200 OK\r\n\r\nINVALIDPASSWORDID|Password or key and/or id are incorrect",
+         "success", false},
+        {"HTTP/1.1 401 Unauthorized\r\n\r\n", "200", false},
+        {"HTTP/1.1 200 OK\r\n\r\n", "success", false},
+    };
+    for (const auto& c : cases) {
+        TestHttpServer server(TestHttpServer::reply(c.reply));
+        EXPECT_EQ(SendHttpRequest("127.0.0.1", kRequest, server.port(), c.token, quick()),
+                  c.accepted)
+            << c.reply << " / " << c.token;
+        const auto requests = server.requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0], kRequest);
+    }
+}
+
+TEST(SendHttpRequest, OnlyTheFirstChunkOfTheReplyCounts) {
+    TestHttpServer server(
+        TestHttpServer::replyInTwoParts("HTTP/1.0 200 OK\r\n\r\n", "success\n", 600ms));
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "success", quick()));
+}
+
+TEST(SendHttpRequest, LongReplyIsReadOnlyAsFarAsTheFirstChunk) {
+    const std::string head = "HTTP/1.0 200 OK\r\n\r\nsuccess\n";
+    const std::string tail(4 << 20, 'x');
+    {
+        TestHttpServer server(TestHttpServer::reply(head + tail));
+        EXPECT_TRUE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "success", quick()));
+    }
+    {
+        TestHttpServer server(TestHttpServer::reply("HTTP/1.0 500 Oops\r\n\r\n" + tail + "200"));
+        EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "200", quick()));
+    }
+}
+
+TEST(SendHttpRequest, LongRequestGoesOutWhole) {
+    // More than the socket takes at once, so it goes out in several sends.
+    const std::string request = "GET /" + std::string(16 << 20, 'q') + " HTTP/1.0\r\n\r\n";
+    TestHttpServer server(TestHttpServer::reply("HTTP/1.0 200 OK\r\n\r\nsuccess"));
+    EXPECT_TRUE(SendHttpRequest("127.0.0.1", request, server.port(), "success", quick()));
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0], request);
+}
+
+TEST(SendHttpRequest, FailuresOfTheConnection) {
+    TestHttpServer closing(TestHttpServer::closeWithoutAnswer());
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, closing.port(), "200", quick()));
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, testing::closedPort(), "200", quick()));
+    EXPECT_FALSE(SendHttpRequest("no-such-host.invalid", kRequest, 80, "200", quick()));
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, 0, "200", quick()));
+    EXPECT_FALSE(SendHttpRequest("bad host\r\n", kRequest, 80, "200", quick()));
+    EXPECT_FALSE(SendHttpRequest("", kRequest, 80, "200", quick()));
+}
+
+TEST(SendHttpRequest, ServerThatNeverAnswersFailsAfterTheReplyWait) {
+    TestHttpServer server(TestHttpServer::neverAnswer());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "200"));  // real waits
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, 10s);  // it did wait for the reply rather than give up at once
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST(SendHttpRequest, StopRequestEndsTheWaitForTheReply) {
+    TestHttpServer server(TestHttpServer::neverAnswer());
+    std::stop_source stop;
+    std::jthread stopper([&] {
+        server.waitForRequests(1, 5s);
+        stop.request_stop();
+    });
+    EXPECT_FALSE(
+        SendHttpRequest("127.0.0.1", kRequest, server.port(), "200", {}, stop.get_token()));
+}
+
+}  // namespace
+}  // namespace nimbra

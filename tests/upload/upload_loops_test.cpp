@@ -1,0 +1,113 @@
+#include "upload/upload_loops.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "recording_view_events.h"
+#include "sample_reading.h"
+#include "test_http_server.h"
+#include "upload/upload_threads.h"
+
+namespace nimbra {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::RecordingViewEvents;
+using testing::TestHttpServer;
+
+class UploadLoops : public ::testing::Test {
+protected:
+    UploadLoops() {
+        context_.send.replyPolls = 10;
+        context_.send.replyPollInterval = 20ms;
+    }
+
+    void configure(UploadService service, std::uint16_t port, const char* autosend = "1") {
+        UploadServiceConfig c;
+        c.m_Server = "127.0.0.1";
+        c.m_ServerPort = std::to_string(port);
+        c.m_StationID = "site";
+        c.m_Password = "key";
+        c.m_Autosend = autosend;
+        configs_.set(service, c);
+    }
+
+    UploadConfigStore configs_;
+    RecordingViewEvents events_;
+    UploadContext context_{configs_, [] { return testing::sampleReading(); }, events_};
+    std::atomic<int> connected_{1};
+};
+
+TEST_F(UploadLoops, NothingHappensWhileTheStationIsAway) {
+    connected_ = 0;
+    configure(UploadService::Wow, testing::closedPort());
+    runUploadLoop(context_, UploadService::Wow, {0, 0, 0, 1ms}, connected_, {});
+    EXPECT_TRUE(events_.events().empty());
+}
+
+TEST_F(UploadLoops, RetriesAfterFailuresAndEndsWhenTheStationGoes) {
+    configure(UploadService::Weathercloud, testing::closedPort());
+    std::jthread loop([this](std::stop_token stop) {
+        runUploadLoop(context_, UploadService::Weathercloud, {6, 1000, 2, 1ms}, connected_, stop);
+    });
+    const auto events = events_.waitForEvents(3, 10s);
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events[0], ViewEvent::WeathercloudFailure);
+    connected_ = 0;
+    loop.join();  // ends by itself once the flag is clear
+}
+
+TEST_F(UploadLoops, SuccessWaitsTheLongIntervalUntilStopped) {
+    TestHttpServer server(TestHttpServer::reply("HTTP/1.1 200 OK\r\n\r\n"));
+    configure(UploadService::Wow, server.port());
+    std::jthread loop([this](std::stop_token stop) {
+        runUploadLoop(context_, UploadService::Wow, {2, 100'000, 0, 1ms}, connected_, stop);
+    });
+    EXPECT_EQ(events_.waitForEvents(1, 10s), std::vector{ViewEvent::WowSuccess});
+    loop.request_stop();
+    loop.join();
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST_F(UploadLoops, ProgramLoopsStopPromptlyAtShutdown) {
+    configure(UploadService::Wow, 0, "0");
+    configure(UploadService::Weathercloud, 0, "0");
+    {
+        UploadThreads threads(context_, connected_);
+        threads.startLoops();
+        threads.startLoops();  // the running loops carry on; no second pair
+        // Both loops report "off" on their first turn, about seven seconds in; stopping
+        // before that must not wait for it.
+    }
+    EXPECT_TRUE(events_.events().empty());
+}
+
+TEST_F(UploadLoops, OneOffUploadRunsOnItsOwnThread) {
+    TestHttpServer server(TestHttpServer::reply("HTTP/1.0 200 OK\r\n\r\nsuccess"));
+    configure(UploadService::WeatherUnderground, server.port());
+    UploadThreads threads(context_, connected_);
+    threads.uploadToWeatherUnderground();
+    EXPECT_EQ(events_.waitForEvents(1, 10s), std::vector{ViewEvent::WundergroundSuccess});
+    threads.uploadToWeatherUnderground();
+    EXPECT_EQ(events_.waitForEvents(2, 10s).size(), 2u);
+    threads.stopAll();
+    threads.uploadToWeatherUnderground();  // ignored after the stop
+    EXPECT_EQ(server.requests().size(), 2u);
+}
+
+TEST_F(UploadLoops, StartWhileTheServiceIsBusyIsDropped) {
+    // The reply comes after a pause, long enough for the second start to find it busy.
+    TestHttpServer server(
+        TestHttpServer::replyInTwoParts("", "HTTP/1.0 200 OK\r\n\r\nsuccess", 100ms));
+    configure(UploadService::WeatherUnderground, server.port());
+    UploadThreads threads(context_, connected_);
+    threads.uploadToWeatherUnderground();
+    server.waitForRequests(1, 10s);
+    threads.uploadToWeatherUnderground();
+    EXPECT_EQ(events_.waitForEvents(2, 1500ms), std::vector{ViewEvent::WundergroundSuccess});
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
+}  // namespace
+}  // namespace nimbra

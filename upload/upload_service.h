@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string_view>
+
+#include "station/view_events.h"
+
+namespace nimbra {
+
+// The weather services readings are published to. The values index the per-service
+// configurations and appear in the stored settings, so they never change.
+enum class UploadService : int {
+    WeatherUnderground = 0,  // or a custom server speaking the same protocol
+    Wow = 1,
+    Weathercloud = 2,
+};
+
+inline constexpr int kUploadServiceCount = 3;
+
+// What a reply must contain for an upload to count as accepted.
+std::string_view successToken(UploadService service);
+
+// The view events that report an upload's outcome.
+ViewEvent successEvent(UploadService service);
+ViewEvent failureEvent(UploadService service);
+ViewEvent offEvent(UploadService service);
+
+}  // namespace nimbra

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nimbra {
+
+// The nine settings texts of one upload service, UTF-8, in the order of their keys in
+// Main.ini. The numeric ones stay texts so that whatever the user typed is stored and
+// shown back unchanged; the worker parses them at each upload.
+struct UploadServiceConfig {
+    std::string m_Web;         // website shown by the settings dialog; not used to upload
+    std::string m_Server;      // host name
+    std::string m_ServerType;  // service 0: script extension, 1 jsp, 2 php, otherwise asp
+    std::string m_ServerPort;  // TCP port
+    std::string m_UploadType;  // service 0: 0 metric field set, otherwise imperial field set
+    std::string m_ReadOnly;    // kept for the settings file; no meaning here
+    std::string m_StationID;
+    std::string m_Password;
+    std::string m_Autosend;  // "1": uploads to this service are on
+
+    friend bool operator==(const UploadServiceConfig&, const UploadServiceConfig&) = default;
+};
+
+// The services' public endpoints.
+inline constexpr std::string_view kWundergroundUpdateHost = "weatherstation.wunderground.com";
+inline constexpr std::string_view kWundergroundWebsite = "https://www.wunderground.com/";
+inline constexpr std::string_view kWowUploadHost = "wow.metoffice.gov.uk";
+inline constexpr std::string_view kWeathercloudUploadHost = "api.weathercloud.net";
+inline constexpr std::string_view kFixedUploadPort = "80";
+
+// A numeric setting as a decimal integer: leading blanks and a sign are skipped, digits
+// are read up to the first other character, text without leading digits gives 0.
+// Values beyond the range of int saturate.
+int parseConfigInt(std::string_view text);
+
+}  // namespace nimbra

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+
+#include "upload/request_text.h"
+#include "upload/software_identity.h"
+#include "upload/upload_reading.h"
+#include "upload/upload_target.h"
+#include "upload/utc_time.h"
+
+namespace nimbra {
+
+// The update request of the Weather Underground protocol, to its update host or to a
+// custom server. Upload type 0 sends the metric field set with our own field names,
+// any other value the imperial field set. Nothing when the request cannot be sent.
+std::optional<HttpRequest> buildWundergroundRequest(const SoftwareIdentity& identity,
+                                                    const UploadTarget& target,
+                                                    const UploadReading& reading,
+                                                    const UtcTime& now);
+
+}  // namespace nimbra
