@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/profile_file.h"
+#include "upload/upload_config_store.h"
+
+namespace nimbra {
+
+// Fills the three services' upload settings from Main.ini as the program starts:
+// service 0 from [Upload] when [Up] Type is exactly "1", else from [Custom]; WOW and
+// Weathercloud from their sections, always with their fixed upload host and port 80.
+void LoadUploadConfiguration(const ProfileFile& config, UploadConfigStore& store);
+
+}  // namespace nimbra
