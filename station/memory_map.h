@@ -1,0 +1,168 @@
+#pragma once
+
+#include <cstdint>
+
+// The station console's 64 KiB memory: a 256-byte fixed block of settings, alarm
+// thresholds, maxima and minima, followed by a ring of 20-byte history records. Every
+// reader and writer of that memory takes its addresses from here.
+
+namespace nimbra::memory_map {
+
+inline constexpr std::uint32_t kMemorySize = 0x10000;
+inline constexpr std::uint32_t kBlockSize = 32;
+
+inline constexpr std::uint32_t kFixedBlockSize = 256;
+inline constexpr std::uint16_t kRingStart = 256;
+inline constexpr std::uint32_t kRecordSize = 20;
+inline constexpr std::int32_t kRingRecords = 3264;
+static_assert(kRingStart + kRingRecords * kRecordSize == kMemorySize);
+
+// The value the PC writes to the commit byte as the last write of every change.
+inline constexpr std::uint8_t kCommitValue = 0xAA;
+
+// Offsets in the fixed block. Two-byte and three-byte fields start at the offset given
+// and are little-endian; a "Time" field is five BCD bytes year, month, day, hour, minute.
+namespace fixed {
+inline constexpr std::uint16_t kUvMaxTime = 6;
+inline constexpr std::uint16_t kLightMaxTime = 11;
+inline constexpr std::uint16_t kInterval = 16;
+inline constexpr std::uint16_t kUnits = 17;
+inline constexpr std::uint16_t kWindUnit = 18;
+inline constexpr std::uint16_t kDisplay1 = 19;
+inline constexpr std::uint16_t kDisplay2 = 20;
+inline constexpr std::uint16_t kAlarmEnables1 = 21;
+inline constexpr std::uint16_t kAlarmEnables2 = 22;
+inline constexpr std::uint16_t kAlarmEnables3 = 23;
+inline constexpr std::uint16_t kTimeZone = 24;
+inline constexpr std::uint16_t kCommit = 26;
+inline constexpr std::uint16_t kDataCount = 27;
+inline constexpr std::uint16_t kFlags29 = 29;
+inline constexpr std::uint16_t kCurrentPos = 30;
+inline constexpr std::uint16_t kRelPressure = 32;
+inline constexpr std::uint16_t kAbsPressure = 34;
+
+inline constexpr std::uint16_t kInHumiHighAlarm = 48;
+inline constexpr std::uint16_t kInHumiLowAlarm = 49;
+inline constexpr std::uint16_t kInTempHighAlarm = 50;
+inline constexpr std::uint16_t kInTempLowAlarm = 52;
+inline constexpr std::uint16_t kOutHumiHighAlarm = 54;
+inline constexpr std::uint16_t kOutHumiLowAlarm = 55;
+inline constexpr std::uint16_t kOutTempHighAlarm = 56;
+inline constexpr std::uint16_t kOutTempLowAlarm = 58;
+inline constexpr std::uint16_t kWindChillHighAlarm = 60;
+inline constexpr std::uint16_t kWindChillLowAlarm = 62;
+inline constexpr std::uint16_t kDewPointHighAlarm = 64;
+inline constexpr std::uint16_t kDewPointLowAlarm = 66;
+inline constexpr std::uint16_t kAbsPressureHighAlarm = 68;
+inline constexpr std::uint16_t kAbsPressureLowAlarm = 70;
+inline constexpr std::uint16_t kRelPressureHighAlarm = 72;
+inline constexpr std::uint16_t kRelPressureLowAlarm = 74;
+inline constexpr std::uint16_t kWindAlarmBeaufort = 76;
+inline constexpr std::uint16_t kWindHighAlarm = 77;
+inline constexpr std::uint16_t kGustAlarmBeaufort = 79;
+inline constexpr std::uint16_t kGustHighAlarm = 80;
+inline constexpr std::uint16_t kWindDirectionAlarm = 82;
+inline constexpr std::uint16_t kRainHourHighAlarm = 83;
+inline constexpr std::uint16_t kRainDayHighAlarm = 85;
+inline constexpr std::uint16_t kAlarmHour = 87;
+inline constexpr std::uint16_t kAlarmMinute = 88;
+inline constexpr std::uint16_t kLightHighAlarm = 89;
+inline constexpr std::uint16_t kUvHighAlarm = 92;
+
+inline constexpr std::uint16_t kUvMax = 93;
+inline constexpr std::uint16_t kLightMax = 94;
+inline constexpr std::uint16_t kInHumiMax = 98;
+inline constexpr std::uint16_t kInHumiMin = 99;
+inline constexpr std::uint16_t kOutHumiMax = 100;
+inline constexpr std::uint16_t kOutHumiMin = 101;
+inline constexpr std::uint16_t kInTempMax = 102;
+inline constexpr std::uint16_t kInTempMin = 104;
+inline constexpr std::uint16_t kOutTempMax = 106;
+inline constexpr std::uint16_t kOutTempMin = 108;
+inline constexpr std::uint16_t kWindChillMax = 110;
+inline constexpr std::uint16_t kWindChillMin = 112;
+inline constexpr std::uint16_t kDewPointMax = 114;
+inline constexpr std::uint16_t kDewPointMin = 116;
+inline constexpr std::uint16_t kAbsPressureMax = 118;
+inline constexpr std::uint16_t kAbsPressureMin = 120;
+inline constexpr std::uint16_t kRelPressureMax = 122;
+inline constexpr std::uint16_t kRelPressureMin = 124;
+inline constexpr std::uint16_t kWindMax = 126;
+inline constexpr std::uint16_t kGustMax = 128;
+inline constexpr std::uint16_t kRainHourMax = 130;
+inline constexpr std::uint16_t kRainDayMax = 132;
+inline constexpr std::uint16_t kRainWeekMax = 134;
+inline constexpr std::uint16_t kRainMonthMax = 136;  // low 16 bits; bits 16-19 in kRainHighBits
+inline constexpr std::uint16_t kRainTotalMax = 138;  // low 16 bits; bits 16-19 in kRainHighBits
+inline constexpr std::uint16_t kRainHighBits = 140;  // low nibble month, high nibble total
+
+inline constexpr std::uint16_t kInHumiMaxTime = 141;
+inline constexpr std::uint16_t kInHumiMinTime = 146;
+inline constexpr std::uint16_t kOutHumiMaxTime = 151;
+inline constexpr std::uint16_t kOutHumiMinTime = 156;
+inline constexpr std::uint16_t kInTempMaxTime = 161;
+inline constexpr std::uint16_t kInTempMinTime = 166;
+inline constexpr std::uint16_t kOutTempMaxTime = 171;
+inline constexpr std::uint16_t kOutTempMinTime = 176;
+inline constexpr std::uint16_t kWindChillMaxTime = 181;
+inline constexpr std::uint16_t kWindChillMinTime = 186;
+inline constexpr std::uint16_t kDewPointMaxTime = 191;
+inline constexpr std::uint16_t kDewPointMinTime = 196;
+inline constexpr std::uint16_t kAbsPressureMaxTime = 201;
+inline constexpr std::uint16_t kAbsPressureMinTime = 206;
+inline constexpr std::uint16_t kRelPressureMaxTime = 211;
+inline constexpr std::uint16_t kRelPressureMinTime = 216;
+inline constexpr std::uint16_t kWindMaxTime = 221;
+inline constexpr std::uint16_t kGustMaxTime = 226;
+inline constexpr std::uint16_t kRainHourMaxTime = 231;
+inline constexpr std::uint16_t kRainDayMaxTime = 236;
+inline constexpr std::uint16_t kRainWeekMaxTime = 241;
+inline constexpr std::uint16_t kRainMonthMaxTime = 246;
+inline constexpr std::uint16_t kRainTotalMaxTime = 251;
+}  // namespace fixed
+
+// Offsets in a 20-byte history record.
+namespace record {
+inline constexpr std::uint16_t kInterval = 0;  // minutes since the previous record
+inline constexpr std::uint16_t kInHumi = 1;
+inline constexpr std::uint16_t kInTemp = 2;
+inline constexpr std::uint16_t kOutHumi = 4;
+inline constexpr std::uint16_t kOutTemp = 5;
+inline constexpr std::uint16_t kAbsPressure = 7;
+inline constexpr std::uint16_t kWindLow = 9;        // wind speed bits 0-7
+inline constexpr std::uint16_t kGustLow = 10;       // gust speed bits 0-7
+inline constexpr std::uint16_t kWindGustHigh = 11;  // wind bits 8-11 low nibble, gust high nibble
+inline constexpr std::uint16_t kWindDirection = 12;
+inline constexpr std::uint16_t kRainCounter = 13;
+inline constexpr std::uint16_t kStatus = 15;
+inline constexpr std::uint16_t kLight = 16;
+inline constexpr std::uint16_t kUv = 19;
+
+inline constexpr std::uint8_t kRainOverflowBit = 0x80;
+inline constexpr std::uint8_t kNoContactBit = 0x40;
+}  // namespace record
+
+// History record addresses: 256, 276, ..., 65516, after which the ring starts again.
+constexpr bool isRecordAddress(std::int32_t address) {
+    return address >= kRingStart && address < static_cast<std::int32_t>(kMemorySize) &&
+           (address - kRingStart) % kRecordSize == 0;
+}
+
+constexpr std::uint16_t recordAddress(std::int32_t ringIndex) {
+    const std::int32_t wrapped = ((ringIndex % kRingRecords) + kRingRecords) % kRingRecords;
+    return static_cast<std::uint16_t>(kRingStart + wrapped * kRecordSize);
+}
+
+constexpr std::int32_t ringIndex(std::uint16_t recordAddress) {
+    return static_cast<std::int32_t>((recordAddress - kRingStart) / kRecordSize);
+}
+
+constexpr std::uint16_t nextRecordAddress(std::uint16_t address) {
+    return recordAddress(ringIndex(address) + 1);
+}
+
+constexpr std::uint16_t previousRecordAddress(std::uint16_t address) {
+    return recordAddress(ringIndex(address) - 1);
+}
+
+}  // namespace nimbra::memory_map
