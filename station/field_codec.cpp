@@ -120,7 +120,8 @@ float decodeRain20Tenths(std::uint16_t low16, std::uint8_t highNibble) {
 }
 
 std::uint8_t encodeRain20Tenths(std::uint8_t* low16, float value) {
-    const std::uint32_t count = unusable(value) ? 0 : roundedTenths(value, 0xFFFFF);
+    // No absent pattern here, so 65535.0 is a plain value.
+    const std::uint32_t count = std::isnan(value) ? 0 : roundedTenths(value, 0xFFFFF);
     storeLe16(low16, static_cast<std::uint16_t>(count));
     return static_cast<std::uint8_t>(count >> 16);
 }
