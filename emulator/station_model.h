@@ -1,0 +1,134 @@
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "emulator/image_file.h"
+#include "emulator/rain_totals.h"
+#include "emulator/station_clock.h"
+#include "emulator/station_memory.h"
+#include "emulator/weather_generator.h"
+#include "station/history_record.h"
+#include "station/memory_map.h"
+#include "station/station_data.h"
+#include "weather/ole_date.h"
+
+namespace nimbra::emulator {
+
+struct StationModelOptions {
+    std::uint32_t seed = 1;
+    // Complete history records already stored, besides the one being filled.
+    int records = 0;
+    int intervalMinutes = 30;
+    // Station minutes per real minute; 0 or less stops the clock, which then moves only
+    // through advanceMinutes.
+    double speed = 1.0;
+    // The ring has gone round at least once: `records` counts from where it wrapped.
+    bool wrapped = false;
+    // The station clock when the model is created; the local time now if not given. The
+    // weather depends on the time of day, so a reproducible model needs one.
+    std::optional<CivilTime> startTime;
+    // The rain gauge's counter when the model is created.
+    std::int32_t rainCounter = 0;
+    // Where the steady clock is read; tests may substitute their own.
+    std::function<std::chrono::steady_clock::time_point()> steadyNow;
+};
+
+enum class RecordCorruption {
+    kInvalidInterval,  // a minutes byte of 0
+    kOutOfRange,       // indoor humidity 0 %, indoor 99.9 °C, pressure 0 hPa
+};
+
+// A station console in software: its full 64 KiB memory laid out as the real one, kept
+// up to date by a console clock that may run faster than real time. Every station
+// minute the record being filled takes the latest sensor readings and the maxima and
+// minima follow them; every interval a new record is started, the ring wrapping after
+// its last record. Writes land in memory at once, and the console acts on changed
+// settings when the PC writes the commit byte, as the real console does.
+// Every public member may be called from any thread.
+class StationModel : public StationMemory {
+public:
+    explicit StationModel(const StationModelOptions& options = {});
+
+    void readBlock(std::uint16_t address, std::uint8_t* out) override;
+    void writeBlock(std::uint16_t address, const std::uint8_t* data) override;
+    void writeByte(std::uint16_t address, std::uint8_t value) override;
+
+    // Reading the model's time or memory first brings its clock up to date, as every
+    // block read does.
+
+    // Runs the console clock forward by whole minutes, whatever the speed.
+    void advanceMinutes(int minutes);
+    CivilTime stationTime();
+
+    // A copy of the whole memory as it stands.
+    std::array<std::uint8_t, memory_map::kMemorySize> image();
+    // Replaces the memory with a saved one and continues from its pointers, interval and
+    // rain counter. On failure nothing changes.
+    ImageStatus loadImage(const std::string& path);
+    ImageStatus saveImage(const std::string& path);
+
+    // Faults for testing what reads the station.
+    // Spoils the `age`-th newest complete record (1 = the one before the record being
+    // filled); false if the station holds no such record.
+    bool corruptRecord(int age, RecordCorruption corruption);
+    // Stores records until the ring has run past its end and the record being filled
+    // lies before where it was, with the count at its ceiling.
+    void wrapRing();
+    // Clears the history as the console's memory-clear does: the record pointer goes
+    // back to the start of the ring.
+    void clearHistory();
+    // The outdoor sensors fall silent for the coming `minutes` station minutes.
+    void loseOutdoorContact(int minutes);
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    Clock::time_point steadyNow() const;
+    void catchUpLocked();
+    void stepMinuteLocked();
+    void startNextRecordLocked();
+    void writeCurrentRecordLocked();
+    void updateExtremesLocked(const HistoryRecord& reading);
+    void writeStatusLocked(float absPressure);
+    void mergeFixedBlockLocked(const std::array<std::uint8_t, memory_map::kFixedBlockSize>& block);
+    void applyWriteLocked(std::uint16_t address, std::uint8_t value);
+    void commitLocked();
+    void clearHistoryLocked();
+    void writeFactorySettingsLocked(double absPressure);
+    std::array<std::uint8_t, memory_map::kFixedBlockSize> fixedBlockLocked() const;
+    std::uint8_t* currentRecordLocked() { return &m_memory[m_currentPos]; }
+
+    mutable std::mutex m_mutex;
+    std::array<std::uint8_t, memory_map::kMemorySize> m_memory{};
+    // Fixed-block bytes the PC has written since its last commit. The console leaves them
+    // alone until the commit, so its own updates cannot undo a half-written change.
+    std::bitset<memory_map::kFixedBlockSize> m_pendingWrites;
+
+    std::function<Clock::time_point()> m_steadyNow;
+    double m_speed;
+    Clock::time_point m_lastTick;
+
+    StationClock m_clock;
+    WeatherGenerator m_weather;
+    RainTotals m_rain;
+    std::int32_t m_rainCounter;
+    WeatherSample m_sample;
+    // The fixed block decoded, reused every minute rather than built afresh.
+    CStationData m_console;
+
+    int m_interval;
+    std::uint16_t m_currentPos = memory_map::kRingStart;
+    int m_count = 1;            // records stored, the one being filled included
+    int m_minutesInRecord = 0;  // minutes the record being filled covers so far
+    std::uint64_t m_recordsStarted = 0;
+    float m_pressureOffset;  // relative minus absolute pressure, set by the user
+};
+
+}  // namespace nimbra::emulator

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "emulator/station_memory.h"
+#include "station/fixed_block.h"
+#include "station/memory_map.h"
+#include "station/record_codec.h"
+#include "station/station_data.h"
+
+namespace nimbra::emulator::testing {
+
+// Reads a station the way the program does, block by block through the memory
+// interface, and decodes what it reads.
+inline CStationData readFixedBlock(StationMemory& memory) {
+    std::array<std::uint8_t, memory_map::kFixedBlockSize> block{};
+    for (std::uint32_t offset = 0; offset < block.size(); offset += memory_map::kBlockSize) {
+        memory.readBlock(static_cast<std::uint16_t>(offset), block.data() + offset);
+    }
+    CStationData station;
+    decodeFixedBlock(block, station);
+    return station;
+}
+
+inline std::array<std::uint8_t, memory_map::kRecordSize> readRecordBytes(StationMemory& memory,
+                                                                         std::int32_t address) {
+    std::array<std::uint8_t, memory_map::kBlockSize> block{};
+    memory.readBlock(static_cast<std::uint16_t>(address), block.data());
+    std::array<std::uint8_t, memory_map::kRecordSize> record{};
+    std::copy_n(block.begin(), record.size(), record.begin());
+    return record;
+}
+
+inline DecodedRecord readRecord(StationMemory& memory, const CStationData& station,
+                                std::int32_t address) {
+    return decodeHistoryRecord(readRecordBytes(memory, address), relativePressureOffset(station));
+}
+
+// The stored records, oldest first, the one being filled last.
+inline std::vector<DecodedRecord> readHistory(StationMemory& memory, const CStationData& station) {
+    std::vector<DecodedRecord> records;
+    const std::int32_t newest =
+        memory_map::ringIndex(static_cast<std::uint16_t>(station.m_CurrentPos));
+    for (std::int32_t age = station.m_DataCount - 1; age >= 0; --age) {
+        records.push_back(readRecord(memory, station, memory_map::recordAddress(newest - age)));
+    }
+    return records;
+}
+
+}  // namespace nimbra::emulator::testing
