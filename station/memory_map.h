@@ -161,8 +161,4 @@ constexpr std::uint16_t nextRecordAddress(std::uint16_t address) {
     return recordAddress(ringIndex(address) + 1);
 }
 
-constexpr std::uint16_t previousRecordAddress(std::uint16_t address) {
-    return recordAddress(ringIndex(address) - 1);
-}
-
 }  // namespace nimbra::memory_map

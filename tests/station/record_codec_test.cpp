@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <random>
 
 #include "station/station_data.h"
 #include "weather/absent.h"
@@ -201,6 +202,27 @@ TEST(RecordCodec, EncodingWithoutContactWritesTheNoContactRecord) {
     EXPECT_EQ(blank.OutHumi, kAbsentInt);
     EXPECT_EQ(blank.Wind, kAbsent);
     EXPECT_EQ(blank.Light, kAbsent);
+}
+
+// Whatever a worn or misread record holds, its values stay within what the fields mean.
+TEST(RecordCodec, ArbitraryBytesDecodeToValuesInTheirRanges) {
+    std::mt19937 rng(99);
+    Record bytes{};
+    for (int round = 0; round < 100000; ++round) {
+        for (auto& b : bytes) {
+            b = static_cast<std::uint8_t>(rng());
+        }
+        const HistoryRecord r = decodeHistoryRecord(bytes, 10.0f).record;
+        for (float wind : {r.Wind, r.Gust}) {
+            ASSERT_TRUE(wind == kAbsent || (wind >= 0.0f && wind <= 50.0f)) << wind;
+        }
+        ASSERT_TRUE(r.WindDirection == kAbsentInt ||
+                    (r.WindDirection >= 0 && r.WindDirection <= 15));
+        ASSERT_TRUE(r.UV == kAbsentInt || (r.UV >= 0 && r.UV <= 15));
+        ASSERT_TRUE(r.Rcount >= -1 && r.Rcount <= kMaxRainCount);
+        ASSERT_TRUE(r.InHumi == kAbsentInt || (r.InHumi >= 0 && r.InHumi <= 254));
+        ASSERT_TRUE(r.Interval >= 0 && r.Interval <= 255);
+    }
 }
 
 TEST(RecordCodec, RainPerRecordFromTheCounter) {
