@@ -72,8 +72,10 @@ StationModel::StationModel(const StationModelOptions& options)
     m_memory.fill(0xFF);  // flash that was never written
     writeFactorySettingsLocked(initialPressure(options.seed));
 
-    const std::int64_t complete =
-        std::max(0, options.records) + (options.wrapped ? map::kRingRecords : 0);
+    // More records than the ring holds wrap it; only the last lap can show.
+    const int records = std::max(0, options.records);
+    const bool wrapped = options.wrapped || records >= map::kRingRecords;
+    const std::int64_t complete = records % map::kRingRecords + (wrapped ? map::kRingRecords : 0);
     const std::int64_t minutes = complete * m_interval + 1;
     m_clock.rewind(minutes);
     for (std::int64_t i = 0; i < minutes; ++i) {

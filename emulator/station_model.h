@@ -23,7 +23,8 @@ namespace nimbra::emulator {
 
 struct StationModelOptions {
     std::uint32_t seed = 1;
-    // Complete history records already stored, besides the one being filled.
+    // Complete history records already stored, besides the one being filled; more than
+    // the ring holds wrap it.
     int records = 0;
     int intervalMinutes = 30;
     // Station minutes per real minute; 0 or less stops the clock, which then moves only

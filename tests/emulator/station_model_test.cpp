@@ -108,6 +108,10 @@ TEST(StationModel, AWrappedRingKeepsExactly3264Records) {
     EXPECT_TRUE(std::all_of(history.begin(), history.end(),
                             [](const DecodedRecord& r) { return r.valid; }));
 
+    StationModel longer(stillClock(memory_map::kRingRecords + 36, 1));
+    EXPECT_EQ(readFixedBlock(longer).m_CurrentPos, station.m_CurrentPos);
+    EXPECT_EQ(readFixedBlock(longer).m_DataCount, memory_map::kRingRecords);
+
     // Going on round the ring replaces the oldest record and the count stays put.
     model.advanceMinutes(1);
     const CStationData later = readFixedBlock(model);
