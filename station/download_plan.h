@@ -2,12 +2,14 @@
 
 #include <cstdint>
 
+#include "station/memory_map.h"
+
 namespace nimbra {
 
 // Station memory layout of the history ring, as far as download planning needs it.
-inline constexpr int kRingStart = 256;
-inline constexpr int kRecordSize = 20;
-inline constexpr int kMemoryEnd = 0x10000;
+inline constexpr int kRingStart = memory_map::kRingStart;
+inline constexpr int kRecordSize = static_cast<int>(memory_map::kRecordSize);
+inline constexpr int kMemoryEnd = static_cast<int>(memory_map::kMemorySize);
 
 // Which history records a run reads: `count` records from address `start`, the last of
 // them being the record the station is still filling (which is not stored).
