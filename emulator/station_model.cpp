@@ -39,6 +39,14 @@ float rainOf(int tips) {
     return static_cast<float>(tips * static_cast<double>(kRainPerTip));
 }
 
+// A derived value as its signed tenths field will hold it, so that comparing it with the
+// stored extreme does not see a difference the field cannot keep.
+float asStored(float value) {
+    std::array<std::uint8_t, 2> field{};
+    encodeS16Tenths(field.data(), value);
+    return decodeS16Tenths(field.data());
+}
+
 // The maximum as a console keeps it: a new high, or the first reading since the value
 // was last reset, takes the value and the time.
 template <typename T>
@@ -235,10 +243,12 @@ void StationModel::updateExtremesLocked(const HistoryRecord& r) {
     lower(s.m_Min.AbsPressure, minTime[kSlotAbsPressure], r.AbsPressure, now);
     raise(s.m_Max.Wind, maxTime[kSlotWind], r.Wind, now);
     raise(s.m_Max.Gust, maxTime[kSlotGust], r.Gust, now);
-    raise(s.m_Max.WindChill, maxTime[kSlotWindChill], r.WindChill, now);
-    lower(s.m_Min.WindChill, minTime[kSlotWindChill], r.WindChill, now);
-    raise(s.m_Max.DewPoint, maxTime[kSlotDewPoint], r.DewPoint, now);
-    lower(s.m_Min.DewPoint, minTime[kSlotDewPoint], r.DewPoint, now);
+    const float windChill = asStored(r.WindChill);
+    const float dewPoint = asStored(r.DewPoint);
+    raise(s.m_Max.WindChill, maxTime[kSlotWindChill], windChill, now);
+    lower(s.m_Min.WindChill, minTime[kSlotWindChill], windChill, now);
+    raise(s.m_Max.DewPoint, maxTime[kSlotDewPoint], dewPoint, now);
+    lower(s.m_Min.DewPoint, minTime[kSlotDewPoint], dewPoint, now);
     raise(s.m_Max.Rain1, maxTime[kSlotRainHour], rainOf(m_rain.hour()), now);
     raise(s.m_Max.Rain2, maxTime[kSlotRainDay], rainOf(m_rain.day()), now);
     raise(s.m_Max.Rain3, maxTime[kSlotRainWeek], rainOf(m_rain.week()), now);
