@@ -52,6 +52,7 @@ enum class RecordCorruption {
 // minima follow them; every interval a new record is started, the ring wrapping after
 // its last record. Writes land in memory at once, and the console acts on changed
 // settings when the PC writes the commit byte, as the real console does.
+// The clock is brought up to date on every access, block reads and writes included.
 // Every public member may be called from any thread.
 class StationModel : public StationMemory {
 public:
@@ -60,9 +61,6 @@ public:
     void readBlock(std::uint16_t address, std::uint8_t* out) override;
     void writeBlock(std::uint16_t address, const std::uint8_t* data) override;
     void writeByte(std::uint16_t address, std::uint8_t value) override;
-
-    // Reading the model's time or memory first brings its clock up to date, as every
-    // block read does.
 
     // Runs the console clock forward by whole minutes, whatever the speed.
     void advanceMinutes(int minutes);
@@ -106,7 +104,7 @@ private:
     std::array<std::uint8_t, memory_map::kFixedBlockSize> fixedBlockLocked() const;
     std::uint8_t* currentRecordLocked() { return &m_memory[m_currentPos]; }
 
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::array<std::uint8_t, memory_map::kMemorySize> m_memory{};
     // Fixed-block bytes the PC has written since its last commit. The console leaves them
     // alone until the commit, so its own updates cannot undo a half-written change.
