@@ -49,7 +49,8 @@ float decodeS16Tenths(const std::uint8_t* bytes) {
         return kAbsent;
     }
     const float magnitude = tenths(raw & 0x7FFFu);
-    return (raw & 0x8000u) != 0 ? -magnitude : magnitude;
+    // A sign on zero would show as "-0.0".
+    return (raw & 0x8000u) != 0 && magnitude != 0.0f ? -magnitude : magnitude;
 }
 
 void encodeS16Tenths(std::uint8_t* bytes, float value) {

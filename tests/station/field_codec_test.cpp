@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "weather/absent.h"
@@ -53,6 +54,7 @@ TEST(FieldCodec, SixteenBitFieldsRoundTripEveryPattern) {
 TEST(FieldCodec, MinusZeroDecodesAsZero) {
     const Bytes2 in = bytesOf(0x8000);
     EXPECT_EQ(decodeS16Tenths(in.data()), 0.0f);
+    EXPECT_FALSE(std::signbit(decodeS16Tenths(in.data())));
 }
 
 TEST(FieldCodec, TwentyFourBitTenthsRoundTripWhereAFloatCanHoldThem) {
