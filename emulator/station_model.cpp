@@ -65,6 +65,24 @@ void lower(T& minimum, double& time, T value, double now) {
     }
 }
 
+// The readings a stored record holds, so that the console can carry on from a saved
+// memory as if it had taken them itself.
+WeatherSample sampleOf(const HistoryRecord& r) {
+    WeatherSample s;
+    s.inTemp = r.InTemp;
+    s.inHumi = r.InHumi;
+    s.outTemp = r.OutTemp;
+    s.outHumi = r.OutHumi;
+    s.absPressure = r.AbsPressure;
+    s.wind = r.Wind;
+    s.gust = r.Gust;
+    s.directionSector = r.WindDirection;
+    s.light = r.Light;
+    s.uv = r.UV;
+    s.outdoorContact = r.Rcount != -1;
+    return s;
+}
+
 }  // namespace
 
 StationModel::StationModel(const StationModelOptions& options)
@@ -393,6 +411,7 @@ ImageStatus StationModel::loadImage(const std::string& path) {
     decodeFixedBlock(fixedBlockLocked(), m_console);
     const HistoryRecord current =
         decodeHistoryRecord(RecordBytes(currentRecordLocked(), map::kRecordSize), 0.0f).record;
+    m_sample = sampleOf(current);
     if (current.Rcount >= 0) {
         m_rainCounter = current.Rcount;
     }

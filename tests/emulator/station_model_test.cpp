@@ -347,6 +347,24 @@ TEST(StationModel, SavedImagesLoadIntoAnotherModelAndCarryOn) {
     EXPECT_GE(last.Rcount, readRecord(copy, after, before.m_CurrentPos).record.Rcount);
 }
 
+TEST(StationModel, AfterLoadingTheConsoleCarriesOnFromTheStoredReadings) {
+    TempDir dir;
+    StationModel original(stillClock(30, 5, 1));
+    ASSERT_TRUE(original.saveImage(dir.file("station.bin")));
+    const CStationData saved = readFixedBlock(original);
+    const HistoryRecord stored = readRecord(original, saved, saved.m_CurrentPos).record;
+
+    StationModel copy(stillClock(0, 15, 2));
+    ASSERT_TRUE(copy.loadImage(dir.file("station.bin")));
+    copy.clearHistory();
+    const CStationData station = readFixedBlock(copy);
+    const HistoryRecord first = readRecord(copy, station, 256).record;
+    EXPECT_EQ(first.InTemp, stored.InTemp);
+    EXPECT_EQ(first.OutTemp, stored.OutTemp);
+    EXPECT_EQ(first.Gust, stored.Gust);
+    EXPECT_EQ(first.Rcount, stored.Rcount);
+}
+
 TEST(StationModel, ImagesThatAreNotStationsAreRefusedAndChangeNothing) {
     TempDir dir;
     StationModel model(stillClock(3, 5));
