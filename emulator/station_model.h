@@ -68,8 +68,9 @@ public:
 
     // A copy of the whole memory as it stands.
     std::array<std::uint8_t, memory_map::kMemorySize> image();
-    // Replaces the memory with a saved one and continues from its pointers, interval and
-    // rain counter. On failure nothing changes.
+    // Replaces the memory with a saved one and continues from its pointers, interval,
+    // readings and rain counter, on this model's own clock (the memory holds none). On
+    // failure nothing changes.
     ImageStatus loadImage(const std::string& path);
     ImageStatus saveImage(const std::string& path);
 
