@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev fonts-liberation
     libusb-1.0-0-dev
     libcurl4-openssl-dev
+    libsqlite3-dev
 )
 
 missing=()

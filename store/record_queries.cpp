@@ -1,0 +1,138 @@
+#include "store/record_queries.h"
+
+#include "store/param_columns.h"
+#include "weather/absent.h"
+
+namespace nimbra::detail {
+
+namespace {
+
+const std::string kAbsentLiteral = std::to_string(kAbsentInt);
+
+template <typename Fields>
+std::string joinedNames(const Fields& fields, std::string_view suffix = {}) {
+    std::string text;
+    for (const auto& field : fields) {
+        if (!text.empty()) {
+            text += ", ";
+        }
+        text += field.name;
+        text += suffix;
+    }
+    return text;
+}
+
+std::string columnTypes(const auto& fields) {
+    std::string text;
+    for (const auto& field : fields) {
+        if (!text.empty()) {
+            text += ", ";
+        }
+        text += field.name;
+        // Dates and single-precision values are REAL, counts and codes INTEGER.
+        text += std::visit(
+            [](auto member) {
+                using Member = decltype(member);
+                return std::is_same_v<Member, std::int32_t HistoryRecord::*> ||
+                               std::is_same_v<Member, std::int32_t ParamBlock::*>
+                           ? " INTEGER"
+                           : " REAL";
+            },
+            field.member);
+    }
+    return text;
+}
+
+std::string selectList() {
+    return std::string("rowid AS ") + kRowIdAlias + ", " + joinedNames(recordFields());
+}
+
+std::string present(RecordColumn column) {
+    return std::string(columnName(column)) + " <> " + kAbsentLiteral;
+}
+
+const char kInRange[] = "Time > ?1 AND Time <= ?2";
+
+}  // namespace
+
+std::string schemaStatements() {
+    // The index leads with Time for every range query; carrying Rain lets the rain sums
+    // run on the index alone.
+    return "CREATE TABLE IF NOT EXISTS Records (" + columnTypes(recordFields()) +
+           ");\n"
+           "CREATE INDEX IF NOT EXISTS RecordsByTime ON Records (Time, Rain);\n"
+           "CREATE TABLE IF NOT EXISTS Param (" +
+           columnTypes(paramFields()) + ");\n";
+}
+
+std::string rangeQuery(RecordColumn presentIn) {
+    return "SELECT " + selectList() + " FROM Records WHERE " + kInRange + " AND " +
+           present(presentIn) + " ORDER BY Time";
+}
+
+std::string historyQuery() {
+    return "SELECT " + selectList() + " FROM Records WHERE " + kInRange + " ORDER BY Time";
+}
+
+std::string maxMinQuery(RecordColumn column) {
+    const std::string name(columnName(column));
+    return "SELECT max(" + name + ") AS Max1, min(" + name + ") AS Min1 FROM Records WHERE " +
+           kInRange + " AND " + present(column);
+}
+
+std::string countQuery(RecordColumn column) {
+    return std::string("SELECT count(*) AS Count FROM Records WHERE ") + kInRange + " AND " +
+           present(column);
+}
+
+std::string countAllQuery() {
+    return "SELECT count(*) AS Count FROM Records";
+}
+
+std::string latestQuery() {
+    return "SELECT * FROM (SELECT " + selectList() +
+           " FROM Records ORDER BY Time DESC LIMIT ?1) ORDER BY Time";
+}
+
+// total() is 0.0 over no rows where sum() would be NULL. An absent rain value is not
+// 65535 mm of rain, so it stays out of the sums.
+std::string rainSumQuery() {
+    return std::string("SELECT total(Rain) AS Sum FROM Records WHERE ") + kInRange + " AND " +
+           present(RecordColumn::Rain);
+}
+
+std::string rainSumUpToQuery() {
+    return "SELECT total(Rain) AS Sum FROM Records WHERE Time <= ?1 AND " +
+           present(RecordColumn::Rain);
+}
+
+std::string allRecordsQuery() {
+    return "SELECT " + selectList() + " FROM Records";
+}
+
+std::string intervalRainQuery() {
+    return "SELECT Interval, Rain FROM Records";
+}
+
+std::string insertRecordStatement() {
+    std::string placeholders;
+    for (std::size_t i = 1; i <= kRecordColumnCount; ++i) {
+        placeholders += (i > 1 ? ", ?" : "?") + std::to_string(i);
+    }
+    return "INSERT INTO Records (" + joinedNames(recordFields()) + ") VALUES (" + placeholders +
+           ")";
+}
+
+std::string updateRecordStatement() {
+    std::string assignments;
+    std::size_t index = 1;
+    for (const RecordField& field : recordFields()) {
+        if (index > 1) {
+            assignments += ", ";
+        }
+        assignments += std::string(field.name) + " = ?" + std::to_string(index++);
+    }
+    return "UPDATE Records SET " + assignments + " WHERE rowid = ?" + std::to_string(index);
+}
+
+}  // namespace nimbra::detail

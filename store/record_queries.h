@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "store/record_columns.h"
+
+namespace nimbra::detail {
+
+// The SQL texts of the record store. Time bounds are always parameters ?1 (start) and ?2
+// (end) holding OLE dates; a range is half-open: later than the start, not later than the
+// end. Column names come only from the fixed column list.
+
+// Every record query selects the row id under this name so that a cursor can update the
+// row it stands on.
+inline constexpr char kRowIdAlias[] = "RecordRowId";
+
+std::string schemaStatements();
+
+std::string rangeQuery(RecordColumn presentIn);
+std::string historyQuery();
+std::string maxMinQuery(RecordColumn column);
+std::string countQuery(RecordColumn column);
+std::string countAllQuery();
+std::string latestQuery();  // ?1 = number of rows
+std::string rainSumQuery();
+std::string rainSumUpToQuery();  // ?1 = end
+std::string allRecordsQuery();
+std::string intervalRainQuery();
+
+std::string insertRecordStatement();  // ?1..?22 in column order
+std::string updateRecordStatement();  // ?1..?22 in column order, ?23 = row id
+
+}  // namespace nimbra::detail

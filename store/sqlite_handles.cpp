@@ -1,0 +1,15 @@
+#include "store/sqlite_handles.h"
+
+#include <sqlite3.h>
+
+namespace nimbra::detail {
+
+void ConnectionCloser::operator()(sqlite3* connection) const noexcept {
+    sqlite3_close_v2(connection);
+}
+
+void StatementFinalizer::operator()(sqlite3_stmt* statement) const noexcept {
+    sqlite3_finalize(statement);
+}
+
+}  // namespace nimbra::detail
