@@ -9,7 +9,7 @@ namespace nimbra {
 namespace {
 
 // Days from 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+constexpr std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -36,7 +36,8 @@ int daysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
-const std::int64_t kEpochDaysFrom1970 = daysFromCivil(1899, 12, 30);
+// Constant-initialized, so dates made during static initialization elsewhere are right.
+constexpr std::int64_t kEpochDaysFrom1970 = daysFromCivil(1899, 12, 30);
 
 // OLE dates between the years 100 and 9999, as the platform accepted them.
 constexpr double kMinValue = -657434.0;
