@@ -1,0 +1,203 @@
+// Figures for the record store at the size a decade of five-minute records reaches.
+// Usage: store_bench [folder]   (default: a fresh folder under $TMPDIR, removed afterwards)
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <numbers>
+#include <string>
+
+#include "store/record_queries.h"
+#include "store/weather_db.h"
+#include "weather/absent.h"
+
+namespace {
+
+using nimbra::CWeatherDb;
+using nimbra::HistoryRecord;
+using nimbra::OleDate;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRecords = 1'000'000;
+constexpr int kExtraRecords = 100'000;
+constexpr double kFiveMinutes = 5.0 / 1440.0;
+const double kFirstTime = OleDate::fromCivil(2016, 1, 1).value();
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Plausible weather from a fixed recipe, so every run stores the same rows.
+HistoryRecord generatedRecord(int index) {
+    std::uint32_t state = static_cast<std::uint32_t>(index) * 2654435761u + 12345u;
+    const auto noise = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / static_cast<float>(1u << 24) - 0.5f;
+    };
+    const double time = kFirstTime + index * kFiveMinutes;
+    const float season = static_cast<float>(std::sin(2 * std::numbers::pi * (time / 365.25)));
+    const float day = static_cast<float>(std::sin(2 * std::numbers::pi * time));
+    HistoryRecord r;
+    r.Time = time;
+    r.Interval = 5;
+    r.InTemp = 21.0f + noise();
+    r.InHumi = 45 + static_cast<int>(noise() * 10);
+    r.OutTemp = 10.0f + 12.0f * season + 5.0f * day + noise() * 2;
+    r.OutHumi = 70 + static_cast<int>(noise() * 40);
+    r.RelPressure = 1013.0f + noise() * 30;
+    r.AbsPressure = r.RelPressure - 20.0f;
+    r.Wind = std::abs(noise()) * 8;
+    r.Gust = r.Wind * 1.6f;
+    r.WindDirection = static_cast<int>(state % 16);
+    r.DewPoint = r.OutTemp - 4.0f;
+    r.WindChill = r.OutTemp;
+    r.Rain = noise() > 0.45f ? 0.3f : 0.0f;
+    r.Rcount = index / 20;
+    r.Light = day > 0 ? day * 50000.0f : 0.0f;
+    r.UV = day > 0 ? static_cast<int>(day * 8) : 0;
+    if (index % 997 == 0) {
+        r.OutTemp = nimbra::kAbsent;  // the sensor drops out now and then
+    }
+    return r;
+}
+
+bool insertRange(CWeatherDb& db, int first, int count) {
+    nimbra::Transaction transaction(db);
+    for (int i = first; i < first + count; ++i) {
+        if (db.InsertRecord(generatedRecord(i)) != 0) {
+            return false;
+        }
+    }
+    return transaction.commit() == 0;
+}
+
+void printPlan(const std::filesystem::path& file, const char* name, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    std::printf("  %s:\n", name);
+    sqlite3_exec(
+        db, ("EXPLAIN QUERY PLAN " + sql).c_str(),
+        [](void*, int columns, char** values, char**) {
+            std::printf("    %s\n", values[columns - 1]);
+            return 0;
+        },
+        nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+// Runs `body` a few times; prints the first (cold) and the best (warm) time.
+template <typename Body>
+void measure(const char* name, const char* target, int repeats, Body body) {
+    double first = 0;
+    double best = 1e300;
+    for (int i = 0; i < repeats; ++i) {
+        const auto start = Clock::now();
+        body();
+        const double ms = millisecondsSince(start);
+        if (i == 0) {
+            first = ms;
+        }
+        best = std::min(best, ms);
+    }
+    std::printf("%-52s first %9.3f ms   best %9.3f ms   (target %s)\n", name, first, best, target);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
+    const bool ownFolder = argc < 2;
+    fs::path folder;
+    if (ownFolder) {
+        std::string pattern = (fs::temp_directory_path() / "store_bench_XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::perror("mkdtemp");
+            return 1;
+        }
+        folder = pattern;
+    } else {
+        folder = argv[1];
+    }
+    const fs::path file = nimbra::databasePath(folder);
+    fs::remove(file);
+
+    int status = 0;
+    {
+        CWeatherDb db;
+        if (db.Connect(file) != 0) {
+            return 1;
+        }
+        const auto buildStart = Clock::now();
+        for (int first = 0; first < kRecords; first += kExtraRecords) {
+            if (!insertRange(db, first, kExtraRecords)) {
+                return 1;
+            }
+        }
+        std::printf("built %d records in %.0f ms\n\n", kRecords, millisecondsSince(buildStart));
+
+        measure("insert 100,000 records in one transaction", "< 1000 ms", 1,
+                [&] { status |= insertRange(db, kRecords, kExtraRecords) ? 0 : 1; });
+
+        const OleDate yearStart = OleDate::fromCivil(2020, 1, 1);
+        const OleDate yearEnd = OleDate::fromCivil(2021, 1, 1);
+        std::int64_t rows = 0;
+        measure("one-year range streamed to the end", "< 200 ms", 5, [&] {
+            nimbra::RecordCursor cursor;
+            status |= db.OpenRange(yearStart, yearEnd, nimbra::RecordColumn::OutTemp, cursor);
+            HistoryRecord record;
+            rows = 0;
+            while (!cursor.atEnd()) {
+                cursor.ExchangeRecord(record, nimbra::ExchangeDirection::read);
+                ++rows;
+                status |= cursor.moveNext();
+            }
+        });
+        std::printf("%-52s %lld rows\n", "  (rows in the year with an outdoor temperature)",
+                    static_cast<long long>(rows));
+
+        nimbra::MaxMin maxMin;
+        measure("OpenMaxMin over a year", "< 50 ms", 5, [&] {
+            status |= db.OpenMaxMin(yearStart, yearEnd, nimbra::RecordColumn::OutTemp, maxMin);
+        });
+        std::printf("%-52s max %.1f  min %.1f\n", "  (outdoor temperature in the year)",
+                    maxMin.Max1.value_or(NAN), maxMin.Min1.value_or(NAN));
+
+        constexpr int kSums = 1000;
+        double total = 0;
+        const auto sumsStart = Clock::now();
+        for (int day = 0; day < kSums; ++day) {
+            double sum = 0;
+            const OleDate start(yearStart.value() + day % 366);
+            status |= db.OpenRainSum(start, OleDate(start.value() + 1), sum);
+            total += sum;
+        }
+        std::printf("%-52s mean %8.4f ms over %d days  (target < 1 ms)\n",
+                    "one rain sum over a day window", millisecondsSince(sumsStart) / kSums, kSums);
+
+        double upTo = 0;
+        measure("rain sum over everything (OpenRainSumUpTo)", "none, once per run", 3,
+                [&] { status |= db.OpenRainSumUpTo(OleDate(kFirstTime + 4000), upTo); });
+        std::printf("\n");
+    }
+
+    const auto fileSize = fs::file_size(file);
+    constexpr int kStored = kRecords + kExtraRecords;
+    std::printf("file size %.1f MB for %d records: %.1f bytes per record\n\n", fileSize / 1e6,
+                kStored, static_cast<double>(fileSize) / kStored);
+
+    std::printf("query plans:\n");
+    printPlan(file, "OpenRange", nimbra::detail::rangeQuery(nimbra::RecordColumn::OutTemp));
+    printPlan(file, "OpenMaxMin", nimbra::detail::maxMinQuery(nimbra::RecordColumn::OutTemp));
+    printPlan(file, "OpenRainSum", nimbra::detail::rainSumQuery());
+    printPlan(file, "OpenRainSumUpTo", nimbra::detail::rainSumUpToQuery());
+    printPlan(file, "OpenLatest", nimbra::detail::latestQuery());
+
+    if (ownFolder) {
+        fs::remove_all(folder);
+    }
+    return status;
+}
