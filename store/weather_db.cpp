@@ -22,34 +22,62 @@ constexpr int kBusyTimeoutMs = 10000;
 // WAL lets dialogs read while a download writes. With synchronous FULL the log is synced
 // at every commit, so a committed transaction survives a power cut; NORMAL would keep the
 // file consistent but could lose the last commits.
-constexpr char kWritablePragmas[] = "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL;";
+constexpr char kWal[] = "wal";
+constexpr char kWalPragma[] = "PRAGMA journal_mode = WAL";
+constexpr char kSessionPragmas[] =
+    "PRAGMA synchronous = FULL;"
+    // A year of records spans some 15 MB of pages; a 16 MiB
+    // cache keeps a graph redrawn over it off the file.
+    "PRAGMA cache_size = -16384;";
 
-// A year of records spans some 15 MB of pages; a 16 MiB page cache keeps a graph that is
-// redrawn over the same range from going back to the file.
-constexpr char kCachePragma[] = "PRAGMA cache_size = -16384;";
+constexpr char kSchemaObjects[] =
+    "SELECT count(*) FROM sqlite_schema WHERE name IN ('Records', 'Param', 'RecordsByTime')";
+constexpr char kSchemaObjectCount[] = "3";
+
+// The first column of the first row of `sql`, empty when there is none; nothing on error.
+std::optional<std::string> firstValue(sqlite3* connection, const char* sql) {
+    std::string value;
+    const auto keepFirst = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) = values[0] != nullptr ? values[0] : "";
+        return 0;
+    };
+    if (sqlite3_exec(connection, sql, keepFirst, &value, nullptr) != SQLITE_OK) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 // Sets the connection up; returns the engine's message of a failure, empty on success.
+// Only a file that lacks the tables or WAL needs the write lock, so a dialog connecting
+// while a download writes does not wait for the download.
 std::string prepareConnection(sqlite3* connection, ConnectMode mode) {
     const auto run = [connection](const char* sql) {
         return sqlite3_exec(connection, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
     };
-    if (!run(kCachePragma)) {
-        return sqlite3_errmsg(connection);
+    const auto failure = [connection] { return std::string(sqlite3_errmsg(connection)); };
+    if (!run(kSessionPragmas)) {
+        return failure();
+    }
+    // Reading the schema is also what finds out whether the file is a database at all.
+    const auto schemaObjects = firstValue(connection, kSchemaObjects);
+    const auto journalMode = firstValue(connection, "PRAGMA journal_mode");
+    if (!schemaObjects || !journalMode) {
+        return failure();
     }
     if (mode == ConnectMode::readOnly) {
-        // Reading the schema is what finds out whether the file is a database at all.
-        return run("PRAGMA query_only = ON; SELECT count(*) FROM sqlite_schema;")
-                   ? std::string()
-                   : sqlite3_errmsg(connection);
+        return run("PRAGMA query_only = ON") ? std::string() : failure();
     }
-    if (!run(kWritablePragmas)) {
-        return sqlite3_errmsg(connection);
+    if (*journalMode != kWal && !run(kWalPragma)) {
+        return failure();
+    }
+    if (*schemaObjects == kSchemaObjectCount) {
+        return {};
     }
     const std::string schema = "BEGIN IMMEDIATE;\n" + detail::schemaStatements() + "COMMIT;";
     if (run(schema.c_str())) {
         return {};
     }
-    std::string message = sqlite3_errmsg(connection);
+    std::string message = failure();
     if (sqlite3_get_autocommit(connection) == 0) {
         run("ROLLBACK");
     }

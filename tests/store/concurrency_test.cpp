@@ -25,9 +25,9 @@ TEST_F(StoreTest, ASecondConnectionReadsWhileTheFirstWrites) {
         committed.set_value();
     });
 
-    CWeatherDb reader;
-    ASSERT_EQ(reader.Connect(file()), 0);
     inserted.get_future().wait();
+    CWeatherDb reader;
+    EXPECT_EQ(reader.Connect(file()), 0);
     std::int64_t count = -1;
     EXPECT_EQ(reader.CountAll(count), 0);
     EXPECT_EQ(count, 1);
