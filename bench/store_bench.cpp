@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     } else {
         folder = argv[1];
     }
-    const fs::path file = nimbra::databasePath(folder);
+    const fs::path file = folder / "Nimbra7420.db";
     fs::remove(file);
 
     int status = 0;

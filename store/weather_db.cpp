@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <mutex>
 
 #include "store/record_binding.h"
@@ -24,11 +25,9 @@ constexpr int kBusyTimeoutMs = 10000;
 // file consistent but could lose the last commits.
 constexpr char kWal[] = "wal";
 constexpr char kWalPragma[] = "PRAGMA journal_mode = WAL";
-constexpr char kSessionPragmas[] =
-    "PRAGMA synchronous = FULL;"
-    // A year of records spans some 15 MB of pages; a 16 MiB
-    // cache keeps a graph redrawn over it off the file.
-    "PRAGMA cache_size = -16384;";
+// A year of records spans some 15 MB of pages: a 16 MiB page cache keeps a graph that is
+// redrawn over the same year from going back to the file.
+constexpr char kSessionPragmas[] = "PRAGMA synchronous = FULL; PRAGMA cache_size = -16384;";
 
 constexpr char kSchemaObjects[] =
     "SELECT count(*) FROM sqlite_schema WHERE name IN ('Records', 'Param', 'RecordsByTime')";
@@ -128,7 +127,8 @@ int atomically(Session& session, Body body) {
     return 1;
 }
 
-std::string paramColumnList(int groups, std::string_view separator, std::string_view suffix) {
+// The chosen columns of Param, each followed by `suffix` and its parameter number.
+std::string paramColumnList(int groups, std::string_view suffix = {}) {
     std::string text;
     int index = 1;
     for (const detail::ParamField& field : detail::paramFields()) {
@@ -136,7 +136,7 @@ std::string paramColumnList(int groups, std::string_view separator, std::string_
             continue;
         }
         if (index > 1) {
-            text += separator;
+            text += ", ";
         }
         text += field.name;
         if (!suffix.empty()) {
@@ -201,10 +201,6 @@ void readParamRow(sqlite3_stmt* statement, ParamBlock& block, int groups) {
 
 }  // namespace
 
-std::filesystem::path databasePath(const std::filesystem::path& dataFolder) {
-    return dataFolder / kDatabaseFileName;
-}
-
 CWeatherDb::CWeatherDb() : m_session(std::make_shared<Session>()) {}
 
 CWeatherDb::~CWeatherDb() {
@@ -265,7 +261,7 @@ int CWeatherDb::readParam(ParamBlock& block, int groups) {
     if (groups == 0) {
         return 0;
     }
-    const StatementUse query = m_session->cached("SELECT " + paramColumnList(groups, ", ", {}) +
+    const StatementUse query = m_session->cached("SELECT " + paramColumnList(groups) +
                                                  " FROM Param ORDER BY rowid LIMIT 1");
     if (!query) {
         return 1;
@@ -292,10 +288,10 @@ int CWeatherDb::writeParam(const ParamBlock& block, int groups) {
         return 1;
     }
     // Update the first row, or add one to an empty table: Param never grows past one row.
-    const std::string update = "UPDATE Param SET " + paramColumnList(groups, ", ", " = ?") +
+    const std::string update = "UPDATE Param SET " + paramColumnList(groups, " = ?") +
                                " WHERE rowid = (SELECT min(rowid) FROM Param)";
-    const std::string insert = "INSERT INTO Param (" + paramColumnList(groups, ", ", {}) +
-                               ") VALUES (" + paramPlaceholders(groups) + ")";
+    const std::string insert = "INSERT INTO Param (" + paramColumnList(groups) + ") VALUES (" +
+                               paramPlaceholders(groups) + ")";
     return atomically(*m_session, [&] {
         for (const std::string* sql : {&update, &insert}) {
             const StatementUse statement = m_session->cached(*sql);

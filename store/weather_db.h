@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <string_view>
 
 #include "station/history_record.h"
 #include "station/station_data.h"
@@ -19,10 +18,6 @@ namespace nimbra {
 namespace detail {
 class Session;
 }
-
-// The history database in the data folder.
-inline constexpr std::string_view kDatabaseFileName = "Nimbra7420.db";
-std::filesystem::path databasePath(const std::filesystem::path& dataFolder);
 
 enum class ConnectMode {
     createIfMissing,  // the program's own database: created with its tables when missing

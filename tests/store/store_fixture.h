@@ -137,7 +137,7 @@ protected:
         ASSERT_EQ(m_db.Connect(file()), 0);
     }
 
-    std::filesystem::path file() const { return databasePath(m_folder.path()); }
+    std::filesystem::path file() const { return m_folder.path() / "Nimbra7420.db"; }
 
     void insertAt(std::initializer_list<double> times) {
         for (const double time : times) {
