@@ -125,19 +125,38 @@ int RecordCursor::writeCurrent(const HistoryRecord& record) {
         m_session->report("The database this query was opened on is no longer connected.");
         return 1;
     }
+    const std::int64_t rowId = sqlite3_column_int64(m_statement.get(), m_rowIdColumn);
+    if (!keepsTimeAndRain(rowId, record)) {
+        m_session->rainTotal().invalidate();
+    }
     static const std::string kUpdate = detail::updateRecordStatement();
     const detail::StatementUse update = m_session->cached(kUpdate);
     if (!update) {
         return 1;
     }
     detail::bindRecord(update.get(), record);
-    sqlite3_bind_int64(update.get(), static_cast<int>(kRecordColumnCount) + 1,
-                       sqlite3_column_int64(m_statement.get(), m_rowIdColumn));
+    sqlite3_bind_int64(update.get(), static_cast<int>(kRecordColumnCount) + 1, rowId);
     if (sqlite3_step(update.get()) != SQLITE_DONE) {
         m_session->reportEngineError();
         return 1;
     }
     return 0;
+}
+
+bool RecordCursor::keepsTimeAndRain(std::int64_t rowId, const HistoryRecord& record) {
+    // Asked of the table, not of this cursor's row, which may show values from before
+    // another write.
+    const detail::StatementUse stored =
+        m_session->cached("SELECT Time, Rain FROM Records WHERE rowid = ?1");
+    if (!stored) {
+        return false;
+    }
+    sqlite3_bind_int64(stored.get(), 1, rowId);
+    return sqlite3_step(stored.get()) == SQLITE_ROW &&
+           sqlite3_column_type(stored.get(), 0) != SQLITE_NULL &&
+           sqlite3_column_type(stored.get(), 1) != SQLITE_NULL &&
+           sqlite3_column_double(stored.get(), 0) == record.Time &&
+           sqlite3_column_double(stored.get(), 1) == static_cast<double>(record.Rain);
 }
 
 }  // namespace nimbra

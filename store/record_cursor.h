@@ -45,6 +45,8 @@ private:
     int step();
     int readCurrent(HistoryRecord& record) const;
     int writeCurrent(const HistoryRecord& record);
+    // Whether writing `record` over row `rowId` leaves its Time and Rain as they are.
+    bool keepsTimeAndRain(std::int64_t rowId, const HistoryRecord& record);
 
     std::shared_ptr<detail::Session> m_session;
     detail::StatementHandle m_statement;

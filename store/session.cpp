@@ -45,6 +45,7 @@ void Session::attach(ConnectionHandle connection) {
     }
     m_statements.clear();
     m_connection = std::move(connection);
+    m_rainTotal.invalidate();
 }
 
 void Session::detach() {
@@ -139,8 +140,11 @@ int Session::commit() {
         return 1;
     }
     const bool committed = !m_transactionFailed && execute("COMMIT");
-    if (!committed && sqlite3_get_autocommit(handle()) == 0) {
-        sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!committed) {
+        if (sqlite3_get_autocommit(handle()) == 0) {
+            sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        m_rainTotal.invalidate();
     }
     endTransaction();
     return committed ? 0 : 1;
@@ -155,6 +159,7 @@ int Session::rollback() {
     if (sqlite3_get_autocommit(handle()) == 0) {
         sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     }
+    m_rainTotal.invalidate();
     endTransaction();
     return 0;
 }

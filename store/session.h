@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "store/error_sink.h"
+#include "store/rain_total_cache.h"
 #include "store/sqlite_handles.h"
 
 namespace nimbra::detail {
@@ -63,6 +64,10 @@ public:
     void reportEngineError(sqlite3* connection);
     void reportEngineError() { reportEngineError(handle()); }
 
+    // The running rain total of this connection; dropped when the connection is replaced or
+    // a transaction is rolled back.
+    RainTotalCache& rainTotal() { return m_rainTotal; }
+
     bool inTransaction() const { return m_inTransaction; }
     // In a transaction that already failed every write is refused without a new message:
     // the batch is lost as a whole, and the user hears about it once.
@@ -82,6 +87,7 @@ private:
     std::unordered_map<std::string, StatementHandle> m_statements;
     bool m_inTransaction = false;
     bool m_transactionFailed = false;
+    RainTotalCache m_rainTotal;
 };
 
 }  // namespace nimbra::detail

@@ -326,6 +326,7 @@ int CWeatherDb::InsertRecord(const HistoryRecord& record) {
         m_session->reportEngineError();
         return 1;
     }
+    m_session->rainTotal().recordInserted(record.Time, record.Rain);
     return 0;
 }
 
@@ -334,6 +335,7 @@ int CWeatherDb::DeleteAll() {
     if (m_session->writesRefused() || !m_session->requireConnection()) {
         return 1;
     }
+    m_session->rainTotal().invalidate();
     return atomically(*m_session, [&] {
         return m_session->execute("DELETE FROM Records") && m_session->execute("DELETE FROM Param");
     });
@@ -430,13 +432,36 @@ int CWeatherDb::OpenRainSum(OleDate start, OleDate end, double& sum) {
 }
 
 int CWeatherDb::OpenRainSumUpTo(OleDate end, double& sum) {
-    static const std::string kQuery = detail::rainSumUpToQuery();
+    static const std::string kUpTo = detail::rainSumUpToQuery();
+    static const std::string kBetween = detail::rainSumQuery();
     const std::lock_guard guard(*m_session);
     if (!boundsValid(*m_session, {end})) {
         return 1;
     }
-    return querySingleRow(*m_session, kQuery, {end.value()},
-                          [&](sqlite3_stmt* row) { sum = sqlite3_column_double(row, 0); });
+    std::int64_t dataVersion = 0;
+    if (querySingleRow(*m_session, "PRAGMA data_version", {}, [&](sqlite3_stmt* row) {
+            dataVersion = sqlite3_column_int64(row, 0);
+        }) != 0) {
+        return 1;
+    }
+    detail::RainTotalCache& cache = m_session->rainTotal();
+    const auto readSum = [](double& out) {
+        return [&out](sqlite3_stmt* row) { out = sqlite3_column_double(row, 0); };
+    };
+    double total = 0;
+    int result = 0;
+    if (const auto kept = cache.usableFor(end.value(), dataVersion)) {
+        double between = 0;
+        result = querySingleRow(*m_session, kBetween, {kept->end, end.value()}, readSum(between));
+        total = kept->sum + between;
+    } else {
+        result = querySingleRow(*m_session, kUpTo, {end.value()}, readSum(total));
+    }
+    if (result == 0) {
+        cache.keep({end.value(), total}, dataVersion);
+        sum = total;
+    }
+    return result;
 }
 
 int CWeatherDb::FillHistoryList(OleDate start, OleDate end, RecordCursor& cursor) {

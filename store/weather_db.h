@@ -83,9 +83,8 @@ public:
     // The `count` newest rows, oldest first; every row when the table holds fewer.
     int OpenLatest(int count, RecordCursor& cursor);
     // Rain over (start, end] and up to `end`; 0 over no rows. Absent values are skipped.
-    // Both run on the index; a caller stepping through consecutive records carries a
-    // running total forward with OpenRainSum rather than summing from the beginning for
-    // each record.
+    // Both run on the index. The total up to `end` is carried forward from the previous
+    // one when `end` moves on, so asking for it record after record stays cheap.
     int OpenRainSum(OleDate start, OleDate end, double& sum);
     int OpenRainSumUpTo(OleDate end, double& sum);
     // Every row in the range, in time order: the rows of the history list.

@@ -287,6 +287,69 @@ TEST_F(StoreTest, RainSumUpToIncludesItsEndAndIsZeroOverNoRows) {
     EXPECT_NEAR(sum, 0.6, 1e-6);
 }
 
+// The total up to a time is carried forward between calls; whatever happens to the table
+// in between, it must equal what a fresh connection sums from scratch.
+TEST_F(StoreTest, RainTotalsUpToATimeStayRightThroughEveryKindOfWrite) {
+    insertAt({45010.0, 45020.0, 45030.0});
+    constexpr double kPrimed = 45025.0;
+    const auto expectFreshTotals = [&](const char* after) {
+        CWeatherDb fresh;
+        ASSERT_EQ(fresh.Connect(file()), 0);
+        for (const double end : {kPrimed, 45035.0, 45050.0}) {
+            double carried = -1;
+            double summed = -2;
+            ASSERT_EQ(m_db.OpenRainSumUpTo(OleDate(end), carried), 0);
+            ASSERT_EQ(fresh.OpenRainSumUpTo(OleDate(end), summed), 0);
+            EXPECT_NEAR(carried, summed, 1e-9) << "after " << after << ", up to " << end;
+        }
+        // Leaves a total up to kPrimed for the next write to keep right or drop.
+        double primed = 0;
+        ASSERT_EQ(m_db.OpenRainSumUpTo(OleDate(kPrimed), primed), 0);
+    };
+    const auto rewriteFirstRow = [&](auto change) {
+        RecordCursor cursor;
+        ASSERT_EQ(m_db.OpenAllRecords(cursor), 0);
+        HistoryRecord record;
+        ASSERT_EQ(cursor.ExchangeRecord(record, ExchangeDirection::read), 0);
+        change(record);
+        ASSERT_EQ(cursor.ExchangeRecord(record, ExchangeDirection::write), 0);
+    };
+    expectFreshTotals("the first rows");
+
+    insertAt({45015.0, 45045.0});
+    expectFreshTotals("inserts before and after the last end");
+
+    HistoryRecord absent = sampleRecord(45016.0);
+    absent.Rain = kAbsent;
+    ASSERT_EQ(m_db.InsertRecord(absent), 0);
+    expectFreshTotals("an insert without rain");
+
+    rewriteFirstRow([](HistoryRecord& r) { r.Rain5 = 99.0f; });
+    expectFreshTotals("a rewrite that keeps Time and Rain");
+    rewriteFirstRow([](HistoryRecord& r) { r.Rain = 2.4f; });
+    expectFreshTotals("a rewrite of Rain");
+    rewriteFirstRow([](HistoryRecord& r) { r.Time = 45040.0; });
+    expectFreshTotals("a rewrite of Time");
+
+    {
+        CWeatherDb other;
+        ASSERT_EQ(other.Connect(file()), 0);
+        ASSERT_EQ(other.InsertRecord(sampleRecord(45011.0)), 0);
+    }
+    expectFreshTotals("another connection's insert");
+
+    {
+        Transaction transaction(m_db);
+        insertAt({45012.0});
+        double inside = 0;
+        ASSERT_EQ(m_db.OpenRainSumUpTo(OleDate(kPrimed), inside), 0);
+    }
+    expectFreshTotals("a rolled-back insert");
+
+    ASSERT_EQ(m_db.DeleteAll(), 0);
+    expectFreshTotals("clearing");
+}
+
 TEST_F(StoreTest, LatestRowsComeOldestFirst) {
     insertAt({45030.0, 45010.0, 45040.0, 45020.0});
     const struct {
