@@ -34,6 +34,17 @@ constexpr std::array<RecordField, kRecordColumnCount> kFields{{
     {RecordColumn::UV, "UV", &R::UV},
 }};
 
+static_assert(
+    [] {
+        for (std::size_t i = 0; i < kFields.size(); ++i) {
+            if (static_cast<std::size_t>(kFields[i].column) != i) {
+                return false;
+            }
+        }
+        return true;
+    }(),
+    "the field table is indexed by RecordColumn");
+
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==

@@ -51,6 +51,7 @@ struct RecordField {
         member;
 };
 
+// In table order, so that recordFields()[column] describes `column`.
 const std::array<RecordField, kRecordColumnCount>& recordFields();
 
 }  // namespace nimbra

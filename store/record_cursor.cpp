@@ -99,10 +99,14 @@ int RecordCursor::ExchangeRecord(HistoryRecord& record, ExchangeDirection direct
         return 1;
     }
     const std::lock_guard guard(*m_session);
-    return direction == ExchangeDirection::read ? readCurrent(record) : writeCurrent(record);
+    if (direction == ExchangeDirection::write) {
+        return writeCurrent(record);
+    }
+    readCurrent(record);
+    return 0;
 }
 
-int RecordCursor::readCurrent(HistoryRecord& record) const {
+void RecordCursor::readCurrent(HistoryRecord& record) const {
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         const RecordField* field = m_fields[i];
         // Rcount is written, never read back: the caller's buffer keeps its own.
@@ -110,7 +114,6 @@ int RecordCursor::readCurrent(HistoryRecord& record) const {
             detail::readField(m_statement.get(), static_cast<int>(i), *field, record);
         }
     }
-    return 0;
 }
 
 int RecordCursor::writeCurrent(const HistoryRecord& record) {

@@ -43,7 +43,7 @@ private:
     // Takes the statement and steps to the first row; 1 after a reported error.
     int open(std::shared_ptr<detail::Session> session, detail::StatementHandle statement);
     int step();
-    int readCurrent(HistoryRecord& record) const;
+    void readCurrent(HistoryRecord& record) const;
     int writeCurrent(const HistoryRecord& record);
     // Whether writing `record` over row `rowId` leaves its Time and Rain as they are.
     bool keepsTimeAndRain(std::int64_t rowId, const HistoryRecord& record);

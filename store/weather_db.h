@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "station/history_record.h"
 #include "station/station_data.h"
