@@ -1,0 +1,546 @@
+#include "views/alarm_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <iterator>
+#include <vector>
+
+#include "app/string_table.h"
+#include "views/alarm_time_edit.h"
+#include "views/dialog_messages.h"
+#include "views/dialog_numbers.h"
+#include "weather/absent.h"
+#include "weather/text_forms.h"
+#include "weather/units.h"
+
+namespace nimbra {
+
+namespace {
+
+// How a threshold is shown and read.
+enum class Kind { Humidity, InTemp, OutTemp, Pressure, Wind, Rain, Light, Uv };
+
+// One threshold edit and the record member it shows.
+struct Threshold {
+    int editId;
+    Kind kind;
+    bool high;
+    float HistoryRecord::*decimal;
+    std::int32_t HistoryRecord::*whole;
+};
+
+constexpr Threshold kThresholds[] = {
+    {1047, Kind::Humidity, true, nullptr, &HistoryRecord::InHumi},
+    {1048, Kind::Humidity, false, nullptr, &HistoryRecord::InHumi},
+    {1098, Kind::Humidity, true, nullptr, &HistoryRecord::OutHumi},
+    {1121, Kind::Humidity, false, nullptr, &HistoryRecord::OutHumi},
+    {1103, Kind::InTemp, true, &HistoryRecord::InTemp, nullptr},
+    {1055, Kind::InTemp, false, &HistoryRecord::InTemp, nullptr},
+    {1057, Kind::OutTemp, true, &HistoryRecord::OutTemp, nullptr},
+    {1059, Kind::OutTemp, false, &HistoryRecord::OutTemp, nullptr},
+    {1061, Kind::OutTemp, true, &HistoryRecord::DewPoint, nullptr},
+    {1063, Kind::OutTemp, false, &HistoryRecord::DewPoint, nullptr},
+    {1065, Kind::OutTemp, true, &HistoryRecord::WindChill, nullptr},
+    {1067, Kind::OutTemp, false, &HistoryRecord::WindChill, nullptr},
+    {1069, Kind::Pressure, true, &HistoryRecord::RelPressure, nullptr},
+    {1071, Kind::Pressure, false, &HistoryRecord::RelPressure, nullptr},
+    {1073, Kind::Pressure, true, &HistoryRecord::AbsPressure, nullptr},
+    {1075, Kind::Pressure, false, &HistoryRecord::AbsPressure, nullptr},
+    {1009, Kind::Wind, true, &HistoryRecord::Wind, nullptr},
+    {1012, Kind::Wind, true, &HistoryRecord::Gust, nullptr},
+    {1085, Kind::Rain, true, &HistoryRecord::Rain1, nullptr},
+    {1087, Kind::Rain, true, &HistoryRecord::Rain2, nullptr},
+    {1089, Kind::Light, true, &HistoryRecord::Light, nullptr},
+    {1124, Kind::Uv, true, nullptr, &HistoryRecord::UV},
+};
+
+constexpr int kWindSpeedEdit = 1009;
+constexpr int kGustSpeedEdit = 1012;
+constexpr int kWindBeaufortEdit = 1116;
+constexpr int kGustBeaufortEdit = 1083;
+
+// A row of the dialog: the labelled high enable, its edit and unit, and for the
+// quantities with a low threshold the unlabelled low enable, its edit and unit.
+struct Row {
+    int checkId;
+    int nameId;
+    int slot;
+    int highEditId;
+    int highUnitId;  // 0: a plain "%" label, -1: none
+    int lowCheckId;  // 0: no low threshold
+    int lowEditId;
+    int lowUnitId;
+};
+
+constexpr Row kHighLowRows[] = {
+    {1044, 3009, kSlotInHumi, 1047, 0, 1045, 1048, 0},
+    {1050, 3011, kSlotOutHumi, 1098, 0, 1052, 1121, 0},
+    {1054, 3008, kSlotInTemp, 1103, 1102, 1056, 1055, 1122},
+    {1058, 3010, kSlotOutTemp, 1057, 1104, 1060, 1059, 1105},
+    {1062, 3012, kSlotDewPoint, 1061, 1106, 1064, 1063, 1107},
+    {1066, 3013, kSlotWindChill, 1065, 1108, 1068, 1067, 1109},
+    {1070, 3006, kSlotRelPressure, 1069, 1110, 1072, 1071, 1111},
+    {1074, 3007, kSlotAbsPressure, 1073, 1112, 1076, 1075, 1113},
+};
+
+constexpr Row kHighOnlyRows[] = {
+    {1078, 3014, kSlotWind, kWindSpeedEdit, 1114, 0, 0, 0},
+    {1082, 3015, kSlotGust, kGustSpeedEdit, 1117, 0, 0, 0},
+    {1086, 3016, kSlotRainHour, 1085, 1119, 0, 0, 0},
+    {1088, 3017, kSlotRainDay, 1087, 1120, 0, 0, 0},
+    {1092, 3081, kSlotLight, 1089, 1123, 0, 0, 0},
+    {1125, 3082, kSlotUV, 1124, -1, 0, 0, 0},
+};
+
+// The check boxes that "Select All" sets: everything but the light and UV alarms.
+constexpr int kSelectAllIds[] = {1091, 1090, 1078, 1082, 1086, 1088};
+
+const char* const kDirections[] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
+                                   "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
+
+QString temperatureUnitName(int unit) {
+    return unit == kFahrenheit ? QStringLiteral("\u00B0F") : QStringLiteral("\u00B0C");
+}
+
+QString pressureUnitName(int unit) {
+    return unit == kInchesOfMercury        ? QStringLiteral("inHg")
+           : unit == kMillimetresOfMercury ? QStringLiteral("mmHg")
+                                           : QStringLiteral("hpa");
+}
+
+QString lightUnitName(int unit) {
+    return QString::fromStdString(FormatLight(0.0f, unit, kUnitPart, true));
+}
+
+// Pressures in inHg and rain in inches are held as tenths of the unit.
+double heldPerShown(Kind kind, const CStationData& d) {
+    if (kind == Kind::Pressure && d.PressureUnit == kInchesOfMercury) {
+        return 10.0;
+    }
+    if (kind == Kind::Rain && d.RainUnit == kInches) {
+        return 10.0;
+    }
+    return 1.0;
+}
+
+int decimalsShown(Kind kind, const CStationData& d) {
+    switch (kind) {
+        case Kind::Pressure:
+            return d.PressureUnit == kInchesOfMercury ? 2 : 1;
+        case Kind::Wind:
+            return (d.WindUnit & kBeaufort) != 0 ? 0 : 1;
+        case Kind::Rain:
+            return 2;
+        default:
+            return 1;
+    }
+}
+
+QLineEdit* makeEdit(int id, bool readOnly = false) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::number(id));
+    edit->setAlignment(Qt::AlignRight);
+    edit->setReadOnly(readOnly);
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000.0")) + 12);
+    return edit;
+}
+
+QCheckBox* makeCheck(int id, const QString& text = QString()) {
+    auto* check = new QCheckBox(text);
+    check->setObjectName(QString::number(id));
+    return check;
+}
+
+QLabel* makeUnitLabel(int id) {
+    auto* label = new QLabel;
+    if (id > 0) {
+        label->setObjectName(QString::number(id));
+    } else {
+        label->setText(QStringLiteral("%"));
+    }
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("W/M2")));
+    return label;
+}
+
+}  // namespace
+
+CAlarm::CAlarm(const CStationData& data, const StringLookup& strings, StationAccess access,
+               StationSaveHandler onSave, QWidget* parent)
+    : QDialog(parent), m_Data(data), m_strings(strings), m_onSave(std::move(onSave)) {
+    setObjectName(QStringLiteral("311"));
+    setWindowTitle(m_strings(3040));
+    buildControls();
+    m_save->setEnabled(access == StationAccess::Ready);
+    ExchangeAlarms(Exchange::ToControls);
+}
+
+int CAlarm::beaufortFor(float metresPerSecond, bool gust) {
+    static constexpr int kWindTops[] = {2, 14, 33, 53, 78, 106, 137, 170, 206, 243, 283, 326};
+    static constexpr int kGustTops[] = {2, 15, 34, 54, 79, 107, 138, 171, 207, 244, 284, 326};
+    // Tenths formed as the station forms them: the product rounded to a float, then
+    // truncated, so that a typed 10.7 is 107 tenths.
+    const double tenths = std::trunc(static_cast<float>(metresPerSecond * 10.0f));
+    const auto& tops = gust ? kGustTops : kWindTops;
+    for (std::size_t beaufort = 0; beaufort < std::size(tops); ++beaufort) {
+        if (tenths <= tops[beaufort]) {
+            return static_cast<int>(beaufort);
+        }
+    }
+    return 12;
+}
+
+void CAlarm::buildControls() {
+    const auto& s = m_strings;
+
+    const auto addRow = [&](QGridLayout* grid, int line, const Row& row) {
+        auto* high = makeCheck(row.checkId, s(row.nameId));
+        m_highEnables.insert(row.slot, high);
+        m_edits.insert(row.highEditId, makeEdit(row.highEditId));
+        grid->addWidget(high, line, 0);
+        grid->addWidget(m_edits[row.highEditId], line, 1);
+        if (row.highUnitId >= 0) {
+            auto* unit = makeUnitLabel(row.highUnitId);
+            m_unitLabels.insert(row.highUnitId, unit);
+            grid->addWidget(unit, line, 2);
+        }
+        if (row.lowCheckId != 0) {
+            auto* low = makeCheck(row.lowCheckId);
+            m_lowEnables.insert(row.slot, low);
+            m_edits.insert(row.lowEditId, makeEdit(row.lowEditId));
+            auto* unit = makeUnitLabel(row.lowUnitId);
+            m_unitLabels.insert(row.lowUnitId, unit);
+            grid->addWidget(low, line, 3);
+            grid->addWidget(m_edits[row.lowEditId], line, 4);
+            grid->addWidget(unit, line, 5);
+        }
+    };
+
+    auto* allHigh = makeCheck(1093, s(3022));
+    auto* allLow = makeCheck(1094, s(3023));
+    auto* highLowGroup = new QGroupBox;
+    auto* highLowGrid = new QGridLayout(highLowGroup);
+    highLowGrid->addWidget(allHigh, 0, 1, 1, 2);
+    highLowGrid->addWidget(allLow, 0, 3, 1, 3);
+    int line = 1;
+    for (const Row& row : kHighLowRows) {
+        addRow(highLowGrid, line++, row);
+    }
+    highLowGrid->setColumnMinimumWidth(3, 24);
+    highLowGrid->setRowStretch(line, 1);
+
+    auto* highOnlyGroup = new QGroupBox;
+    auto* highOnlyGrid = new QGridLayout(highOnlyGroup);
+    line = 0;
+    for (const Row& row : kHighOnlyRows) {
+        addRow(highOnlyGrid, line++, row);
+    }
+    for (const auto& [speedId, beaufortId] : {std::pair{kWindSpeedEdit, kWindBeaufortEdit},
+                                              std::pair{kGustSpeedEdit, kGustBeaufortEdit}}) {
+        auto* beaufort = makeEdit(beaufortId, true);
+        beaufort->setFixedWidth(beaufort->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                                12);
+        beaufort->setFocusPolicy(Qt::NoFocus);
+        m_edits.insert(beaufortId, beaufort);
+        highOnlyGrid->addWidget(beaufort, speedId == kWindSpeedEdit ? 0 : 1, 3);
+        highOnlyGrid->addWidget(new QLabel(QStringLiteral("bft")),
+                                speedId == kWindSpeedEdit ? 0 : 1, 4);
+    }
+
+    m_windDirectionOn = makeCheck(1090, s(3043));
+    m_windDirection = new QComboBox;
+    m_windDirection->setObjectName(QStringLiteral("1100"));
+    for (const char* name : kDirections) {
+        m_windDirection->addItem(QString::fromLatin1(name));
+    }
+    highOnlyGrid->addWidget(m_windDirectionOn, line, 0);
+    highOnlyGrid->addWidget(m_windDirection, line++, 1);
+
+    m_timeAlarmOn = makeCheck(1091, s(3042));
+    m_alarmTime = new AlarmTimeEdit;
+    m_alarmTime->setObjectName(QStringLiteral("1046"));
+    highOnlyGrid->addWidget(m_timeAlarmOn, line, 0);
+    highOnlyGrid->addWidget(m_alarmTime, line++, 1);
+    highOnlyGrid->setColumnStretch(5, 1);
+    highOnlyGrid->setRowStretch(line, 1);
+
+    auto* selectAll = makeCheck(1095, s(3070));
+    m_save = new QPushButton(s(3045));
+    m_save->setObjectName(QStringLiteral("1"));
+    m_save->setDefault(true);
+    auto* exit = new QPushButton(s(3046));
+    exit->setObjectName(QStringLiteral("2"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(selectAll);
+    buttons->addStretch();
+    buttons->addWidget(m_save);
+    buttons->addWidget(exit);
+
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(highLowGroup);
+    columns->addWidget(highOnlyGroup);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    const auto setAll = [this](std::initializer_list<int> ids, bool checked) {
+        for (int id : ids) {
+            findChild<QCheckBox*>(QString::number(id))->setChecked(checked);
+        }
+    };
+    connect(allHigh, &QCheckBox::clicked, this, [setAll](bool checked) {
+        setAll({1044, 1050, 1054, 1058, 1062, 1066, 1070, 1074}, checked);
+    });
+    connect(allLow, &QCheckBox::clicked, this, [setAll](bool checked) {
+        setAll({1045, 1052, 1056, 1060, 1064, 1068, 1072, 1076}, checked);
+    });
+    connect(selectAll, &QCheckBox::clicked, this, [this](bool checked) {
+        for (int id : kSelectAllIds) {
+            findChild<QCheckBox*>(QString::number(id))->setChecked(checked);
+        }
+    });
+    followSpeed(kWindSpeedEdit, kWindBeaufortEdit, false);
+    followSpeed(kGustSpeedEdit, kGustBeaufortEdit, true);
+    connect(m_save, &QPushButton::clicked, this, &CAlarm::save);
+    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Tab order: down the high column, then the low column, then the right-hand side.
+    std::vector<QWidget*> order{allHigh};
+    for (const Row& row : kHighLowRows) {
+        order.push_back(m_highEnables[row.slot]);
+        order.push_back(edit(row.highEditId));
+    }
+    order.push_back(allLow);
+    for (const Row& row : kHighLowRows) {
+        order.push_back(m_lowEnables[row.slot]);
+        order.push_back(edit(row.lowEditId));
+    }
+    for (const Row& row : kHighOnlyRows) {
+        order.push_back(m_highEnables[row.slot]);
+        order.push_back(edit(row.highEditId));
+    }
+    order.insert(order.end(), {m_windDirectionOn, m_windDirection, m_timeAlarmOn, m_alarmTime,
+                               selectAll, m_save, exit});
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+void CAlarm::followSpeed(int speedEditId, int beaufortEditId, bool gust) {
+    connect(edit(speedEditId), &QLineEdit::textChanged, this,
+            [this, beaufortEditId, gust](const QString& text) {
+                if (text == QLatin1String(kAbsentText)) {
+                    return;
+                }
+                const float metres =
+                    WindSpeedToMetres(static_cast<float>(leadingDecimal(text)), m_Data.WindUnit);
+                edit(beaufortEditId)->setText(QString::number(beaufortFor(metres, gust)));
+            });
+}
+
+void CAlarm::ExchangeAlarms(Exchange direction) {
+    CStationData& d = m_Data;
+    if (direction == Exchange::ToControls) {
+        for (const auto& [slot, check] : m_highEnables.asKeyValueRange()) {
+            check->setChecked(d.m_AlarmHighOn[static_cast<std::size_t>(slot)] != 0);
+        }
+        for (const auto& [slot, check] : m_lowEnables.asKeyValueRange()) {
+            check->setChecked(d.m_AlarmLowOn[static_cast<std::size_t>(slot)] != 0);
+        }
+        m_windDirectionOn->setChecked(d.m_WindDirAlarmOn != 0);
+        m_timeAlarmOn->setChecked(d.m_TimeAlarmOn != 0);
+
+        const auto setUnit = [this](std::initializer_list<int> ids, const QString& text) {
+            for (int id : ids) {
+                static_cast<QLabel*>(m_unitLabels.value(id))->setText(text);
+            }
+        };
+        setUnit({1102, 1122}, temperatureUnitName(d.InTempUnit));
+        setUnit({1104, 1105, 1106, 1107, 1108, 1109}, temperatureUnitName(d.OutTempUnit));
+        setUnit({1110, 1111, 1112, 1113}, pressureUnitName(d.PressureUnit));
+        setUnit({1114, 1117},
+                QString::fromStdString(FormatWindSpeed(0.0f, d.WindUnit, kUnitPart, true)));
+        setUnit({1119, 1120},
+                d.RainUnit == kInches ? QStringLiteral("inch") : QStringLiteral("mm"));
+        setUnit({1123}, lightUnitName(d.LightUnit));
+
+        for (const Threshold& t : kThresholds) {
+            const HistoryRecord& r = t.high ? d.m_AlarmHigh : d.m_AlarmLow;
+            if (t.whole != nullptr) {
+                edit(t.editId)->setText(integerText(r.*t.whole));
+                continue;
+            }
+            const float held = r.*t.decimal;
+            const double shown = static_cast<double>(held) / heldPerShown(t.kind, d);
+            edit(t.editId)->setText(isAbsent(held) ? QString::fromLatin1(kAbsentText)
+                                                   : decimalText(shown, decimalsShown(t.kind, d)));
+        }
+        edit(kWindBeaufortEdit)->setText(integerText(d.m_WindAlarmBeaufort));
+        edit(kGustBeaufortEdit)->setText(integerText(d.m_GustAlarmBeaufort));
+
+        const int direction = d.m_AlarmHigh.WindDirection;
+        m_windDirection->setCurrentIndex(
+            direction >= 0 && direction < m_windDirection->count() ? direction : -1);
+
+        m_alarmTime->setAlarmTime(QTime::isValid(d.m_AlarmHour, d.m_AlarmMinute, 0)
+                                      ? std::optional(QTime(d.m_AlarmHour, d.m_AlarmMinute))
+                                      : std::nullopt);
+        return;
+    }
+
+    for (const auto& [slot, check] : m_highEnables.asKeyValueRange()) {
+        d.m_AlarmHighOn[static_cast<std::size_t>(slot)] = check->isChecked() ? 1 : 0;
+    }
+    for (const auto& [slot, check] : m_lowEnables.asKeyValueRange()) {
+        d.m_AlarmLowOn[static_cast<std::size_t>(slot)] = check->isChecked() ? 1 : 0;
+    }
+    d.m_WindDirAlarmOn = m_windDirectionOn->isChecked() ? 1 : 0;
+    d.m_TimeAlarmOn = m_timeAlarmOn->isChecked() ? 1 : 0;
+
+    // A field still showing the absent text leaves its threshold absent rather than
+    // turning it into a 0 the user never typed.
+    for (const Threshold& t : kThresholds) {
+        HistoryRecord& r = t.high ? d.m_AlarmHigh : d.m_AlarmLow;
+        const QString text = edit(t.editId)->text();
+        if (t.whole != nullptr) {
+            r.*t.whole = showsAbsent(text) ? kAbsentInt : leadingInteger(text);
+        } else {
+            r.*t.decimal = showsAbsent(text)
+                               ? kAbsent
+                               : static_cast<float>(leadingDecimal(text) * heldPerShown(t.kind, d));
+        }
+    }
+    const auto beaufort = [this](int id) {
+        const QString text = edit(id)->text();
+        return showsAbsent(text) ? kAbsentInt : leadingInteger(text);
+    };
+    d.m_WindAlarmBeaufort = beaufort(kWindBeaufortEdit);
+    d.m_GustAlarmBeaufort = beaufort(kGustBeaufortEdit);
+
+    const std::optional<QTime> time = m_alarmTime->alarmTime();
+    d.m_AlarmHour = time ? time->hour() : -1;
+    d.m_AlarmMinute = time ? time->minute() : -1;
+
+    d.m_AlarmHigh.WindDirection = m_windDirection->currentIndex();
+}
+
+bool CAlarm::ValidateAlarms() {
+    const CStationData& d = m_Data;
+    struct Check {
+        std::vector<int> edits;
+        bool integers;
+        double low, high;
+        QString lowText, highText;
+        QString name;
+    };
+
+    const bool inFahrenheit = d.InTempUnit == kFahrenheit;
+    const bool outFahrenheit = d.OutTempUnit == kFahrenheit;
+    const double inTop = inFahrenheit ? 140.0 : 60.0;
+    const double outTop = outFahrenheit ? 140.0 : 60.0;
+
+    struct Span {
+        double low, high;
+        const char* lowText;
+        const char* highText;
+    };
+    const Span pressure =
+        d.PressureUnit == kInchesOfMercury        ? Span{14.765, 32.483, "14.765", "32.483"}
+        : d.PressureUnit == kMillimetresOfMercury ? Span{375, 825, "375", "825"}
+                                                  : Span{500, 1100, "500", "1100"};
+    static constexpr double kWindTops[] = {50, 180, 97, 112, 12};
+    const double windTop = d.WindUnit >= 0 && d.WindUnit < 5 ? kWindTops[d.WindUnit] : kWindTops[0];
+    const double rainTop = d.RainUnit == kInches ? 39.73 : 1000.0;
+    const double lightTop = d.LightUnit == kLux           ? 400000.0
+                            : d.LightUnit == kFootCandles ? 37161.0
+                                                          : 3157.0;
+
+    const Check checks[] = {
+        {{1047, 1048, 1098, 1121}, true, 1, 99, "1", "99", m_strings(3035)},
+        {{1103, 1055}, false, -40, inTop, "-40", QString::number(inTop), m_strings(3068)},
+        {{1057, 1059, 1061, 1063, 1065, 1067},
+         false,
+         -40,
+         outTop,
+         "-40",
+         QString::number(outTop),
+         m_strings(3068)},
+        {{1069, 1071, 1073, 1075},
+         false,
+         pressure.low,
+         pressure.high,
+         pressure.lowText,
+         pressure.highText,
+         m_strings(3001)},
+        {{kWindSpeedEdit, kGustSpeedEdit},
+         false,
+         0,
+         windTop,
+         "0",
+         decimalText(windTop, 0),
+         m_strings(3004)},
+        {{kWindBeaufortEdit, kGustBeaufortEdit}, false, 0, 12, "0", "12", QStringLiteral("BFT ")},
+        {{1085, 1087},
+         false,
+         0,
+         rainTop,
+         decimalText(0.0, 2),
+         decimalText(rainTop, 2),
+         m_strings(3005)},
+        {{1089}, false, 0, lightTop, "0", decimalText(lightTop, 0), m_strings(3081)},
+        {{1124}, false, 0, 15, "0", "15", m_strings(3082)},
+    };
+
+    for (const Check& check : checks) {
+        for (int id : check.edits) {
+            const QString text = edit(id)->text();
+            if (showsAbsent(text)) {
+                continue;
+            }
+            const double value =
+                check.integers ? static_cast<double>(leadingInteger(text)) : leadingDecimal(text);
+            if (value < check.low || value > check.high) {
+                const std::string range =
+                    fillTextArguments(m_strings(3071).toStdString(),
+                                      {check.lowText.toStdString(), check.highText.toStdString()});
+                showRangeError(check.name + QString::fromStdString(range));
+                edit(id)->setFocus();
+                edit(id)->selectAll();
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool CAlarm::confirmSave() {
+    return askOkCancel(this, m_strings(3058));
+}
+
+void CAlarm::showRangeError(const QString& message) {
+    showInputProblem(this, message);
+}
+
+void CAlarm::save() {
+    ExchangeAlarms(Exchange::ToRecord);
+    if (!ValidateAlarms()) {
+        return;
+    }
+    if (!confirmSave()) {
+        return;
+    }
+    if (m_onSave) {
+        m_onSave(m_Data);
+    }
+    accept();
+}
+
+}  // namespace nimbra
