@@ -66,9 +66,9 @@ void AlarmTimeEdit::keyPressEvent(QKeyEvent* event) {
     if (m_blank && typed.size() == 1 && typed.front().isDigit()) {
         // Typing into a blank field starts from midnight with the hours selected.
         leaveBlank();
-        setTime(minimumTime());
+        lineEdit()->setText(textFromDateTime(dateTime()));
         setCurrentSectionIndex(0);
-        lineEdit()->setSelection(0, 0);
+        setSelectedSection(sectionAt(0));
     }
     QTimeEdit::keyPressEvent(event);
 }
