@@ -170,6 +170,54 @@ QLabel* makeUnitLabel(int id) {
     return label;
 }
 
+// The valid values of a group of edits, with the bounds as the message shows them.
+struct Range {
+    double low, high;
+    std::string lowText, highText;
+};
+
+struct RangeCheck {
+    std::vector<int> edits;
+    bool integers;
+    Range range;
+    QString name;
+};
+
+// The checks in the order they are made, for the units the station is set to.
+std::vector<RangeCheck> rangeChecks(const CStationData& d, const StringLookup& strings) {
+    const auto temperature = [](int unit) {
+        return unit == kFahrenheit ? Range{-40, 140, "-40", "140"} : Range{-40, 60, "-40", "60"};
+    };
+    const Range pressure =
+        d.PressureUnit == kInchesOfMercury        ? Range{14.765, 32.483, "14.765", "32.483"}
+        : d.PressureUnit == kMillimetresOfMercury ? Range{375, 825, "375", "825"}
+                                                  : Range{500, 1100, "500", "1100"};
+    static constexpr double kWindTops[] = {50, 180, 97, 112, 12};
+    const double windTop = d.WindUnit >= 0 && d.WindUnit < static_cast<int>(std::size(kWindTops))
+                               ? kWindTops[d.WindUnit]
+                               : kWindTops[0];
+    const double rainTop = d.RainUnit == kInches ? 39.73 : 1000.0;
+    const double lightTop = d.LightUnit == kLux           ? 400000.0
+                            : d.LightUnit == kFootCandles ? 37161.0
+                                                          : 3157.0;
+    // From 0, both bounds printed with the given number of decimals.
+    const auto upTo = [](double top, int decimals) {
+        return Range{0, top, decimalText(0.0, decimals).toStdString(),
+                     decimalText(top, decimals).toStdString()};
+    };
+    return {
+        {{1047, 1048, 1098, 1121}, true, {1, 99, "1", "99"}, strings(3035)},
+        {{1103, 1055}, false, temperature(d.InTempUnit), strings(3068)},
+        {{1057, 1059, 1061, 1063, 1065, 1067}, false, temperature(d.OutTempUnit), strings(3068)},
+        {{1069, 1071, 1073, 1075}, false, pressure, strings(3001)},
+        {{kWindSpeedEdit, kGustSpeedEdit}, false, upTo(windTop, 0), strings(3004)},
+        {{kWindBeaufortEdit, kGustBeaufortEdit}, false, {0, 12, "0", "12"}, QStringLiteral("BFT ")},
+        {{1085, 1087}, false, upTo(rainTop, 2), strings(3005)},
+        {{1089}, false, upTo(lightTop, 0), strings(3081)},
+        {{1124}, false, {0, 15, "0", "15"}, strings(3082)},
+    };
+}
+
 }  // namespace
 
 CAlarm::CAlarm(const CStationData& data, const StringLookup& strings, StationAccess access,
@@ -433,73 +481,7 @@ void CAlarm::ExchangeAlarms(Exchange direction) {
 }
 
 bool CAlarm::ValidateAlarms() {
-    const CStationData& d = m_Data;
-    struct Check {
-        std::vector<int> edits;
-        bool integers;
-        double low, high;
-        QString lowText, highText;
-        QString name;
-    };
-
-    const bool inFahrenheit = d.InTempUnit == kFahrenheit;
-    const bool outFahrenheit = d.OutTempUnit == kFahrenheit;
-    const double inTop = inFahrenheit ? 140.0 : 60.0;
-    const double outTop = outFahrenheit ? 140.0 : 60.0;
-
-    struct Span {
-        double low, high;
-        const char* lowText;
-        const char* highText;
-    };
-    const Span pressure =
-        d.PressureUnit == kInchesOfMercury        ? Span{14.765, 32.483, "14.765", "32.483"}
-        : d.PressureUnit == kMillimetresOfMercury ? Span{375, 825, "375", "825"}
-                                                  : Span{500, 1100, "500", "1100"};
-    static constexpr double kWindTops[] = {50, 180, 97, 112, 12};
-    const double windTop = d.WindUnit >= 0 && d.WindUnit < 5 ? kWindTops[d.WindUnit] : kWindTops[0];
-    const double rainTop = d.RainUnit == kInches ? 39.73 : 1000.0;
-    const double lightTop = d.LightUnit == kLux           ? 400000.0
-                            : d.LightUnit == kFootCandles ? 37161.0
-                                                          : 3157.0;
-
-    const Check checks[] = {
-        {{1047, 1048, 1098, 1121}, true, 1, 99, "1", "99", m_strings(3035)},
-        {{1103, 1055}, false, -40, inTop, "-40", QString::number(inTop), m_strings(3068)},
-        {{1057, 1059, 1061, 1063, 1065, 1067},
-         false,
-         -40,
-         outTop,
-         "-40",
-         QString::number(outTop),
-         m_strings(3068)},
-        {{1069, 1071, 1073, 1075},
-         false,
-         pressure.low,
-         pressure.high,
-         pressure.lowText,
-         pressure.highText,
-         m_strings(3001)},
-        {{kWindSpeedEdit, kGustSpeedEdit},
-         false,
-         0,
-         windTop,
-         "0",
-         decimalText(windTop, 0),
-         m_strings(3004)},
-        {{kWindBeaufortEdit, kGustBeaufortEdit}, false, 0, 12, "0", "12", QStringLiteral("BFT ")},
-        {{1085, 1087},
-         false,
-         0,
-         rainTop,
-         decimalText(0.0, 2),
-         decimalText(rainTop, 2),
-         m_strings(3005)},
-        {{1089}, false, 0, lightTop, "0", decimalText(lightTop, 0), m_strings(3081)},
-        {{1124}, false, 0, 15, "0", "15", m_strings(3082)},
-    };
-
-    for (const Check& check : checks) {
+    for (const RangeCheck& check : rangeChecks(m_Data, m_strings)) {
         for (int id : check.edits) {
             const QString text = edit(id)->text();
             if (showsAbsent(text)) {
@@ -507,11 +489,10 @@ bool CAlarm::ValidateAlarms() {
             }
             const double value =
                 check.integers ? static_cast<double>(leadingInteger(text)) : leadingDecimal(text);
-            if (value < check.low || value > check.high) {
-                const std::string range =
-                    fillTextArguments(m_strings(3071).toStdString(),
-                                      {check.lowText.toStdString(), check.highText.toStdString()});
-                showRangeError(check.name + QString::fromStdString(range));
+            if (value < check.range.low || value > check.range.high) {
+                const std::string bounds = fillTextArguments(
+                    m_strings(3071).toStdString(), {check.range.lowText, check.range.highText});
+                showRangeError(check.name + QString::fromStdString(bounds));
                 edit(id)->setFocus();
                 edit(id)->selectAll();
                 return false;
