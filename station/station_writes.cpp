@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstddef>
 
+#include "station/memory_map.h"
 #include "weather/absent.h"
 #include "weather/station_encoders.h"
 #include "weather/units.h"
@@ -12,49 +13,8 @@ namespace nimbra {
 
 namespace {
 
-// Fixed-block addresses written here.
-constexpr int kInterval = 16;
-constexpr int kUnits = 17;
-constexpr int kWindUnit = 18;
-constexpr int kDisplay1 = 19;
-constexpr int kDisplay2 = 20;
-constexpr int kAlarmEnables1 = 21;
-constexpr int kAlarmEnables2 = 22;
-constexpr int kAlarmEnables3 = 23;
-constexpr int kTimeZone = 24;
-constexpr int kCommit = 26;
-constexpr int kDataCount = 27;
-constexpr int kFlags29 = 29;
-constexpr int kRelPressure = 32;
-constexpr int kInHumiHigh = 48;
-constexpr int kInHumiLow = 49;
-constexpr int kInTempHigh = 50;
-constexpr int kInTempLow = 52;
-constexpr int kOutHumiHigh = 54;
-constexpr int kOutHumiLow = 55;
-constexpr int kOutTempHigh = 56;
-constexpr int kOutTempLow = 58;
-constexpr int kWindChillHigh = 60;
-constexpr int kWindChillLow = 62;
-constexpr int kDewPointHigh = 64;
-constexpr int kDewPointLow = 66;
-constexpr int kAbsPressureHigh = 68;
-constexpr int kAbsPressureLow = 70;
-constexpr int kRelPressureHigh = 72;
-constexpr int kRelPressureLow = 74;
-constexpr int kWindBeaufort = 76;
-constexpr int kWindHigh = 77;
-constexpr int kGustBeaufort = 79;
-constexpr int kGustHigh = 80;
-constexpr int kWindDirection = 82;
-constexpr int kRainHourHigh = 83;
-constexpr int kRainDayHigh = 85;
-constexpr int kAlarmHour = 87;
-constexpr int kAlarmMinute = 88;
-constexpr int kLightHigh = 89;
-constexpr int kUvHigh = 92;
-
-constexpr std::uint8_t kCommitValue = 0xAA;
+using namespace memory_map::fixed;
+using memory_map::kCommitValue;
 
 using Encoder = void (*)(std::uint8_t*, float);
 
@@ -211,8 +171,8 @@ StationWritePlan PlanSettingsWrite(CStationData& d) {
         const auto convert = [&](double x) { return temperatureBetween(x, d.m_PrevInTempUnit); };
         convertThreshold(high.InTemp, convert);
         convertThreshold(low.InTemp, convert);
-        plan.signedTenths(kInTempHigh, high.InTemp);
-        plan.signedTenths(kInTempLow, low.InTemp);
+        plan.signedTenths(kInTempHighAlarm, high.InTemp);
+        plan.signedTenths(kInTempLowAlarm, low.InTemp);
         d.m_PrevInTempUnit = d.InTempUnit;
     }
 
@@ -222,12 +182,12 @@ StationWritePlan PlanSettingsWrite(CStationData& d) {
                                  &high.DewPoint, &low.DewPoint}) {
             convertThreshold(*threshold, convert);
         }
-        plan.signedTenths(kOutTempHigh, high.OutTemp);
-        plan.signedTenths(kOutTempLow, low.OutTemp);
-        plan.signedTenths(kWindChillHigh, high.WindChill);
-        plan.signedTenths(kWindChillLow, low.WindChill);
-        plan.signedTenths(kDewPointHigh, high.DewPoint);
-        plan.signedTenths(kDewPointLow, low.DewPoint);
+        plan.signedTenths(kOutTempHighAlarm, high.OutTemp);
+        plan.signedTenths(kOutTempLowAlarm, low.OutTemp);
+        plan.signedTenths(kWindChillHighAlarm, high.WindChill);
+        plan.signedTenths(kWindChillLowAlarm, low.WindChill);
+        plan.signedTenths(kDewPointHighAlarm, high.DewPoint);
+        plan.signedTenths(kDewPointLowAlarm, low.DewPoint);
         d.m_PrevOutTempUnit = d.OutTempUnit;
     }
 
@@ -235,8 +195,8 @@ StationWritePlan PlanSettingsWrite(CStationData& d) {
         const auto convert = [&](double x) { return rainBetween(x, d.m_PrevRainUnit); };
         convertThreshold(high.Rain1, convert);
         convertThreshold(high.Rain2, convert);
-        plan.rainTenths(kRainHourHigh, high.Rain1);
-        plan.rainTenths(kRainDayHigh, high.Rain2);
+        plan.rainTenths(kRainHourHighAlarm, high.Rain1);
+        plan.rainTenths(kRainDayHighAlarm, high.Rain2);
         d.m_PrevRainUnit = d.RainUnit;
     }
 
@@ -248,10 +208,10 @@ StationWritePlan PlanSettingsWrite(CStationData& d) {
              {&high.AbsPressure, &low.AbsPressure, &high.RelPressure, &low.RelPressure}) {
             convertThreshold(*threshold, convert);
         }
-        plan.tenths(kAbsPressureHigh, high.AbsPressure);
-        plan.tenths(kAbsPressureLow, low.AbsPressure);
-        plan.tenths(kRelPressureHigh, high.RelPressure);
-        plan.tenths(kRelPressureLow, low.RelPressure);
+        plan.tenths(kAbsPressureHighAlarm, high.AbsPressure);
+        plan.tenths(kAbsPressureLowAlarm, low.AbsPressure);
+        plan.tenths(kRelPressureHighAlarm, high.RelPressure);
+        plan.tenths(kRelPressureLowAlarm, low.RelPressure);
         d.m_PrevPressureUnit = d.PressureUnit;
     }
 
@@ -263,15 +223,15 @@ StationWritePlan PlanSettingsWrite(CStationData& d) {
         };
         convertThreshold(high.Wind, convert);
         convertThreshold(high.Gust, convert);
-        plan.windTenths(kWindHigh, high.Wind);
-        plan.windTenths(kGustHigh, high.Gust);
+        plan.windTenths(kWindHighAlarm, high.Wind);
+        plan.windTenths(kGustHighAlarm, high.Gust);
         d.m_PrevWindUnit = d.WindUnit;
     }
 
     if (d.m_PrevLightUnit != d.LightUnit) {
         convertThreshold(high.Light,
                          [&](double x) { return lightBetween(x, d.m_PrevLightUnit, d.LightUnit); });
-        plan.tenths24(kLightHigh, high.Light);
+        plan.tenths24(kLightHighAlarm, high.Light);
         d.m_PrevLightUnit = d.LightUnit;
     }
 
@@ -285,8 +245,8 @@ StationWritePlan PlanAlarmWrite(CStationData& d) {
     const HistoryRecord& low = d.m_AlarmLow;
 
     PlanBuilder plan;
-    plan.tenths24(kLightHigh, high.Light);
-    plan.byte(kUvHigh, high.UV);
+    plan.tenths24(kLightHighAlarm, high.Light);
+    plan.byte(kUvHighAlarm, high.UV);
 
     // Bits 0 and 5 are the light unit, which only the settings write changes.
     d.m_Flags29 = static_cast<std::uint8_t>((d.m_Flags29 & 0x21) | bitIf(on(hi, kSlotLight), 1) |
@@ -307,29 +267,29 @@ StationWritePlan PlanAlarmWrite(CStationData& d) {
                   bitIf(on(lo, kSlotWindChill), 4) | bitIf(on(hi, kSlotWindChill), 5) |
                   bitIf(on(lo, kSlotDewPoint), 6) | bitIf(on(hi, kSlotDewPoint), 7));
 
-    plan.byte(kInHumiHigh, high.InHumi);
-    plan.byte(kInHumiLow, low.InHumi);
-    plan.signedTenths(kInTempHigh, high.InTemp);
-    plan.signedTenths(kInTempLow, low.InTemp);
-    plan.byte(kOutHumiHigh, high.OutHumi);
-    plan.byte(kOutHumiLow, low.OutHumi);
-    plan.signedTenths(kOutTempHigh, high.OutTemp);
-    plan.signedTenths(kOutTempLow, low.OutTemp);
-    plan.signedTenths(kWindChillHigh, high.WindChill);
-    plan.signedTenths(kWindChillLow, low.WindChill);
-    plan.signedTenths(kDewPointHigh, high.DewPoint);
-    plan.signedTenths(kDewPointLow, low.DewPoint);
-    plan.tenths(kAbsPressureHigh, high.AbsPressure);
-    plan.tenths(kAbsPressureLow, low.AbsPressure);
-    plan.tenths(kRelPressureHigh, high.RelPressure);
-    plan.tenths(kRelPressureLow, low.RelPressure);
-    plan.byte(kWindBeaufort, d.m_WindAlarmBeaufort);
-    plan.windTenths(kWindHigh, high.Wind);
-    plan.byte(kGustBeaufort, d.m_GustAlarmBeaufort);
-    plan.windTenths(kGustHigh, high.Gust);
-    plan.byte(kWindDirection, high.WindDirection);
-    plan.rainTenths(kRainHourHigh, high.Rain1);
-    plan.rainTenths(kRainDayHigh, high.Rain2);
+    plan.byte(kInHumiHighAlarm, high.InHumi);
+    plan.byte(kInHumiLowAlarm, low.InHumi);
+    plan.signedTenths(kInTempHighAlarm, high.InTemp);
+    plan.signedTenths(kInTempLowAlarm, low.InTemp);
+    plan.byte(kOutHumiHighAlarm, high.OutHumi);
+    plan.byte(kOutHumiLowAlarm, low.OutHumi);
+    plan.signedTenths(kOutTempHighAlarm, high.OutTemp);
+    plan.signedTenths(kOutTempLowAlarm, low.OutTemp);
+    plan.signedTenths(kWindChillHighAlarm, high.WindChill);
+    plan.signedTenths(kWindChillLowAlarm, low.WindChill);
+    plan.signedTenths(kDewPointHighAlarm, high.DewPoint);
+    plan.signedTenths(kDewPointLowAlarm, low.DewPoint);
+    plan.tenths(kAbsPressureHighAlarm, high.AbsPressure);
+    plan.tenths(kAbsPressureLowAlarm, low.AbsPressure);
+    plan.tenths(kRelPressureHighAlarm, high.RelPressure);
+    plan.tenths(kRelPressureLowAlarm, low.RelPressure);
+    plan.byte(kWindAlarmBeaufort, d.m_WindAlarmBeaufort);
+    plan.windTenths(kWindHighAlarm, high.Wind);
+    plan.byte(kGustAlarmBeaufort, d.m_GustAlarmBeaufort);
+    plan.windTenths(kGustHighAlarm, high.Gust);
+    plan.byte(kWindDirectionAlarm, high.WindDirection);
+    plan.rainTenths(kRainHourHighAlarm, high.Rain1);
+    plan.rainTenths(kRainDayHighAlarm, high.Rain2);
     plan.bcd(kAlarmHour, d.m_AlarmHour);
     plan.bcd(kAlarmMinute, d.m_AlarmMinute);
     return plan.finish();
