@@ -15,6 +15,7 @@
 
 #include "app/string_table.h"
 #include "views/alarm_time_edit.h"
+#include "views/app_icon.h"
 #include "views/dialog_messages.h"
 #include "views/dialog_numbers.h"
 #include "weather/absent.h"
@@ -225,6 +226,7 @@ CAlarm::CAlarm(const CStationData& data, const StringLookup& strings, StationAcc
     : QDialog(parent), m_Data(data), m_strings(strings), m_onSave(std::move(onSave)) {
     setObjectName(QStringLiteral("311"));
     setWindowTitle(m_strings(3040));
+    setWindowIcon(appIcon());
     buildControls();
     m_save->setEnabled(access == StationAccess::Ready);
     ExchangeAlarms(Exchange::ToControls);

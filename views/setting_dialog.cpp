@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "station/display_settings.h"
+#include "views/app_icon.h"
 #include "views/dialog_messages.h"
 #include "views/dialog_numbers.h"
 #include "views/num_edit_ctrl.h"
@@ -79,6 +80,7 @@ CSetting::CSetting(const CStationData& data, const StringLookup& strings, Statio
     : QDialog(parent), m_Data(data), m_strings(strings), m_onSave(std::move(onSave)) {
     setObjectName(QStringLiteral("310"));
     setWindowTitle(m_strings(3041));
+    setWindowIcon(appIcon());
     buildControls();
     m_save->setEnabled(access == StationAccess::Ready);
     if (access != StationAccess::Disconnected) {
