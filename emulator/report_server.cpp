@@ -37,11 +37,17 @@ sockaddr_un socketAddress(const std::filesystem::path& path) {
     return address;
 }
 
-// Removes a socket left behind by an emulator that did not end cleanly; any other kind
-// of file at the path is left alone and makes bind fail.
-void removeStaleSocket(const std::filesystem::path& path) {
+// Removes a socket left behind by an emulator that did not end cleanly. A socket some
+// process still listens on, or any other kind of file, is left alone and makes bind fail.
+void removeStaleSocket(const std::filesystem::path& path, const sockaddr_un& address) {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode)) {
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode)) {
+        return;
+    }
+    UniqueFd probe(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    if (probe &&
+        ::connect(probe.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
+        errno == ECONNREFUSED) {
         ::unlink(path.c_str());
     }
 }
@@ -116,7 +122,7 @@ void ReportServer::listen() {
     if (!listener) {
         throwErrno("socket");
     }
-    removeStaleSocket(socketPath_);
+    removeStaleSocket(socketPath_, address);
     if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         throwErrno("bind " + socketPath_.native());
     }
@@ -137,6 +143,7 @@ void ReportServer::setFaults(const LinkFaults& faults) {
     std::unique_lock lock(mutex_);
     faults_ = faults;
     reportsSinceFaults_ = 0;
+    flakyBlockReads_ = 0;
     const std::uint64_t generation = ++requestedGeneration_;
     lock.unlock();
     wake();
@@ -254,7 +261,7 @@ bool ReportServer::receiveFrom(Connection& connection) {
 }
 
 bool ReportServer::handle(Connection& connection, const Report& report) {
-    bool flakyReads = false;
+    bool spoilRead = false;
     {
         std::lock_guard lock(mutex_);
         if (recording_) {
@@ -267,7 +274,8 @@ bool ReportServer::handle(Connection& connection, const Report& report) {
         if (faults_.silentAfter && reportsSinceFaults_ > *faults_.silentAfter) {
             return true;
         }
-        flakyReads = faults_.flakyReads;
+        spoilRead = report[0] == link::kReadBlockCommand && !connection.collectingWrite &&
+                    faults_.flakyReads && ++flakyBlockReads_ % 2 == 0;
     }
 
     if (connection.collectingWrite) {
@@ -284,7 +292,7 @@ bool ReportServer::handle(Connection& connection, const Report& report) {
     const std::uint16_t address = link::commandAddress(report);
     switch (report[0]) {
         case link::kReadBlockCommand:
-            return answerRead(connection, address, flakyReads);
+            return answerRead(connection, address, spoilRead);
         case link::kWriteBlockCommand:
             connection.collectingWrite = true;
             connection.writeAddress = address;
@@ -298,10 +306,10 @@ bool ReportServer::handle(Connection& connection, const Report& report) {
     }
 }
 
-bool ReportServer::answerRead(Connection& connection, std::uint16_t address, bool flaky) {
+bool ReportServer::answerRead(Connection& connection, std::uint16_t address, bool spoil) {
     std::array<std::uint8_t, link::kBlockSize> block{};
     memory_.readBlock(address, block.data());
-    if (flaky && ++flakyBlockReads_ % 2 == 0) {
+    if (spoil) {
         block.back() ^= 0xFF;
     }
     for (std::size_t part = 0; part < link::kReportsPerBlock; ++part) {

@@ -66,7 +66,7 @@ private:
     void acceptClient();
     bool receiveFrom(Connection& connection);
     bool handle(Connection& connection, const link::Report& report);
-    bool answerRead(Connection& connection, std::uint16_t address, bool flaky);
+    bool answerRead(Connection& connection, std::uint16_t address, bool spoil);
     bool acknowledge(Connection& connection);
     void wake();
 
@@ -77,7 +77,6 @@ private:
     // Owned by the serving thread once it runs.
     link::UniqueFd listener_;
     std::vector<Connection> connections_;
-    std::uint64_t flakyBlockReads_ = 0;
 
     link::UniqueFd wakeEvent_;
 
@@ -85,6 +84,7 @@ private:
     std::condition_variable applied_;
     LinkFaults faults_;                      // guarded by mutex_
     std::uint64_t reportsSinceFaults_ = 0;   // guarded by mutex_
+    std::uint64_t flakyBlockReads_ = 0;      // guarded by mutex_
     std::uint64_t requestedGeneration_ = 0;  // guarded by mutex_
     std::uint64_t appliedGeneration_ = 0;    // guarded by mutex_
     bool stopping_ = false;                  // guarded by mutex_
