@@ -1,5 +1,6 @@
 // The emulator program as a user runs it, read through the real station link exports.
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -110,6 +111,30 @@ TEST_F(EmulatorProgram, ServesItsImageThroughTheExportsAndSavesItOnExit) {
         .read(reinterpret_cast<char*>(saved.data()), saved.size());
     EXPECT_EQ(saved, image);
     EXPECT_EQ(CheckHandle(), 0);
+}
+
+std::size_t openDescriptors() {
+    std::size_t count = 0;
+    if (DIR* folder = ::opendir("/proc/self/fd")) {
+        while (::readdir(folder) != nullptr) {
+            ++count;
+        }
+        ::closedir(folder);
+    }
+    return count;
+}
+
+// With the emulator in another process, every descriptor here is the link's own.
+TEST_F(EmulatorProgram, CheckHandleClosesTheConnectionItReplaces) {
+    const fs::path socket = folder_ / "x.sock";
+    start({"--socket", socket});
+    ::setenv("NIMBRA_STATION_SOCKET", socket.c_str(), 1);
+    ASSERT_EQ(CheckHandle(), 1);
+    const std::size_t before = openDescriptors();
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(CheckHandle(), 1);
+    }
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 TEST_F(EmulatorProgram, StartedUnpluggedNothingIsThere) {
