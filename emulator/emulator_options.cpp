@@ -139,6 +139,7 @@ std::string emulatorUsage(std::string_view program) {
     return "Usage: " + std::string(program) +
            " [options]\n"
            "Emulates the USB weather station on a Unix socket; runs until interrupted.\n"
+           "SIGUSR1 unplugs the station, or plugs it in again.\n"
            "Point the station link at it with NIMBRA_STATION_SOCKET=PATH.\n"
            "\n"
            "  --socket PATH        where to listen (default " +

@@ -2,11 +2,13 @@
 // program and running its tests without the hardware.
 
 #include <pthread.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,12 +20,14 @@ namespace {
 
 using nimbra::emulator::EmulatorOptions;
 
-// Blocks the stop signals in every thread, so the main thread can wait for them.
-sigset_t blockStopSignals() {
+// Blocks the signals the program acts on in every thread, so that the main thread can
+// wait for them: SIGINT and SIGTERM stop it, SIGUSR1 plugs the station in or out.
+sigset_t blockHandledSignals() {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     return signals;
 }
@@ -38,7 +42,7 @@ void warnAboutWeatherOptions(const EmulatorOptions& options) {
 }
 
 int run(const EmulatorOptions& options) {
-    const sigset_t stopSignals = blockStopSignals();
+    const sigset_t handledSignals = blockHandledSignals();
 
     nimbra::emulator::RamMemory memory;
     warnAboutWeatherOptions(options);
@@ -50,11 +54,20 @@ int run(const EmulatorOptions& options) {
 
     {
         nimbra::emulator::ReportServer server(memory, options.socketPath);
-        server.setFaults(options.linkFaults);
-        std::cout << "nimbra-station-emulator listening on " << options.socketPath.native()
-                  << "\nexport NIMBRA_STATION_SOCKET=" << options.socketPath.native() << std::endl;
+        nimbra::emulator::LinkFaults faults = options.linkFaults;
+        server.setFaults(faults);
+        std::cout << "nimbra-station-emulator listening on " << options.socketPath.native();
+        if (faults.unplugged) {
+            std::cout << " once plugged in (kill -USR1 " << ::getpid() << ")";
+        }
+        std::cout << "\nexport NIMBRA_STATION_SOCKET=" << options.socketPath.native() << std::endl;
         int signal = 0;
-        sigwait(&stopSignals, &signal);
+        while (sigwait(&handledSignals, &signal) == 0 && signal == SIGUSR1) {
+            faults.unplugged = !faults.unplugged;
+            server.setFaults(faults);
+            std::cout << "nimbra-station-emulator: station "
+                      << (faults.unplugged ? "unplugged" : "plugged in") << std::endl;
+        }
     }
 
     if (options.saveImage && !memory.saveImage(*options.saveImage)) {
