@@ -51,15 +51,15 @@ ValueSetter path(Field field) {
 const std::map<std::string_view, ValueSetter>& valueOptions() {
     static const std::map<std::string_view, ValueSetter> options = {
         {"--socket", path(&EmulatorOptions::socketPath)},
-        {"--records", number<std::uint32_t>(&EmulatorOptions::records, 0)},
-        {"--interval", number<std::uint32_t>(&EmulatorOptions::interval, 1)},
+        {"--records", number<int>(&EmulatorOptions::records, 0)},
+        {"--interval", number<int>(&EmulatorOptions::interval, 1)},
         {"--speed",
          [](EmulatorOptions& options, std::string_view text) {
              const auto speed = parseNumber<double>(text);
              options.speed = speed;
-             return speed && std::isfinite(*speed) && *speed > 0.0;
+             return speed && std::isfinite(*speed) && *speed >= 0.0;
          }},
-        {"--seed", number<std::uint64_t>(&EmulatorOptions::seed, 0)},
+        {"--seed", number<std::uint32_t>(&EmulatorOptions::seed, 0)},
         {"--image", path(&EmulatorOptions::image)},
         {"--save-image", path(&EmulatorOptions::saveImage)},
         {"--silent-after",
@@ -139,7 +139,7 @@ std::string emulatorUsage(std::string_view program) {
     return "Usage: " + std::string(program) +
            " [options]\n"
            "Emulates the USB weather station on a Unix socket; runs until interrupted.\n"
-           "SIGUSR1 unplugs the station, or plugs it in again.\n"
+           "SIGUSR1 unplugs the station, or plugs it in again; SIGUSR2 clears its history.\n"
            "Point the station link at it with NIMBRA_STATION_SOCKET=PATH.\n"
            "\n"
            "  --socket PATH        where to listen (default " +
@@ -147,7 +147,8 @@ std::string emulatorUsage(std::string_view program) {
            ")\n"
            "  --records N          history records already stored\n"
            "  --interval MIN       minutes between history records\n"
-           "  --speed X            station minutes pass X times faster than real ones\n"
+           "  --speed X            station minutes pass X times faster than real ones;\n"
+           "                       0 stops the station clock\n"
            "  --seed S             seed of the weather\n"
            "  --wrapped            start with a history ring that has wrapped\n"
            "  --image FILE         start from a saved 64 KiB memory image\n"
@@ -158,8 +159,10 @@ std::string emulatorUsage(std::string_view program) {
            "  --silent-after N     stop answering after N reports\n"
            "  --bad-ack            acknowledge writes with a bad acknowledgement\n"
            "  --flaky-reads        two reads of a block never agree\n"
-           "  --corrupt-records    some history records are corrupted\n"
-           "  --pointer-back       the record pointer goes back (memory cleared)\n";
+           "  --corrupt-records    two stored records are corrupted: one with an invalid\n"
+           "                       interval, one with values out of range\n"
+           "  --pointer-back       start with the history cleared: the record pointer goes\n"
+           "                       back to the start of the ring (SIGUSR2 does so at any time)\n";
 }
 
 }  // namespace nimbra::emulator

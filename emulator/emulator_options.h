@@ -15,12 +15,12 @@ namespace nimbra::emulator {
 struct EmulatorOptions {
     std::filesystem::path socketPath;
 
-    // The weather model: history already stored, minutes per record, clock speed-up,
-    // seed of the weather; unset means the model's default.
-    std::optional<std::uint32_t> records;
-    std::optional<std::uint32_t> interval;
+    // The station model: history already stored, minutes per record, station minutes per
+    // real minute (0 stops the clock), seed of the weather; unset means the model's default.
+    std::optional<int> records;
+    std::optional<int> interval;
     std::optional<double> speed;
-    std::optional<std::uint64_t> seed;
+    std::optional<std::uint32_t> seed;
     bool wrapped = false;
 
     std::optional<std::filesystem::path> image;

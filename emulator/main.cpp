@@ -5,55 +5,71 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
 #include <exception>
 #include <iostream>
-#include <string>
 #include <string_view>
 #include <vector>
 
 #include "emulator/emulator_options.h"
-#include "emulator/ram_memory.h"
 #include "emulator/report_server.h"
+#include "emulator/station_model.h"
 
 namespace {
 
 using nimbra::emulator::EmulatorOptions;
+using nimbra::emulator::StationModel;
 
 // Blocks the signals the program acts on in every thread, so that the main thread can
-// wait for them: SIGINT and SIGTERM stop it, SIGUSR1 plugs the station in or out.
+// wait for them: SIGINT and SIGTERM stop it, SIGUSR1 plugs the station in or out,
+// SIGUSR2 clears its history.
 sigset_t blockHandledSignals() {
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGUSR1);
+    for (const int signal : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) {
+        sigaddset(&signals, signal);
+    }
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     return signals;
 }
 
-void warnAboutWeatherOptions(const EmulatorOptions& options) {
-    if (options.records || options.interval || options.speed || options.seed || options.wrapped ||
-        options.corruptRecords || options.pointerBack) {
-        std::cerr << "nimbra-station-emulator: the weather model is not built in yet; "
-                     "--records, --interval, --speed, --seed, --wrapped, --corrupt-records "
-                     "and --pointer-back have no effect\n";
+nimbra::emulator::StationModelOptions modelOptions(const EmulatorOptions& options) {
+    nimbra::emulator::StationModelOptions model;
+    model.seed = options.seed.value_or(model.seed);
+    model.records = options.records.value_or(model.records);
+    model.intervalMinutes = options.interval.value_or(model.intervalMinutes);
+    model.speed = options.speed.value_or(model.speed);
+    model.wrapped = options.wrapped;
+    return model;
+}
+
+// The station faults that shape the memory before anyone reads it.
+void applyMemoryFaults(const EmulatorOptions& options, StationModel& model) {
+    using nimbra::emulator::RecordCorruption;
+    if (options.corruptRecords) {
+        // The second and fourth newest records: neither the one being filled nor its
+        // neighbour, so a reader meets a bad record amid good ones.
+        model.corruptRecord(2, RecordCorruption::kInvalidInterval);
+        model.corruptRecord(4, RecordCorruption::kOutOfRange);
+    }
+    if (options.pointerBack) {
+        model.clearHistory();
     }
 }
 
 int run(const EmulatorOptions& options) {
     const sigset_t handledSignals = blockHandledSignals();
 
-    nimbra::emulator::RamMemory memory;
-    warnAboutWeatherOptions(options);
-    if (options.image && !memory.loadImage(*options.image)) {
-        std::cerr << "nimbra-station-emulator: cannot read a 64 KiB memory image from "
-                  << *options.image << '\n';
-        return 1;
+    StationModel model(modelOptions(options));
+    if (options.image) {
+        if (const auto status = model.loadImage(*options.image); !status) {
+            std::cerr << "nimbra-station-emulator: " << status.error << '\n';
+            return 1;
+        }
     }
+    applyMemoryFaults(options, model);
 
     {
-        nimbra::emulator::ReportServer server(memory, options.socketPath);
+        nimbra::emulator::ReportServer server(model, options.socketPath);
         nimbra::emulator::LinkFaults faults = options.linkFaults;
         server.setFaults(faults);
         std::cout << "nimbra-station-emulator listening on " << options.socketPath.native();
@@ -61,19 +77,26 @@ int run(const EmulatorOptions& options) {
             std::cout << " once plugged in (kill -USR1 " << ::getpid() << ")";
         }
         std::cout << "\nexport NIMBRA_STATION_SOCKET=" << options.socketPath.native() << std::endl;
+
         int signal = 0;
-        while (sigwait(&handledSignals, &signal) == 0 && signal == SIGUSR1) {
-            faults.unplugged = !faults.unplugged;
-            server.setFaults(faults);
-            std::cout << "nimbra-station-emulator: station "
-                      << (faults.unplugged ? "unplugged" : "plugged in") << std::endl;
+        while (sigwait(&handledSignals, &signal) == 0 && (signal == SIGUSR1 || signal == SIGUSR2)) {
+            if (signal == SIGUSR1) {
+                faults.unplugged = !faults.unplugged;
+                server.setFaults(faults);
+                std::cout << "nimbra-station-emulator: station "
+                          << (faults.unplugged ? "unplugged" : "plugged in") << std::endl;
+            } else {
+                model.clearHistory();
+                std::cout << "nimbra-station-emulator: history cleared" << std::endl;
+            }
         }
     }
 
-    if (options.saveImage && !memory.saveImage(*options.saveImage)) {
-        std::cerr << "nimbra-station-emulator: cannot write the memory image to "
-                  << *options.saveImage << '\n';
-        return 1;
+    if (options.saveImage) {
+        if (const auto status = model.saveImage(*options.saveImage); !status) {
+            std::cerr << "nimbra-station-emulator: " << status.error << '\n';
+            return 1;
+        }
     }
     return 0;
 }

@@ -2,15 +2,14 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <mutex>
 
 #include "emulator/station_memory.h"
 
 namespace nimbra::emulator {
 
-// A station memory that only stores what is written: no weather, no clock. The wire
-// tests use it, and the emulator program serves it when no weather model is wanted.
+// A station memory that only stores what is written: no weather, no clock. Tests and
+// benchmarks of the wire use it, where the station model's life would only get in the way.
 class RamMemory final : public StationMemory {
 public:
     using Image = std::array<std::uint8_t, kSize>;
@@ -23,10 +22,6 @@ public:
 
     Image image() const;
     void setImage(const Image& image);
-
-    // A memory image is the 64 KiB exactly; anything else is refused.
-    bool loadImage(const std::filesystem::path& file);
-    bool saveImage(const std::filesystem::path& file) const;
 
 private:
     mutable std::mutex mutex_;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -78,39 +79,57 @@ protected:
     pid_t pid_ = -1;
 };
 
-TEST_F(EmulatorProgram, ServesItsImageThroughTheExportsAndSavesItOnExit) {
-    std::vector<unsigned char> image(65536);
-    for (std::size_t i = 0; i < image.size(); ++i) {
-        image[i] = static_cast<unsigned char>((i * 31 + (i >> 8)) & 0xFF);
+std::vector<unsigned char> readWholeMemory() {
+    std::vector<unsigned char> memory(65536);
+    for (std::size_t address = 0; address < memory.size(); address += 32) {
+        if (ReadData(static_cast<int>(address), memory.data() + address) != 1) {
+            ADD_FAILURE() << "read at " << address << " failed";
+            break;
+        }
     }
-    std::ofstream(folder_ / "in.bin", std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()), image.size());
+    return memory;
+}
 
+std::vector<unsigned char> fileBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The station clock stands still (--speed 0), so the memory changes only by our writes.
+TEST_F(EmulatorProgram, ServesTheStationMemoryThroughTheExportsAndKeepsItAcrossRuns) {
     const fs::path socket = folder_ / "x.sock";
-    const std::string said = start({"--socket", socket, "--records", "500", "--image",
-                                    folder_ / "in.bin", "--save-image", folder_ / "out.bin"});
+    const fs::path saved = folder_ / "station.bin";
+    const std::string said = start({"--socket", socket, "--records", "500", "--speed", "0",
+                                    "--seed", "7", "--save-image", saved});
     EXPECT_NE(said.find(socket.native()), std::string::npos) << said;
 
     ::setenv("NIMBRA_STATION_SOCKET", socket.c_str(), 1);
     ASSERT_EQ(CheckHandle(), 1);
-    std::vector<unsigned char> read(65536);
-    for (std::size_t address = 0; address < read.size(); address += 32) {
-        ASSERT_EQ(ReadData(static_cast<int>(address), read.data() + address), 1) << address;
-    }
-    EXPECT_EQ(read, image);
+    std::vector<unsigned char> memory = readWholeMemory();
+    // The 500 records asked for, and the one being filled.
+    EXPECT_EQ(memory[27] | (memory[28] << 8), 501);
 
     std::array<unsigned char, 32> block{};
     block.fill(0xC3);
     ASSERT_EQ(V_WriteData(0x4000, block.data(), 2), 0u);
+    std::copy(block.begin(), block.end(), memory.begin() + 0x4000);
 
     EXPECT_EQ(stop(), 0);
     EXPECT_FALSE(fs::exists(socket));
-    std::copy(block.begin(), block.end(), image.begin() + 0x4000);
-    std::vector<unsigned char> saved(65536);
-    std::ifstream(folder_ / "out.bin", std::ios::binary)
-        .read(reinterpret_cast<char*>(saved.data()), saved.size());
-    EXPECT_EQ(saved, image);
     EXPECT_EQ(CheckHandle(), 0);
+    EXPECT_EQ(fileBytes(saved), memory);
+
+    start({"--socket", socket, "--speed", "0", "--image", saved});
+    ASSERT_EQ(CheckHandle(), 1);
+    EXPECT_EQ(readWholeMemory(), memory);
+}
+
+TEST_F(EmulatorProgram, RefusesAFileThatIsNoStationImage) {
+    std::ofstream(folder_ / "notes.txt") << "not a station";
+    const std::string said =
+        start({"--socket", folder_ / "x.sock", "--image", folder_ / "notes.txt"});
+    EXPECT_EQ(said, "");
+    EXPECT_EQ(stop(), 1);
 }
 
 std::size_t openDescriptors() {
