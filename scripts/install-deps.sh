@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config make
     libgtest-dev libgmock-dev
+    libhidapi-dev
     qt6-base-dev fonts-liberation
     libusb-1.0-0-dev
     libcurl4-openssl-dev

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "emulator/report_server.h"
+
+namespace nimbra::emulator {
+
+// The emulator program's command line.
+struct EmulatorOptions {
+    std::filesystem::path socketPath;
+
+    // The station model: history already stored, minutes per record, station minutes per
+    // real minute (0 stops the clock), seed of the weather; unset means the model's default.
+    std::optional<int> records;
+    std::optional<int> interval;
+    std::optional<double> speed;
+    std::optional<std::uint32_t> seed;
+    bool wrapped = false;
+
+    std::optional<std::filesystem::path> image;
+    std::optional<std::filesystem::path> saveImage;
+
+    LinkFaults linkFaults;
+    bool corruptRecords = false;
+    bool pointerBack = false;
+};
+
+struct ParsedCommandLine {
+    std::optional<EmulatorOptions> options;  // unset on error or when help was asked for
+    bool helpRequested = false;
+    std::string error;
+};
+
+// Where the emulator listens when --socket is not given.
+std::filesystem::path defaultSocketPath();
+
+ParsedCommandLine parseEmulatorCommandLine(std::span<const std::string_view> arguments);
+
+std::string emulatorUsage(std::string_view program);
+
+}  // namespace nimbra::emulator

@@ -1,0 +1,78 @@
+#include "station_link/hidapi_transport.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+
+namespace nimbra::link {
+
+namespace {
+
+struct EnumerationDeleter {
+    void operator()(hid_device_info* list) const { hid_free_enumeration(list); }
+};
+
+// The station's reports are unnumbered: output reports are handed to hidraw with report
+// id 0 in front, input reports arrive as the 8 payload bytes alone.
+constexpr std::size_t kOutputReportSize = 1 + kReportSize;
+
+}  // namespace
+
+std::vector<CandidateDevice> listHidDevices(std::uint16_t vendorId, std::uint16_t productId) {
+    std::vector<CandidateDevice> devices;
+    const std::unique_ptr<hid_device_info, EnumerationDeleter> list(
+        hid_enumerate(vendorId, productId));
+    for (const hid_device_info* info = list.get(); info != nullptr; info = info->next) {
+        if (info->path != nullptr) {
+            devices.push_back(
+                {info->path, info->vendor_id, info->product_id, info->release_number});
+        }
+    }
+    return devices;
+}
+
+std::unique_ptr<HidapiTransport> HidapiTransport::open(const char* path) {
+    DeviceHandle device(hid_open_path(path));
+    if (!device) {
+        return nullptr;
+    }
+    return std::unique_ptr<HidapiTransport>(new HidapiTransport(std::move(device)));
+}
+
+// hidraw's write is synchronous: the kernel returns once the report has gone out over
+// USB or its own transfer timeout (seconds) has expired, and user space can neither
+// poll for writability nor cancel it. The 50 ms limit is therefore applied to the
+// outcome: a report that took longer counts as failed, as a cancelled one would.
+bool HidapiTransport::send(const Report& report) {
+    std::array<std::uint8_t, kOutputReportSize> output{};
+    std::copy(report.begin(), report.end(), output.begin() + 1);
+    const auto start = std::chrono::steady_clock::now();
+    const int written = hid_write(device_.get(), output.data(), output.size());
+    return written == static_cast<int>(output.size()) &&
+           std::chrono::steady_clock::now() - start <= kSendTimeout;
+}
+
+bool HidapiTransport::receive(Report& report) {
+    // One byte to spare, so that a report longer than the station's is recognised.
+    std::array<std::uint8_t, kReportSize + 1> input{};
+    const int length = hid_read_timeout(device_.get(), input.data(), input.size(),
+                                        static_cast<int>(kReceiveTimeout.count()));
+    if (length != static_cast<int>(kReportSize)) {
+        return false;
+    }
+    std::copy_n(input.begin(), kReportSize, report.begin());
+    return true;
+}
+
+void HidapiTransport::discardPending() {
+    // Bounded, so that a device streaming input cannot hold the caller here.
+    constexpr int kMostStaleReports = 64;
+    std::array<std::uint8_t, kReportSize + 1> stale{};
+    for (int i = 0; i < kMostStaleReports; ++i) {
+        if (hid_read_timeout(device_.get(), stale.data(), stale.size(), 0) <= 0) {
+            return;
+        }
+    }
+}
+
+}  // namespace nimbra::link

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <hidapi.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "station_link/device_discovery.h"
+#include "station_link/transport.h"
+
+namespace nimbra::link {
+
+// The HID devices with this vendor and product id, as hidapi lists them.
+std::vector<CandidateDevice> listHidDevices(std::uint16_t vendorId, std::uint16_t productId);
+
+// The station's USB HID device through hidapi's hidraw backend.
+class HidapiTransport final : public Transport {
+public:
+    // Null when the device cannot be opened.
+    static std::unique_ptr<HidapiTransport> open(const char* path);
+
+    bool send(const Report& report) override;
+    bool receive(Report& report) override;
+    void discardPending() override;
+
+private:
+    struct Closer {
+        void operator()(hid_device* device) const { hid_close(device); }
+    };
+    using DeviceHandle = std::unique_ptr<hid_device, Closer>;
+
+    explicit HidapiTransport(DeviceHandle device) : device_(std::move(device)) {}
+
+    DeviceHandle device_;
+};
+
+}  // namespace nimbra::link

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "station_link/report_protocol.h"
+
+namespace nimbra::link {
+
+// One open connection to a station: carries single reports each way. Implementations
+// bound every call by kSendTimeout / kReceiveTimeout and never allocate, so a transfer
+// costs no heap and never hangs. Callers serialise all use.
+class Transport {
+public:
+    virtual ~Transport() = default;
+
+    virtual bool send(const Report& report) = 0;
+    virtual bool receive(Report& report) = 0;
+
+    // Drops input that arrived after an earlier exchange gave up on it, so that a late
+    // answer is never taken for part of the next one.
+    virtual void discardPending() = 0;
+};
+
+}  // namespace nimbra::link
