@@ -1,0 +1,278 @@
+#include "station/acquisition.h"
+
+#include <array>
+#include <chrono>
+#include <span>
+#include <thread>
+
+#include "station/download_plan.h"
+#include "station/fixed_block.h"
+#include "station/memory_map.h"
+#include "station/rain_totals.h"
+#include "station/record_codec.h"
+#include "station/temp_record_file.h"
+#include "station_link/hidlink.h"
+
+namespace nimbra {
+
+namespace {
+
+// The memory layout in the signed arithmetic of station addresses.
+constexpr int kRingStart = memory_map::kRingStart;
+constexpr int kRecordSize = static_cast<int>(memory_map::kRecordSize);
+constexpr int kMemorySize = static_cast<int>(memory_map::kMemorySize);
+constexpr int kFixedBlockSize = static_cast<int>(memory_map::kFixedBlockSize);
+
+constexpr int kFixedBlockRetries = 10;
+constexpr int kWindowBytes = 64;
+constexpr int kWindowStep = 3 * kRecordSize;
+constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
+
+using FixedBlockBuffer = std::array<std::uint8_t, memory_map::kFixedBlockSize>;
+
+class Run {
+public:
+    Run(CStationData& data, AcquisitionContext& context) : d(data), ctx(context) {}
+
+    int execute();
+
+private:
+    bool readFixedBlock(FixedBlockBuffer& block);
+    bool readCurrentRecord();
+    void planDownload();
+    bool download(TempRecordFile& file);
+    void stamp(HistoryRecord& record);
+    bool store(const TempRecordFile& file, std::int64_t shiftMinutes);
+    void reportProgress() {
+        ctx.events.progress({d.m_Reading != 0, d.m_StoredCount, d.m_RainDoneCount, m_toStore});
+    }
+    bool cancelled() const { return ctx.cancel != nullptr && ctx.cancel->load(); }
+
+    CStationData& d;
+    AcquisitionContext& ctx;
+    int m_start = kRingStart;
+    int m_toStore = 0;
+};
+
+bool Run::readFixedBlock(FixedBlockBuffer& block) {
+    if (V_ReadData(0, block.data(), kFixedBlockRetries) != 0) {
+        d.m_ReadFailed = 1;
+        return false;
+    }
+    for (int address = 32; address < kFixedBlockSize; address += 32) {
+        if (V_ReadData(address, block.data() + address, kFixedBlockRetries) != 0) {
+            return false;
+        }
+    }
+    d.m_ReadFailed = 0;
+    return true;
+}
+
+bool Run::readCurrentRecord() {
+    std::array<std::uint8_t, 32> block{};
+    if (V_ReadData(d.m_CurrentPos, block.data(), kFixedBlockRetries) != 0) {
+        return false;
+    }
+    // Keep the running rain totals shown until this run has worked out the new ones.
+    const HistoryRecord previous = d.m_Current;
+    d.m_Current = decodeHistoryRecord(RecordBytes(block.data(), memory_map::kRecordSize), d);
+    d.m_Current.Time = d.m_Now.value();
+    d.m_Current.Rain1 = previous.Rain1;
+    d.m_Current.Rain2 = previous.Rain2;
+    d.m_Current.Rain3 = previous.Rain3;
+    d.m_Current.Rain4 = previous.Rain4;
+    d.m_Current.Rain5 = previous.Rain5;
+    d.m_Current.RainYear = previous.RainYear;
+    return true;
+}
+
+void Run::planDownload() {
+    d.m_Reanchor = 0;
+    const DownloadPlan plan = PlanDownload(d.m_CurrentPos, d.LastPoint, d.m_DataCount);
+    d.m_Reanchor = plan.reanchor ? 1 : 0;
+    m_start = plan.start;
+    d.m_ToRead = plan.count;
+    m_toStore = plan.count > 1 ? plan.count - 1 : 0;
+    d.LastCount = d.m_DataCount;
+    d.LastPoint = d.m_CurrentPos;
+}
+
+void Run::stamp(HistoryRecord& record) {
+    d.RecordTime = d.RecordTime.addSeconds(record.Interval * 60.0);
+    record.Time = d.RecordTime.value();
+    d.m_IntervalSum += record.Interval;
+    if (d.m_FirstRainSample != 0) {
+        // The first counter seen is only the base the next records count from.
+        if (record.Rcount != -1) {
+            d.RainCounter = record.Rcount;
+            d.m_FirstRainSample = 0;
+        }
+        record.Rain = 0.0f;
+    } else {
+        record.Rain = takeRecordRain(record.Rcount, d.RainCounter, d.m_RainPerCount);
+    }
+    if (d.m_ParamLoaded == 0) {
+        // Nothing was ever stored: there is no earlier counter to count rain from.
+        record.Rain = 0.0f;
+        d.m_ParamLoaded = 1;
+    }
+    record.Rain1 = record.Rain2 = record.Rain3 = record.Rain4 = record.Rain5 = 0.0f;
+    record.RainYear = 0.0f;
+}
+
+bool Run::download(TempRecordFile& file) {
+    int resumeAt = 0;
+    bool retrying = false;
+    while (m_start != d.LastPoint && d.m_ToRead > 1 && d.m_Stop == 0) {
+        if (cancelled()) {
+            return false;
+        }
+        d.m_Reading = 1;
+        const int windowStart = m_start;
+        std::uint8_t* window = d.m_ReadBuffer.data();
+        if (ReadData(windowStart, window) == 0 || ReadData(windowStart + 32, window + 32) == 0) {
+            d.m_Stop = 1;
+            d.LastPoint = kRingStart;  // start again from scratch next time
+            return false;
+        }
+        m_start += kWindowStep;
+        if (m_start >= kMemorySize + 1) {
+            m_start = kRingStart;
+        }
+        int k = resumeAt;
+        resumeAt = 0;
+        for (; k < 3 && d.m_ToRead > 1; ++k) {
+            const int address = windowStart + k * kRecordSize;
+            // Records past the end of memory are not records: the ring goes on at its start.
+            if (address + kRecordSize > kMemorySize) {
+                break;
+            }
+            const DecodedRecord decoded = decodeHistoryRecord(
+                RecordBytes(window + k * memory_map::kRecordSize, memory_map::kRecordSize),
+                relativePressureOffset(d));
+            d.m_RecordValid = decoded.valid ? 1 : 0;
+            if (!decoded.valid && !retrying) {
+                // Read the same window once more, from this record on.
+                retrying = true;
+                m_start = windowStart;
+                resumeAt = k;
+                std::this_thread::sleep_for(kInvalidRecordPause);
+                break;
+            }
+            retrying = false;
+            --d.m_ToRead;
+            if (!decoded.valid) {
+                continue;
+            }
+            HistoryRecord record = decoded.record;
+            stamp(record);
+            if (!file.append(record)) {
+                return false;
+            }
+            ++d.m_StoredCount;
+            reportProgress();
+        }
+    }
+    return true;
+}
+
+bool Run::store(const TempRecordFile& file, std::int64_t shiftMinutes) {
+    Transaction transaction(ctx.db);
+    if (!transaction.isOpen()) {
+        return false;
+    }
+    bool inserted = true;
+    const bool readBack = file.forEach([&](HistoryRecord record) {
+        record.Time =
+            OleDate(record.Time).addSeconds(static_cast<double>(shiftMinutes) * 60.0).value();
+        inserted = inserted && ctx.db.InsertRecord(record) == 0;
+    });
+    if (!readBack || !inserted) {
+        return false;
+    }
+    if (d.m_DataCount == 0) {
+        d.RainCounter = d.m_Current.Rcount == -1 ? 0 : d.m_Current.Rcount;
+    }
+    return ctx.db.WriteParam(d) == 0 && transaction.commit() == 0;
+}
+
+int Run::execute() {
+    d.m_Now = ctx.now();
+    FixedBlockBuffer block{};
+    if (!readFixedBlock(block)) {
+        ctx.publish(d);
+        return 0;
+    }
+    decodeFixedBlock(FixedBlockBytes(block), d);
+    if (!readCurrentRecord()) {
+        return 0;
+    }
+    ctx.publish(d);
+
+    if (ctx.db.ReadParam(d, kParamRainState) != 0) {
+        return 0;
+    }
+    if (d.m_DataCount == 0) {
+        d.m_FirstRainSample = 1;
+    }
+    const std::int64_t gap = WholeMinutesBetween(d.RecordTime, d.m_Now);
+    const std::int64_t delay = d.m_Current.Interval;
+    planDownload();
+
+    auto file = TempRecordFile::create();
+    d.m_TempFileOpen = file ? 1 : 0;
+    if (!file) {
+        return 0;
+    }
+    d.m_Stop = 0;
+    d.m_StoredCount = 0;
+    d.m_RainDoneCount = 0;
+    d.m_IntervalSum = 0;
+    const bool downloaded = download(*file);
+    d.m_Stop = 1;
+    if (!downloaded) {
+        d.m_Reading = 0;
+        d.m_TempFileOpen = 0;
+        reportProgress();
+        return 0;
+    }
+
+    const std::int64_t span = WholeMinutesBetween(d.RecordTime, d.m_Now);
+    const std::int64_t shift =
+        ReanchorShiftMinutes({span, d.m_Reanchor != 0, d.m_IntervalSum, gap, delay});
+    if (shift != 0) {
+        d.RecordTime = d.m_Now;
+    }
+    const bool stored = store(*file, shift);
+    d.m_TempFileOpen = 0;
+    if (!stored) {
+        d.m_Reading = 0;
+        reportProgress();
+        return 0;
+    }
+
+    const int rainStatus = ComputeStoredRainTotals(ctx.db, d.m_StoredCount, [this] {
+        ++d.m_RainDoneCount;
+        reportProgress();
+    });
+    if (rainStatus != 0 || ComputeCurrentRainTotals(ctx.db, d.m_Now, d) != 0) {
+        d.m_Reading = 0;
+        reportProgress();
+        return 0;
+    }
+    ctx.publish(d);
+    if (ctx.passCompleted) {
+        ctx.passCompleted();
+    }
+    d.m_Reading = 0;
+    reportProgress();
+    return 1;
+}
+
+}  // namespace
+
+int RunAcquisition(CStationData& data, AcquisitionContext& context) {
+    return Run(data, context).execute();
+}
+
+}  // namespace nimbra

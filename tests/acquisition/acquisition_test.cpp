@@ -1,0 +1,143 @@
+#include "station/acquisition.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+
+#include "tests/acquisition/emulated_station.h"
+
+namespace nimbra {
+namespace {
+
+class AcquisitionTest : public test::EmulatedStation {
+protected:
+    int acquire() {
+        AcquisitionContext context{m_db, m_events,
+                                   [this](const CStationData& d) { m_published = d; },
+                                   [this] { ++m_passes; }, [this] { return stationNow(); }};
+        return RunAcquisition(m_data, context);
+    }
+
+    CStationData m_data;
+    CStationData m_published;
+    int m_passes = 0;
+};
+
+TEST_F(AcquisitionTest, FirstRunStoresEveryCompleteRecordOnce) {
+    startStation(test::stationOptions(11, 40, 5));
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(storedRecords(), 40);
+    EXPECT_EQ(m_data.LastPoint, m_data.m_CurrentPos);
+    EXPECT_EQ(m_data.LastCount, 41);
+    EXPECT_EQ(m_passes, 1);
+    EXPECT_EQ(m_published.m_Current.InHumi, m_data.m_Current.InHumi);
+
+    const auto progress = m_events.progressEvents();
+    ASSERT_FALSE(progress.empty());
+    EXPECT_FALSE(progress.back().reading);
+    EXPECT_EQ(progress.back().storedCount, 40);
+    EXPECT_EQ(progress.back().rainDoneCount, 40);
+    EXPECT_EQ(progress.front().totalCount, 40);
+
+    // Nothing new: a second run stores nothing twice.
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(storedRecords(), 40);
+}
+
+TEST_F(AcquisitionTest, LaterRunsStoreOnlyTheNewRecordsFiveMinutesApart) {
+    startStation(test::stationOptions(12, 10, 5));
+    ASSERT_EQ(acquire(), 1);
+    m_model->advanceMinutes(15);
+    ASSERT_EQ(acquire(), 1);
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 13u);
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        EXPECT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)), 5)
+            << i;
+    }
+    // The newest record ends where the station's clock stands now, within an interval.
+    EXPECT_LE(std::llabs(WholeMinutesBetween(OleDate(records.back().Time), stationNow())), 5);
+}
+
+TEST_F(AcquisitionTest, RainTotalsOfStoredRecordsAddUp) {
+    auto options = test::stationOptions(1, 300, 30);  // a seed with showers
+    options.rainCounter = 100;
+    startStation(options);
+    ASSERT_EQ(acquire(), 1);
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 300u);
+    double total = 0.0;
+    for (const auto& record : records) {
+        total += record.Rain;
+        EXPECT_NEAR(record.Rain5, total, 0.01);
+        EXPECT_LE(record.Rain1, record.Rain2 + 0.001f);
+        EXPECT_LE(record.Rain2, record.Rain4 + 0.001f);
+        EXPECT_LE(record.Rain4, record.Rain5 + 0.001f);
+    }
+    EXPECT_GT(total, 0.0) << "the seed should bring some rain";
+    EXPECT_EQ(records.front().Rain, 0.0f);  // nothing earlier to count it from
+    EXPECT_NEAR(m_data.m_Current.Rain5, total, 0.31);
+}
+
+TEST_F(AcquisitionTest, FullWrappedRingIsReadAroundTheEndOfMemory) {
+    auto options = test::stationOptions(5, 4000, 5);
+    options.wrapped = true;
+    startStation(options);
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(m_data.m_DataCount, 3264);
+    // Everything but the record being filled.
+    EXPECT_EQ(storedRecords(), 3263);
+    const auto records = allRecords();
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        ASSERT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)), 5)
+            << "record " << i << " out of order or missing";
+    }
+}
+
+TEST_F(AcquisitionTest, InvalidRecordsAreSkippedAndTheirNeighboursKept) {
+    startStation(test::stationOptions(8, 20, 5));
+    ASSERT_TRUE(m_model->corruptRecord(3, emulator::RecordCorruption::kInvalidInterval));
+    ASSERT_TRUE(m_model->corruptRecord(4, emulator::RecordCorruption::kOutOfRange));
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(storedRecords(), 18);
+}
+
+TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
+    startStation(test::stationOptions(9, 30, 5));
+    ASSERT_EQ(acquire(), 1);
+    m_model->advanceMinutes(20);
+    m_server->setFaults(
+        test::silentAfter(20));  // the fixed block, the current record and one window
+    EXPECT_EQ(acquire(), 0);
+    EXPECT_EQ(storedRecords(), 30);
+    m_server->setFaults(emulator::LinkFaults{});
+    ASSERT_EQ(CheckHandle(), 1);
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(storedRecords(), 34);
+}
+
+TEST_F(AcquisitionTest, UnreadableStationIsMarkedForRepair) {
+    startStation(test::stationOptions(10, 5, 5));
+    m_server->setFaults(test::unplugged());
+    EXPECT_EQ(acquire(), 0);
+    EXPECT_EQ(m_data.m_ReadFailed, 1);
+    EXPECT_EQ(m_published.m_ReadFailed, 1);
+    EXPECT_EQ(storedRecords(), 0);
+}
+
+TEST_F(AcquisitionTest, ClearedStationMemoryStartsOverAtTheRingStart) {
+    startStation(test::stationOptions(13, 50, 5));
+    ASSERT_EQ(acquire(), 1);
+    m_model->clearHistory();
+    m_model->advanceMinutes(25);
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(m_data.m_Reanchor, 1);
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 55u);
+    // The new records are re-anchored to the clock: the newest lies within an interval of now.
+    EXPECT_LE(std::llabs(WholeMinutesBetween(OleDate(records.back().Time), stationNow())), 5);
+}
+
+}  // namespace
+}  // namespace nimbra

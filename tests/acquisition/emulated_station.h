@@ -1,0 +1,124 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "emulator/report_server.h"
+#include "emulator/station_model.h"
+#include "station/view_events.h"
+#include "station_link/hidlink.h"
+#include "store/weather_db.h"
+
+namespace nimbra::test {
+
+// Remembers every view event, for the checks that follow a run.
+class RecordingEvents : public ViewEvents {
+public:
+    void send(ViewEvent event) override {
+        std::lock_guard lock(m_mutex);
+        m_events.push_back(event);
+    }
+    void progress(const DownloadProgress& progress) override {
+        std::lock_guard lock(m_mutex);
+        m_progress.push_back(progress);
+    }
+    std::vector<ViewEvent> events() const {
+        std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+    std::vector<DownloadProgress> progressEvents() const {
+        std::lock_guard lock(m_mutex);
+        return m_progress;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<ViewEvent> m_events;
+    std::vector<DownloadProgress> m_progress;
+};
+
+inline emulator::StationModelOptions stationOptions(std::uint32_t seed, int records,
+                                                    int intervalMinutes) {
+    emulator::StationModelOptions options;
+    options.seed = seed;
+    options.records = records;
+    options.intervalMinutes = intervalMinutes;
+    return options;
+}
+
+inline emulator::LinkFaults unplugged() {
+    emulator::LinkFaults faults;
+    faults.unplugged = true;
+    return faults;
+}
+
+inline emulator::LinkFaults silentAfter(std::uint64_t reports) {
+    emulator::LinkFaults faults;
+    faults.silentAfter = reports;
+    return faults;
+}
+
+// A station emulator behind the real link exports, and a fresh database beside it.
+class EmulatedStation : public ::testing::Test {
+protected:
+    void startStation(emulator::StationModelOptions options) {
+        options.speed = 0.0;  // the clock moves only when a test says so
+        if (!options.startTime) {
+            options.startTime = CivilTime{2024, 6, 12, 9, 0, 0};
+        }
+        m_model = std::make_unique<emulator::StationModel>(options);
+        m_server = emulator::ReportServer::inTemporaryFolder(*m_model);
+        setenv("NIMBRA_STATION_SOCKET", m_server->socketPath().c_str(), 1);
+        ASSERT_EQ(CheckHandle(), 1);
+    }
+
+    void SetUp() override {
+        m_folder = std::filesystem::temp_directory_path() /
+                   ("acquisition-" + std::to_string(::getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(m_folder);
+        std::filesystem::create_directories(m_folder);
+        ASSERT_EQ(m_db.Connect(m_folder / "Nimbra7420.db"), 0);
+    }
+
+    void TearDown() override {
+        m_server.reset();
+        unsetenv("NIMBRA_STATION_SOCKET");
+        CheckHandle();
+        std::filesystem::remove_all(m_folder);
+    }
+
+    OleDate stationNow() { return OleDate::fromCivil(m_model->stationTime()); }
+
+    std::int64_t storedRecords() {
+        std::int64_t count = -1;
+        EXPECT_EQ(m_db.CountAll(count), 0);
+        return count;
+    }
+
+    std::vector<HistoryRecord> allRecords() {
+        std::vector<HistoryRecord> records;
+        RecordCursor cursor;
+        EXPECT_EQ(m_db.OpenLatest(1000000, cursor), 0);
+        for (; !cursor.atEnd(); cursor.moveNext()) {
+            HistoryRecord record;
+            cursor.ExchangeRecord(record, ExchangeDirection::read);
+            records.push_back(record);
+        }
+        return records;
+    }
+
+    std::filesystem::path m_folder;
+    CWeatherDb m_db;
+    std::unique_ptr<emulator::StationModel> m_model;
+    std::unique_ptr<emulator::ReportServer> m_server;
+    RecordingEvents m_events;
+};
+
+}  // namespace nimbra::test
