@@ -34,6 +34,8 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
         {"--screenshot", &o.screenshot},
         {"--from", &o.from},
         {"--to", &o.to},
+        {"--export", &o.exportFile},
+        {"--import", &o.importFile},
     };
     const std::map<std::string, std::function<bool(const std::string&)>> numbers = {
         {"--emulator-records",
@@ -94,6 +96,8 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
         result.error = "--once works with --headless only";
     } else if (o.screenshot && !o.show) {
         result.error = "--screenshot needs --show WINDOW";
+    } else if (o.exportFile && (!o.from || !o.to)) {
+        result.error = "--export needs --from and --to";
     }
     return result;
 }
@@ -122,8 +126,12 @@ std::string commandLineHelp() {
            "  --show WINDOW           open one window after the first download: main, maxmin,\n"
            "                          about, language\n"
            "  --screenshot FILE       with --show: save the window as a PNG file and exit\n"
-           "  --from TIME, --to TIME  search range (YYYY-MM-DD hh:mm:ss) for --show\n"
+           "  --from TIME, --to TIME  time range (YYYY-MM-DD hh:mm:ss) for --show and --export\n"
            "  --graph N               graph selection for --show graph\n"
+           "  --export FILE           write the history of --from..--to to FILE: CSV when\n"
+           "                          it ends in .csv, PDF otherwise; then exit\n"
+           "  --import FILE           import a database (.db, .mdb) or a .dat text export\n"
+           "                          into the history; then exit\n"
            "  --version               print the version and exit\n"
            "  -h, --help              print this help and exit\n";
 }

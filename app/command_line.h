@@ -28,6 +28,9 @@ struct CommandLine {
     std::optional<std::string> to;
     std::optional<int> graph;
 
+    std::optional<std::string> exportFile;  // history of --from..--to to CSV or PDF
+    std::optional<std::string> importFile;  // a database or text export to bring in
+
     bool help = false;
     bool version = false;
 };

@@ -33,6 +33,7 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
         {{"--once"}, "--once works with --headless only"},
         {{"--screenshot", "x.png"}, "--screenshot needs --show WINDOW"},
         {{"--headless=yes"}, "unknown option: --headless=yes"},
+        {{"--export", "a.csv", "--from", "2024-01-01 0:00:00"}, "--export needs --from and --to"},
     };
     for (const auto& [arguments, error] : cases) {
         EXPECT_EQ(parseCommandLine(arguments).error, error);
