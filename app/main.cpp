@@ -1,14 +1,23 @@
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/gui_view_events.h"
+#include "app/headless_logger.h"
 #include "app/languages.h"
 #include "app/main_frame.h"
 #include "app/share_folder.h"
 #include "app/single_instance.h"
+#include "app/station_session.h"
+#include "app/upload_settings.h"
 #include "views/language_dialog.h"
+#include "views/max_min_dialog.h"
 #include "views/nimbra_view.h"
 
 using namespace nimbra;
@@ -16,26 +25,6 @@ using namespace nimbra;
 namespace {
 
 constexpr const char* kVersion = "NimbraPlus 2.9";
-
-// The language to run in: --language, else Main.ini; on the very first start the user
-// is asked (English stays if the question is cancelled).
-UiLanguage chooseLanguage(const CommandLine& options, ProfileFile& config,
-                          const StringTable& english) {
-    if (options.language) {
-        if (auto chosen = findLanguageByStoredName(*options.language)) {
-            return *chosen;
-        }
-    }
-    std::string stored = config.readString("Language", "Language");
-    if (stored.empty() && !options.headless) {
-        config.writeString("Language", "Language", "English");
-        Language dialog(config,
-                        [&english](int id) { return QString::fromStdString(english.text(id)); });
-        dialog.exec();
-        stored = config.readString("Language", "Language");
-    }
-    return findLanguageByStoredName(stored).value_or(kEnglish);
-}
 
 std::optional<StringTable> loadStrings(const std::filesystem::path& share,
                                        const UiLanguage& language) {
@@ -45,6 +34,72 @@ std::optional<StringTable> loadStrings(const std::filesystem::path& share,
         std::fprintf(stderr, "nimbraplus: %s\n", error.c_str());
     }
     return table;
+}
+
+// --language, else Main.ini. On the very first start of the desktop program the user is
+// asked (English stays if the question is cancelled); the logger never asks.
+std::optional<UiLanguage> storedOrChosenLanguage(const CommandLine& options, ProfileFile& config) {
+    if (options.language) {
+        return findLanguageByStoredName(*options.language);
+    }
+    return findLanguageByStoredName(config.readString("Language", "Language"));
+}
+
+void askLanguageOnFirstStart(ProfileFile& config, const StringTable& english) {
+    if (!config.readString("Language", "Language").empty()) {
+        return;
+    }
+    config.writeString("Language", "Language", "English");
+    Language dialog(config,
+                    [&english](int id) { return QString::fromStdString(english.text(id)); });
+    dialog.exec();
+}
+
+// Qt's own texts (standard buttons) in the program's language, when installed.
+void installQtTranslation(QApplication& app, const UiLanguage& language) {
+    auto* translator = new QTranslator(&app);
+    const QString code = QString::fromUtf8(language.fileCode.data(),
+                                           static_cast<qsizetype>(language.fileCode.size()));
+    if (translator->load(QStringLiteral("qtbase_") + code,
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(translator);
+    }
+}
+
+// Renders one window after the first download and saves it: for documentation.
+int saveScreenshot(CMainFrame& frame, StationSession& session, const CommandLine& options,
+                   const StringLookup& strings) {
+    std::atomic<bool> ready{false};
+    session.onPassCompleted([&ready] { ready = true; });
+    session.start();
+    QTimer poll;
+    int elapsed = 0;
+    int result = 1;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        elapsed += 100;
+        if (!ready && elapsed < 30000) {
+            return;
+        }
+        QPixmap picture;
+        if (*options.show == "main") {
+            picture = frame.grab();
+        } else if (*options.show == "maxmin") {
+            CMaxMin dialog(session.live().snapshot(), strings, &frame);
+            dialog.adjustSize();
+            picture = dialog.grab();
+        }
+        result =
+            !picture.isNull() && picture.save(QString::fromStdString(*options.screenshot)) ? 0 : 1;
+        if (picture.isNull()) {
+            std::fprintf(stderr, "nimbraplus: no window called \"%s\"\n", options.show->c_str());
+        }
+        poll.stop();
+        frame.close();  // through the monitor's hand-shake, like any close
+    });
+    poll.start(100);
+    frame.show();
+    QApplication::exec();
+    return result;
 }
 
 }  // namespace
@@ -80,28 +135,64 @@ int main(int argc, char** argv) {
         return 0;  // another instance runs: end quietly
     }
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("NimbraPlus"));
-    QApplication::setDesktopFileName(QStringLiteral("nimbraplus"));
-
     ProfileFile config(dataFolder / kConfigFileName);
     const auto english = loadStrings(*share, kEnglish);
     if (!english) {
         return 1;
     }
-    const UiLanguage language = chooseLanguage(options, config, *english);
+
+    if (options.headless) {
+        const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
+        const auto strings = loadStrings(*share, language);
+        return runHeadlessLogger(options, dataFolder, config, strings ? *strings : *english);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("NimbraPlus"));
+    QApplication::setDesktopFileName(QStringLiteral("nimbraplus"));
+    if (!options.language) {
+        askLanguageOnFirstStart(config, *english);
+    }
+    const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
     auto strings = loadStrings(*share, language);
     if (!strings) {
         strings = english;
     }
+    installQtTranslation(app, language);
 
-    LiveStation live;
-    CMainFrame frame(FrameContext{config, *strings, live, options.emulator});
-    if (options.show && options.screenshot) {
-        const bool saved = options.show == "main" &&
-                           frame.grab().save(QString::fromStdString(*options.screenshot));
-        return saved ? 0 : 1;
+    GuiViewEvents events;
+    StationSession session(dataFolder, events, [&events] { events.invalidate(); });
+    if (!session.ok()) {
+        QMessageBox::critical(nullptr, QStringLiteral("NimbraPlus"),
+                              QStringLiteral("Cannot open the database!"));
+        return 1;
     }
-    frame.show();
-    return QApplication::exec();
+    if (options.emulator) {
+        const std::string error =
+            session.useEmulator({options.emulatorRecords, options.emulatorSpeed,
+                                 options.emulatorSeed, options.emulatorImage});
+        if (!error.empty()) {
+            QMessageBox::critical(nullptr, QStringLiteral("NimbraPlus"),
+                                  QString::fromStdString(error));
+            return 1;
+        }
+    }
+    LoadUploadConfiguration(config, session.uploadConfigs());
+
+    int result = 0;
+    {
+        CMainFrame frame(FrameContext{config, *strings, session, options.emulator,
+                                      [&instance] { instance.release(); }});
+        events.attach(&frame);
+        if (options.show && options.screenshot) {
+            result = saveScreenshot(frame, session, options, frame.strings());
+        } else {
+            session.start();
+            frame.show();
+            result = QApplication::exec();
+        }
+        events.shutDown();
+        session.stop();
+    }
+    return result;
 }

@@ -1,16 +1,25 @@
 #include "app/main_frame.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
 #include <QStatusBar>
 
+#include "station/station_writes.h"
+#include "station_link/hidlink.h"
 #include "views/about_dialog.h"
+#include "views/alarm_dialog.h"
 #include "views/app_icon.h"
 #include "views/language_dialog.h"
 #include "views/max_min_dialog.h"
 #include "views/nimbra_view.h"
+#include "views/setting_dialog.h"
 
 namespace nimbra {
 
@@ -20,10 +29,14 @@ QString menuCaption(const StringTable& strings, std::string_view key) {
     return QString::fromStdString(strings.menuText(key));
 }
 
+int writeByteToStation(int address, unsigned char value) {
+    return WriteByte(address, value);
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(FrameContext context, QWidget* parent)
-    : QMainWindow(parent), m_context(context) {
+    : QMainWindow(parent), m_context(std::move(context)) {
     setObjectName(QStringLiteral("128"));
     // A fixed-size frame: no sizing border and no maximize box.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -32,7 +45,7 @@ CMainFrame::CMainFrame(FrameContext context, QWidget* parent)
     setWindowTitle(m_context.emulatedStation ? QStringLiteral("NimbraPlus (emulated station)")
                                              : QStringLiteral("NimbraPlus"));
 
-    m_view = new CNimbraView(m_context.live, LiveLabels::fromStrings(strings()));
+    m_view = new CNimbraView(m_context.session.live(), LiveLabels::fromStrings(strings()));
     setCentralWidget(m_view);
     createMenus();
     createStatusBar();
@@ -47,6 +60,8 @@ StringLookup CMainFrame::strings() const {
 void CMainFrame::createMenus() {
     const StringTable& s = m_context.strings;
     QMenu* system = menuBar()->addMenu(menuCaption(s, "menu.system"));
+    system->addAction(menuCaption(s, "menu.system.setting"), this, &CMainFrame::openSetting);
+    system->addAction(menuCaption(s, "menu.system.alarm"), this, &CMainFrame::openAlarm);
     system->addAction(menuCaption(s, "menu.system.maxmin"), this, &CMainFrame::openMaxMin);
     system->addAction(menuCaption(s, "menu.system.language"), this, &CMainFrame::openLanguage);
     QMenu* help = menuBar()->addMenu(menuCaption(s, "menu.help"));
@@ -98,8 +113,104 @@ void CMainFrame::showProgress(const DownloadProgress& progress) {
     setPane(kProgressPane, progressText(progress, m_context.strings), PaneIcon::none);
 }
 
+void CMainFrame::handleRequest(ViewEvent request) {
+    StationMonitor& monitor = m_context.session.monitor();
+    const auto tryAgain = [this] {
+        QMessageBox::critical(this, QStringLiteral("NimbraPlus"), QStringLiteral("Try Again!"));
+    };
+    switch (request) {
+        case ViewEvent::WriteSettings:
+        case ViewEvent::WriteAlarms: {
+            const int written = request == ViewEvent::WriteSettings
+                                    ? WriteSettings(m_ViewData, writeByteToStation)
+                                    : WriteAlarms(m_ViewData, writeByteToStation);
+            if (written == 1) {
+                // Read the station back at the next poll, so the display shows what it holds.
+                monitor.m_PollCount = StationMonitor::kPollsPerAcquisition;
+            } else {
+                tryAgain();
+            }
+            break;
+        }
+        case ViewEvent::ClearMemory:
+            if (ClearMemory(writeByteToStation) == 1) {
+                QMessageBox::information(this, QStringLiteral("NimbraPlus"), strings()(3063));
+            } else {
+                tryAgain();
+            }
+            break;
+        case ViewEvent::ClearHistory:
+            if (m_context.session.db().DeleteAll() == 0) {
+                m_context.session.live().update(
+                    [](CStationData& data) { data.LastPoint = kNothingDownloaded; });
+                monitor.m_NeedFullRead = 1;
+            }
+            break;
+        case ViewEvent::StationUnreadable:
+            close();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    StationMonitor& monitor = m_context.session.monitor();
+    // The monitor acknowledges within about a second and this runs again.
+    monitor.m_RepairRequest = 1;
+    if (monitor.m_RepairPending == 0) {
+        event->ignore();
+        return;
+    }
+    if (m_context.session.live().snapshot().m_ReadFailed != 0) {
+        startProgramBesideUs("fixora");
+    } else if (m_RestartAfterClose) {
+        startProgramBesideUs("nimbraplus");
+    }
+    event->accept();
+}
+
+void CMainFrame::startProgramBesideUs(const char* name) {
+    if (m_context.releaseInstance) {
+        m_context.releaseInstance();
+    }
+    const QString program =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(name));
+    QProcess::startDetached(program, {});
+}
+
+StationAccess CMainFrame::stationAccess() const {
+    const StationMonitor& monitor = m_context.session.monitor();
+    if (monitor.m_Connected == 0) {
+        return StationAccess::Disconnected;
+    }
+    return monitor.m_MonitorMayPoll == 0 ? StationAccess::Busy : StationAccess::Ready;
+}
+
+void CMainFrame::openSetting() {
+    CSetting dialog(
+        m_context.session.live().snapshot(), strings(), stationAccess(),
+        [this](const CStationData& edited) {
+            m_ViewData = edited;
+            m_context.session.monitor().m_WriteSettingsRequest = 1;
+        },
+        this);
+    dialog.exec();
+}
+
+void CMainFrame::openAlarm() {
+    CAlarm dialog(
+        m_context.session.live().snapshot(), strings(), stationAccess(),
+        [this](const CStationData& edited) {
+            m_ViewData = edited;
+            m_context.session.monitor().m_WriteAlarmsRequest = 1;
+        },
+        this);
+    dialog.exec();
+}
+
 void CMainFrame::openMaxMin() {
-    CMaxMin dialog(m_context.live.snapshot(), strings(), this);
+    CMaxMin dialog(m_context.session.live().snapshot(), strings(), this);
     dialog.exec();
 }
 

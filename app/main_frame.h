@@ -2,12 +2,13 @@
 
 #include <QMainWindow>
 #include <array>
-#include <filesystem>
+#include <functional>
 
 #include "app/profile_file.h"
+#include "app/station_session.h"
 #include "app/status_texts.h"
 #include "app/string_table.h"
-#include "station/live_station.h"
+#include "views/station_dialog.h"
 #include "views/string_lookup.h"
 
 class QLabel;
@@ -20,12 +21,15 @@ class CNimbraView;
 struct FrameContext {
     ProfileFile& config;
     const StringTable& strings;
-    const LiveStation& live;
+    StationSession& session;
     bool emulatedStation = false;
+    // Gives up the single-instance lock before another instance is started.
+    std::function<void()> releaseInstance;
 };
 
 // The program's single top-level window: the live view, the menu and the five status
-// panes. It opens every dialog from its commands.
+// panes. It opens every dialog from its commands, carries out the requests the station
+// monitor forwards, and closes only after the monitor has acknowledged.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
@@ -34,21 +38,29 @@ public:
 
     CNimbraView* view() const { return m_view; }
     StringLookup strings() const;
+    QString paneText(StatusPane pane) const;
 
     // True once the user chose another language: the program restarts after closing.
     bool restartAfterClose() const { return m_RestartAfterClose; }
 
-    QString paneText(StatusPane pane) const;
-
 public slots:
     void showViewEvent(nimbra::ViewEvent event);
     void showProgress(const nimbra::DownloadProgress& progress);
+    // A request the monitor forwarded: device writes, clearing, the close hand-shake.
+    void handleRequest(nimbra::ViewEvent request);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createMenus();
     void createStatusBar();
     void setPane(StatusPane pane, const std::string& text, PaneIcon icon);
+    StationAccess stationAccess() const;
+    void startProgramBesideUs(const char* name);
 
+    void openSetting();
+    void openAlarm();
     void openMaxMin();
     void openLanguage();
     void openAbout();
@@ -60,6 +72,8 @@ private:
         QLabel* text = nullptr;
     };
     std::array<Pane, 5> m_panes{};
+    // The record the station writes send, handed over by the settings and alarm dialogs.
+    CStationData m_ViewData;
     bool m_RestartAfterClose = false;
 };
 

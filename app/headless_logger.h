@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+
+#include "app/command_line.h"
+#include "app/profile_file.h"
+#include "app/string_table.h"
+
+namespace nimbra {
+
+// Runs the logger without a window until SIGINT or SIGTERM (or, with --once, until the
+// first complete download and the uploads it starts are done). Returns the exit code.
+int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& dataFolder,
+                      const ProfileFile& config, const StringTable& strings);
+
+}  // namespace nimbra

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "station/live_station.h"
+#include "station/station_monitor.h"
+#include "store/weather_db.h"
+#include "upload/upload_config_store.h"
+#include "upload/upload_threads.h"
+
+namespace nimbra {
+
+namespace emulator {
+class ReportServer;
+class StationModel;
+}  // namespace emulator
+
+// A station emulator run inside the program, for trying it without a station.
+struct InProcessEmulator {
+    int records = 500;
+    double speed = 60.0;
+    std::uint32_t seed = 7420;
+    std::optional<std::string> image;
+};
+
+// Everything that runs behind the window or the logger: the live record, the
+// database, the station monitor with its downloads, and the uploads. Shared by the
+// desktop program and the headless logger, which differ only in their view events.
+class StationSession {
+public:
+    // Connects the database in `dataFolder`; check ok() before start().
+    StationSession(const std::filesystem::path& dataFolder, ViewEvents& events,
+                   std::function<void()> invalidate);
+    ~StationSession();
+    StationSession(const StationSession&) = delete;
+    StationSession& operator=(const StationSession&) = delete;
+
+    // Serves the station from an emulator in this process instead of USB. Call before
+    // start(). Returns an error text, empty on success.
+    std::string useEmulator(const InProcessEmulator& options);
+
+    bool ok() const { return m_db.isConnected(); }
+    // Called after every completed acquisition pass, from the thread that ran it.
+    void onPassCompleted(std::function<void()> callback) { m_passCompleted = std::move(callback); }
+    void start();
+    // Stops the monitor, any download and the uploads, and waits for them.
+    void stop();
+
+    LiveStation& live() { return m_live; }
+    CWeatherDb& db() { return m_db; }
+    UploadConfigStore& uploadConfigs() { return m_uploadConfigs; }
+    StationMonitor& monitor() { return *m_monitor; }
+    const std::filesystem::path& databasePath() const { return m_databasePath; }
+
+private:
+    std::filesystem::path m_databasePath;
+    LiveStation m_live;
+    CWeatherDb m_db;
+    UploadConfigStore m_uploadConfigs;
+    std::unique_ptr<emulator::StationModel> m_emulatedStation;
+    std::unique_ptr<emulator::ReportServer> m_emulatorServer;
+    std::function<void()> m_passCompleted;
+    std::unique_ptr<StationMonitor> m_monitor;
+    std::unique_ptr<UploadThreads> m_uploads;
+};
+
+}  // namespace nimbra
