@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 WERROR ?= ON
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test clean
+.PHONY: all deps configure build test demo clean
 
 all: build
 
@@ -19,6 +19,17 @@ build: configure
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The desktop program on a built-in station emulator, with a data folder of its own under
+# the build tree; without a display, the logger instead.
+DEMO_DATA = $(BUILD_DIR)/demo-data
+demo: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		$(BUILD_DIR)/bin/nimbraplus --emulator --data-dir $(DEMO_DATA); \
+	else \
+		echo "No display: running the logger on the emulator (Ctrl+C stops it)."; \
+		$(BUILD_DIR)/bin/nimbraplus --headless --emulator --language English --data-dir $(DEMO_DATA); \
+	fi
 
 clean:
 	@rm -rf $(BUILD_DIR)

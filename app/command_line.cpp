@@ -115,7 +115,7 @@ std::string commandLineHelp() {
            "                          Svenska, Chinese)\n"
            "  --emulator              use a built-in station emulator instead of USB\n"
            "  --emulator-records N    history records the emulator starts with (500)\n"
-           "  --emulator-speed X      emulated minutes per real minute (60)\n"
+           "  --emulator-speed X      emulated minutes per real minute (1)\n"
            "  --emulator-seed S       seed of the emulated weather (7420)\n"
            "  --emulator-image FILE   start the emulator from a saved 64 KiB station image\n"
            "  --headless              run as a logger without a window; SIGINT/SIGTERM stop it\n"

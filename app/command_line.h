@@ -14,7 +14,7 @@ struct CommandLine {
 
     bool emulator = false;
     int emulatorRecords = 500;
-    double emulatorSpeed = 60.0;
+    double emulatorSpeed = 1.0;
     std::uint32_t emulatorSeed = 7420;
     std::optional<std::string> emulatorImage;
 

@@ -93,13 +93,6 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         return 1;
     }
     if (options.emulator) {
-        const std::string error =
-            session.useEmulator({options.emulatorRecords, options.emulatorSpeed,
-                                 options.emulatorSeed, options.emulatorImage});
-        if (!error.empty()) {
-            std::fprintf(stderr, "nimbraplus: emulator: %s\n", error.c_str());
-            return 1;
-        }
         std::printf("NimbraPlus: using the built-in station emulator, not a real station\n");
     }
     LoadUploadConfiguration(config, session.uploadConfigs());

@@ -10,10 +10,12 @@
 #include "app/data_folder.h"
 #include "app/gui_view_events.h"
 #include "app/headless_logger.h"
+#include "app/in_process_station.h"
 #include "app/languages.h"
 #include "app/main_frame.h"
 #include "app/share_folder.h"
 #include "app/single_instance.h"
+#include "app/station_dump.h"
 #include "app/station_session.h"
 #include "app/upload_settings.h"
 #include "views/language_dialog.h"
@@ -141,6 +143,22 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The emulator must be listening before the station link first looks for a station.
+    std::unique_ptr<InProcessStation> emulatedStation;
+    if (options.emulator) {
+        std::string error;
+        emulatedStation = InProcessStation::start({options.emulatorRecords, options.emulatorSpeed,
+                                                   options.emulatorSeed, options.emulatorImage},
+                                                  error);
+        if (!emulatedStation) {
+            std::fprintf(stderr, "nimbraplus: emulator: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    if (options.dumpStation) {
+        return dumpStation(stdout);
+    }
+
     if (options.headless) {
         const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
         const auto strings = loadStrings(*share, language);
@@ -166,16 +184,6 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, QStringLiteral("NimbraPlus"),
                               QStringLiteral("Cannot open the database!"));
         return 1;
-    }
-    if (options.emulator) {
-        const std::string error =
-            session.useEmulator({options.emulatorRecords, options.emulatorSpeed,
-                                 options.emulatorSeed, options.emulatorImage});
-        if (!error.empty()) {
-            QMessageBox::critical(nullptr, QStringLiteral("NimbraPlus"),
-                                  QString::fromStdString(error));
-            return 1;
-        }
     }
     LoadUploadConfiguration(config, session.uploadConfigs());
 

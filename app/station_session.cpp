@@ -1,10 +1,6 @@
 #include "app/station_session.h"
 
-#include <cstdlib>
-
 #include "app/data_folder.h"
-#include "emulator/report_server.h"
-#include "emulator/station_model.h"
 
 namespace nimbra {
 
@@ -33,25 +29,6 @@ StationSession::StationSession(const std::filesystem::path& dataFolder, ViewEven
 
 StationSession::~StationSession() {
     stop();
-}
-
-std::string StationSession::useEmulator(const InProcessEmulator& options) {
-    emulator::StationModelOptions model;
-    model.seed = options.seed;
-    model.records = options.records;
-    model.intervalMinutes = 5;
-    model.speed = options.speed;
-    m_emulatedStation = std::make_unique<emulator::StationModel>(model);
-    if (options.image) {
-        const auto status = m_emulatedStation->loadImage(*options.image);
-        if (!status) {
-            return status.error;
-        }
-    }
-    m_emulatorServer = emulator::ReportServer::inTemporaryFolder(*m_emulatedStation);
-    // The link looks for the station at this socket instead of on USB.
-    setenv("NIMBRA_STATION_SOCKET", m_emulatorServer->socketPath().c_str(), 1);
-    return {};
 }
 
 void StationSession::start() {

@@ -3,8 +3,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
 
 #include "station/live_station.h"
 #include "station/station_monitor.h"
@@ -13,19 +11,6 @@
 #include "upload/upload_threads.h"
 
 namespace nimbra {
-
-namespace emulator {
-class ReportServer;
-class StationModel;
-}  // namespace emulator
-
-// A station emulator run inside the program, for trying it without a station.
-struct InProcessEmulator {
-    int records = 500;
-    double speed = 60.0;
-    std::uint32_t seed = 7420;
-    std::optional<std::string> image;
-};
 
 // Everything that runs behind the window or the logger: the live record, the
 // database, the station monitor with its downloads, and the uploads. Shared by the
@@ -38,10 +23,6 @@ public:
     ~StationSession();
     StationSession(const StationSession&) = delete;
     StationSession& operator=(const StationSession&) = delete;
-
-    // Serves the station from an emulator in this process instead of USB. Call before
-    // start(). Returns an error text, empty on success.
-    std::string useEmulator(const InProcessEmulator& options);
 
     bool ok() const { return m_db.isConnected(); }
     // Called after every completed acquisition pass, from the thread that ran it.
@@ -61,8 +42,6 @@ private:
     LiveStation m_live;
     CWeatherDb m_db;
     UploadConfigStore m_uploadConfigs;
-    std::unique_ptr<emulator::StationModel> m_emulatedStation;
-    std::unique_ptr<emulator::ReportServer> m_emulatorServer;
     std::function<void()> m_passCompleted;
     std::unique_ptr<StationMonitor> m_monitor;
     std::unique_ptr<UploadThreads> m_uploads;

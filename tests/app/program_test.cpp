@@ -1,0 +1,134 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "store/weather_db.h"
+
+extern char** environ;
+
+namespace nimbra {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Runs the program through the shell and returns its standard output and exit code.
+std::pair<std::string, int> run(const std::string& arguments) {
+    const std::string command = std::string(NIMBRAPLUS_PROGRAM) + " " + arguments;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::string output;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    const int status = ::pclose(pipe);
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_data = fs::temp_directory_path() /
+                 ("program-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_data);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("XDG_RUNTIME_DIR", "", 1);  // the lock goes into the data folder
+    }
+    void TearDown() override { fs::remove_all(m_data); }
+
+    std::int64_t storedRecords() {
+        CWeatherDb db;
+        std::int64_t count = -1;
+        if (db.Connect(m_data / "Nimbra7420.db") == 0) {
+            db.CountAll(count);
+        }
+        return count;
+    }
+
+    fs::path m_data;
+};
+
+TEST_F(ProgramTest, HeadlessOnceWithTheEmulatorStoresItsHistory) {
+    const auto [output, code] =
+        run("--headless --once --emulator --emulator-records 200 --data-dir " + m_data.string());
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("emulator"), std::string::npos) << "the output says it is emulated";
+    EXPECT_NE(output.find("USB Connected"), std::string::npos) << output;
+    EXPECT_NE(output.find("Complete"), std::string::npos) << output;
+    EXPECT_EQ(storedRecords(), 200);
+}
+
+TEST_F(ProgramTest, SecondInstanceEndsAtOnceWhileTheFirstRuns) {
+    const std::string program = NIMBRAPLUS_PROGRAM;
+    const std::string dataDir = m_data.string();
+    const char* argv[] = {program.c_str(), "--headless",    "--emulator",
+                          "--data-dir",    dataDir.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t first = 0;
+    ASSERT_EQ(posix_spawn(&first, program.c_str(), &actions, nullptr,
+                          const_cast<char* const*>(argv), environ),
+              0);
+    posix_spawn_file_actions_destroy(&actions);
+    // The first instance holds the lock once its database exists.
+    for (int i = 0; i < 100 && storedRecords() <= 0; ++i) {
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_GT(storedRecords(), 0);
+
+    const auto [output, code] = run("--headless --once --emulator --data-dir " + dataDir);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(output, "") << "the second instance ends silently";
+    EXPECT_EQ(::waitpid(first, nullptr, WNOHANG), 0) << "the first keeps running";
+
+    ::kill(first, SIGTERM);
+    int status = 0;
+    ::waitpid(first, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "SIGTERM is a clean stop";
+}
+
+TEST_F(ProgramTest, DumpStationPrintsWhatTheEmulatorHolds) {
+    const auto [output, code] =
+        run("--dump-station --emulator --emulator-records 300 --data-dir " + m_data.string());
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(output.front(), '{');
+    EXPECT_NE(output.find("\"DataCount\":301"), std::string::npos) << output;
+    EXPECT_NE(output.find("\"Interval\":5,"), std::string::npos);
+    EXPECT_NE(output.find("\"MaxTime\":[\""), std::string::npos);
+
+    const auto [nothing, failed] = run("--dump-station --data-dir " + m_data.string() + " 2>&1");
+    EXPECT_EQ(failed, 1);
+    EXPECT_NE(nothing.find("no station"), std::string::npos);
+}
+
+TEST_F(ProgramTest, ScreenshotOfTheMainWindowAfterTheFirstDownload) {
+    const fs::path picture = m_data / "main.png";
+    fs::create_directories(m_data);
+    const auto [output, code] = run("--emulator --language Deutsch --show main --screenshot " +
+                                    picture.string() + " --data-dir " + m_data.string());
+    EXPECT_EQ(code, 0) << output;
+    ASSERT_TRUE(fs::exists(picture));
+    EXPECT_GT(fs::file_size(picture), 10000u);
+}
+
+TEST_F(ProgramTest, BadArgumentsAreRefusedWithAHint) {
+    const auto [output, code] = run("--frobnicate 2>&1");
+    EXPECT_EQ(code, 2);
+    EXPECT_NE(output.find("unknown option: --frobnicate"), std::string::npos);
+    EXPECT_EQ(run("--version").first, "NimbraPlus 2.9\n");
+}
+
+}  // namespace
+}  // namespace nimbra
