@@ -1,15 +1,20 @@
 #include "station/acquisition.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
+#include <set>
 #include <span>
 #include <thread>
+#include <tuple>
 
 #include "station/download_plan.h"
 #include "station/fixed_block.h"
 #include "station/memory_map.h"
 #include "station/rain_totals.h"
 #include "station/record_codec.h"
+#include "station/stored_records.h"
 #include "station/temp_record_file.h"
 #include "station_link/hidlink.h"
 
@@ -40,7 +45,8 @@ private:
     bool readFixedBlock(FixedBlockBuffer& block);
     bool readCurrentRecord();
     void planDownload();
-    bool download(TempRecordFile& file);
+    enum class DownloadEnd { complete, linkLost, failed };
+    DownloadEnd download(TempRecordFile& file);
     void stamp(HistoryRecord& record);
     bool store(const TempRecordFile& file, std::int64_t shiftMinutes);
     void reportProgress() {
@@ -120,20 +126,19 @@ void Run::stamp(HistoryRecord& record) {
     record.RainYear = 0.0f;
 }
 
-bool Run::download(TempRecordFile& file) {
+Run::DownloadEnd Run::download(TempRecordFile& file) {
     int resumeAt = 0;
     bool retrying = false;
     while (m_start != d.LastPoint && d.m_ToRead > 1 && d.m_Stop == 0) {
         if (cancelled()) {
-            return false;
+            return DownloadEnd::failed;
         }
         d.m_Reading = 1;
         const int windowStart = m_start;
         std::uint8_t* window = d.m_ReadBuffer.data();
         if (ReadData(windowStart, window) == 0 || ReadData(windowStart + 32, window + 32) == 0) {
             d.m_Stop = 1;
-            d.LastPoint = kRingStart;  // start again from scratch next time
-            return false;
+            return DownloadEnd::linkLost;
         }
         m_start += kWindowStep;
         if (m_start >= kMemorySize + 1) {
@@ -167,29 +172,51 @@ bool Run::download(TempRecordFile& file) {
             HistoryRecord record = decoded.record;
             stamp(record);
             if (!file.append(record)) {
-                return false;
+                return DownloadEnd::failed;
             }
             ++d.m_StoredCount;
             reportProgress();
         }
     }
-    return true;
+    return DownloadEnd::complete;
 }
 
 bool Run::store(const TempRecordFile& file, std::int64_t shiftMinutes) {
+    const auto shifted = [shiftMinutes](HistoryRecord record) {
+        record.Time =
+            OleDate(record.Time).addSeconds(static_cast<double>(shiftMinutes) * 60.0).value();
+        return record;
+    };
     Transaction transaction(ctx.db);
     if (!transaction.isOpen()) {
         return false;
     }
+    double first = 0.0;
+    double last = 0.0;
+    file.forEach([&, any = false](const HistoryRecord& downloaded) mutable {
+        const double t = shifted(downloaded).Time;
+        first = any ? std::min(first, t) : t;
+        last = any ? std::max(last, t) : t;
+        any = true;
+    });
+    StoredRecords alreadyStored;
+    if (file.count() > 0 && !alreadyStored.load(ctx.db, OleDate(first), OleDate(last))) {
+        return false;
+    }
     bool inserted = true;
-    const bool readBack = file.forEach([&](HistoryRecord record) {
-        record.Time =
-            OleDate(record.Time).addSeconds(static_cast<double>(shiftMinutes) * 60.0).value();
-        inserted = inserted && ctx.db.InsertRecord(record) == 0;
+    int storedNow = 0;
+    const bool readBack = file.forEach([&](const HistoryRecord& downloaded) {
+        const HistoryRecord record = shifted(downloaded);
+        if (!inserted || alreadyStored.contains(record)) {
+            return;
+        }
+        inserted = ctx.db.InsertRecord(record) == 0;
+        ++storedNow;
     });
     if (!readBack || !inserted) {
         return false;
     }
+    d.m_StoredCount = storedNow;
     if (d.m_DataCount == 0) {
         d.RainCounter = d.m_Current.Rcount == -1 ? 0 : d.m_Current.Rcount;
     }
@@ -212,6 +239,7 @@ int Run::execute() {
     if (ctx.db.ReadParam(d, kParamRainState) != 0) {
         return 0;
     }
+    const ParamBlock stored = d.paramBlock();
     if (d.m_DataCount == 0) {
         d.m_FirstRainSample = 1;
     }
@@ -228,9 +256,14 @@ int Run::execute() {
     d.m_StoredCount = 0;
     d.m_RainDoneCount = 0;
     d.m_IntervalSum = 0;
-    const bool downloaded = download(*file);
+    const DownloadEnd end = download(*file);
     d.m_Stop = 1;
-    if (!downloaded) {
+    if (end != DownloadEnd::complete) {
+        // Nothing was stored: keep the bookkeeping of the last stored record.
+        d.paramBlock() = stored;
+        if (end == DownloadEnd::linkLost) {
+            d.LastPoint = kRingStart;  // read everything the station holds next time
+        }
         d.m_Reading = 0;
         d.m_TempFileOpen = 0;
         reportProgress();
@@ -243,9 +276,11 @@ int Run::execute() {
     if (shift != 0) {
         d.RecordTime = d.m_Now;
     }
-    const bool stored = store(*file, shift);
+    const bool committed = store(*file, shift);
     d.m_TempFileOpen = 0;
-    if (!stored) {
+    if (!committed) {
+        // Rolled back: the same records are downloaded again next time.
+        d.paramBlock() = stored;
         d.m_Reading = 0;
         reportProgress();
         return 0;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "station/station_writes.h"
 #include "tests/acquisition/emulated_station.h"
 
 namespace nimbra {
@@ -41,6 +42,29 @@ TEST_F(AcquisitionTest, FirstRunStoresEveryCompleteRecordOnce) {
     EXPECT_EQ(progress.front().totalCount, 40);
 
     // Nothing new: a second run stores nothing twice.
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(storedRecords(), 40);
+}
+
+TEST_F(AcquisitionTest, FirstRunOnAFreshRingEndsAtThePcClock) {
+    // Ten complete records and the one being filled: P = 256 + 20 * 10, M = 11.
+    startStation(test::stationOptions(14, 10, 5));
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(m_data.m_CurrentPos, 256 + 20 * 10);
+    EXPECT_EQ(m_data.m_DataCount, 11);
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 10u);
+    // Re-anchored in whole minutes: the newest record lies within a minute of the clock.
+    EXPECT_EQ(WholeMinutesBetween(OleDate(records.back().Time), stationNow()), 0);
+}
+
+TEST_F(AcquisitionTest, ForcedFullDownloadStoresNothingTwice) {
+    startStation(test::stationOptions(15, 40, 5));
+    ASSERT_EQ(acquire(), 1);
+    // As after a failed read: the next run starts over at the ring start.
+    CStationData forced = m_data;
+    forced.LastPoint = 256;
+    ASSERT_EQ(m_db.WriteParam(forced), 0);
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(storedRecords(), 40);
 }
@@ -137,6 +161,30 @@ TEST_F(AcquisitionTest, ClearedStationMemoryStartsOverAtTheRingStart) {
     ASSERT_EQ(records.size(), 55u);
     // The new records are re-anchored to the clock: the newest lies within an interval of now.
     EXPECT_LE(std::llabs(WholeMinutesBetween(OleDate(records.back().Time), stationNow())), 5);
+}
+
+}  // namespace
+}  // namespace nimbra
+
+namespace nimbra {
+namespace {
+
+TEST_F(AcquisitionTest, StationWritesReachTheStationMemoryByteForByte) {
+    startStation(test::stationOptions(16, 5, 5));
+    ASSERT_EQ(acquire(), 1);
+    CStationData edited = m_data;
+    edited.m_PrevPressureUnit = edited.PressureUnit;
+    edited.PressureUnit = 1;  // hPa -> inHg: the four pressure thresholds are rewritten
+    edited.m_AlarmHigh.AbsPressure = 1040.0f;
+    ASSERT_EQ(WriteSettings(edited, [](int address,
+                                       unsigned char value) { return WriteByte(address, value); }),
+              1);
+    const auto memory = m_model->image();
+    EXPECT_EQ(memory[17] & 0xC0, 0x40);  // pressure unit bits
+    const int highAbs = memory[68] | (memory[69] << 8);
+    EXPECT_EQ(highAbs, static_cast<int>(1040.0 / 3.38638 * 10));
+    ASSERT_EQ(acquire(), 1);  // read back: the record shows what the station holds
+    EXPECT_EQ(m_data.PressureUnit, 1);
 }
 
 }  // namespace

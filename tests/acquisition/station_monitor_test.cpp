@@ -94,5 +94,18 @@ TEST_F(StationMonitorTest, RequestsReachTheViewInOrderAndTheCloseIsAcknowledged)
     monitor.stop();
 }
 
+TEST_F(StationMonitorTest, UnreadableFixedBlockLeadsToTheRepairRequest) {
+    startStation(test::stationOptions(24, 5, 5));
+    emulator::LinkFaults flaky;
+    flaky.flakyReads = true;  // two reads of a block never agree
+    m_server->setFaults(flaky);
+    StationMonitor monitor(m_live, m_db, m_events, hooks());
+    monitor.start();
+    ASSERT_TRUE(eventually([&] { return monitor.m_RepairPending.load() == 1; }, 20s));
+    EXPECT_EQ(m_live.snapshot().m_ReadFailed, 1);
+    EXPECT_TRUE(received(ViewEvent::StationUnreadable));
+    monitor.stop();
+}
+
 }  // namespace
 }  // namespace nimbra

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <tuple>
+
+#include "station/history_record.h"
+#include "store/weather_db.h"
+
+namespace nimbra {
+
+// The records already in the database around a downloaded batch. A record counts as
+// stored when one with the same readings lies within half an interval of its time:
+// a second download of the same station memory stores nothing twice, even when its
+// times were anchored to a clock whose seconds differ, while two records that share a
+// local time but not their readings (the hour repeated when daylight saving ends) are
+// both kept, and so are equal readings an interval apart.
+class StoredRecords {
+public:
+    // Reads the stored records from a little before `first` to a little after `last`.
+    // False after a reported database failure.
+    bool load(CWeatherDb& db, const OleDate& first, const OleDate& last);
+
+    bool contains(const HistoryRecord& record) const;
+
+private:
+    using Readings = std::tuple<int, float, float, int, int, float, float, float, int>;
+    static Readings readingsOf(const HistoryRecord& record);
+
+    std::multimap<Readings, double> m_times;
+};
+
+}  // namespace nimbra
