@@ -11,6 +11,7 @@
 #include <numbers>
 #include <string>
 
+#include "bench/generated_history.h"
 #include "store/record_queries.h"
 #include "store/weather_db.h"
 #include "weather/absent.h"
@@ -24,51 +25,16 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kRecords = 1'000'000;
 constexpr int kExtraRecords = 100'000;
-constexpr double kFiveMinutes = 5.0 / 1440.0;
 const double kFirstTime = OleDate::fromCivil(2016, 1, 1).value();
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Plausible weather from a fixed recipe, so every run stores the same rows.
-HistoryRecord generatedRecord(int index) {
-    std::uint32_t state = static_cast<std::uint32_t>(index) * 2654435761u + 12345u;
-    const auto noise = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<float>(state >> 8) / static_cast<float>(1u << 24) - 0.5f;
-    };
-    const double time = kFirstTime + index * kFiveMinutes;
-    const float season = static_cast<float>(std::sin(2 * std::numbers::pi * (time / 365.25)));
-    const float day = static_cast<float>(std::sin(2 * std::numbers::pi * time));
-    HistoryRecord r;
-    r.Time = time;
-    r.Interval = 5;
-    r.InTemp = 21.0f + noise();
-    r.InHumi = 45 + static_cast<int>(noise() * 10);
-    r.OutTemp = 10.0f + 12.0f * season + 5.0f * day + noise() * 2;
-    r.OutHumi = 70 + static_cast<int>(noise() * 40);
-    r.RelPressure = 1013.0f + noise() * 30;
-    r.AbsPressure = r.RelPressure - 20.0f;
-    r.Wind = std::abs(noise()) * 8;
-    r.Gust = r.Wind * 1.6f;
-    r.WindDirection = static_cast<int>(state % 16);
-    r.DewPoint = r.OutTemp - 4.0f;
-    r.WindChill = r.OutTemp;
-    r.Rain = noise() > 0.45f ? 0.3f : 0.0f;
-    r.Rcount = index / 20;
-    r.Light = day > 0 ? day * 50000.0f : 0.0f;
-    r.UV = day > 0 ? static_cast<int>(day * 8) : 0;
-    if (index % 997 == 0) {
-        r.OutTemp = nimbra::kAbsent;  // the sensor drops out now and then
-    }
-    return r;
-}
-
 bool insertRange(CWeatherDb& db, int first, int count) {
     nimbra::Transaction transaction(db);
     for (int i = first; i < first + count; ++i) {
-        if (db.InsertRecord(generatedRecord(i)) != 0) {
+        if (db.InsertRecord(nimbra::bench::generatedRecord(i, kFirstTime)) != 0) {
             return false;
         }
     }

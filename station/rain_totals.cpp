@@ -1,9 +1,12 @@
 #include "station/rain_totals.h"
 
+#include <algorithm>
 #include <array>
 #include <tuple>
+#include <vector>
 
 #include "station/download_plan.h"
+#include "weather/absent.h"
 
 namespace nimbra {
 
@@ -36,6 +39,51 @@ int windowSums(CWeatherDb& db, const OleDate& t, const OleDate& hourEnd, const O
     return 0;
 }
 
+// Rain up to any time from `from` on, from one read of the rows since then.
+class RainRunningSum {
+public:
+    bool load(CWeatherDb& db, const OleDate& from, const OleDate& to) {
+        if (db.OpenRainSumUpTo(from, m_base) != 0) {
+            return false;
+        }
+        RecordCursor cursor;
+        if (db.FillHistoryList(from, to, cursor) != 0) {
+            return false;
+        }
+        double sum = m_base;
+        for (; !cursor.atEnd(); cursor.moveNext()) {
+            HistoryRecord row;
+            if (cursor.ExchangeRecord(row, ExchangeDirection::read) != 0) {
+                return false;
+            }
+            if (!isAbsent(row.Rain)) {
+                sum += row.Rain;
+            }
+            m_times.push_back(row.Time);
+            m_sums.push_back(sum);
+        }
+        return true;
+    }
+
+    // All rain at or before `t`, which lies within the loaded span.
+    double upTo(const OleDate& t) const {
+        const auto after = std::upper_bound(m_times.begin(), m_times.end(), t.value());
+        return after == m_times.begin()
+                   ? m_base
+                   : m_sums[static_cast<std::size_t>(after - m_times.begin() - 1)];
+    }
+
+    // Rain in (start, end].
+    double between(const OleDate& start, const OleDate& end) const {
+        return upTo(end) - upTo(start);
+    }
+
+private:
+    double m_base = 0.0;
+    std::vector<double> m_times;
+    std::vector<double> m_sums;
+};
+
 }  // namespace
 
 int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,
@@ -47,31 +95,54 @@ int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,
     if (!transaction.isOpen()) {
         return 1;
     }
+    // The new records, oldest first: the newest rows of the table.
+    std::vector<HistoryRecord> records;
+    RecordCursor latest;
+    if (db.OpenLatest(storedCount, latest) != 0) {
+        return 1;
+    }
+    for (; !latest.atEnd(); latest.moveNext()) {
+        if (latest.ExchangeRecord(records.emplace_back(), ExchangeDirection::read) != 0) {
+            return 1;
+        }
+    }
+    latest.close();
+    if (records.empty()) {
+        return 0;
+    }
+
+    // One pass over every row whose rain can fall into a window of the new records,
+    // instead of five sums per record.
+    const OleDate firstEnd = OleDate(records.front().Time).addSeconds(1.0);
+    const OleDate lastEnd = OleDate(records.back().Time).addSeconds(1.0);
+    const OleDate from =
+        std::min(startOfMonth(firstEnd), startOfWeek(firstEnd),
+                 [](const OleDate& a, const OleDate& b) { return WholeMinutesBetween(a, b) > 0; });
+    RainRunningSum running;
+    if (!running.load(db, from, lastEnd)) {
+        return 1;
+    }
+
     RecordCursor cursor;
     if (db.OpenLatest(storedCount, cursor) != 0) {
         return 1;
     }
-    for (; !cursor.atEnd(); cursor.moveNext()) {
-        HistoryRecord record;
-        if (cursor.ExchangeRecord(record, ExchangeDirection::read) != 0) {
-            return 1;
+    for (HistoryRecord& record : records) {
+        if (cursor.atEnd()) {
+            break;
         }
         // One second past the record: its own rain counts, while the windows start just
         // after their boundary, so a record stamped on the hour opens the next hour.
         const OleDate t = OleDate(record.Time).addSeconds(1.0);
-        WindowSums sums;
-        double total = 0.0;
-        if (windowSums(db, t, t, t, sums) != 0 || db.OpenRainSumUpTo(t, total) != 0) {
-            return 1;
-        }
-        record.Rain1 = static_cast<float>(sums.hour);
-        record.Rain2 = static_cast<float>(sums.day);
-        record.Rain3 = static_cast<float>(sums.week);
-        record.Rain4 = static_cast<float>(sums.month);
-        record.Rain5 = static_cast<float>(total);
+        record.Rain1 = static_cast<float>(running.between(startOfHour(t), t));
+        record.Rain2 = static_cast<float>(running.between(startOfDay(t), t));
+        record.Rain3 = static_cast<float>(running.between(startOfWeek(t), t));
+        record.Rain4 = static_cast<float>(running.between(startOfMonth(t), t));
+        record.Rain5 = static_cast<float>(running.upTo(t));
         if (cursor.ExchangeRecord(record, ExchangeDirection::write) != 0) {
             return 1;
         }
+        cursor.moveNext();
         if (recordDone) {
             recordDone();
         }

@@ -1,0 +1,137 @@
+// Figures for downloading a station's full history ring and for the idle monitor.
+// Usage: acquisition_bench
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "bench/generated_history.h"
+#include "emulator/report_server.h"
+#include "emulator/station_model.h"
+#include "station/acquisition.h"
+#include "station/station_monitor.h"
+#include "station_link/hidlink.h"
+
+namespace {
+
+using namespace nimbra;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kStoredRecords = 1'000'000;
+
+class SilentEvents : public ViewEvents {
+public:
+    void send(ViewEvent) override {}
+    void progress(const DownloadProgress&) override {}
+};
+
+double secondsOfCpu() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A station whose ring has gone round: 3264 records, the newest one being filled.
+std::unique_ptr<emulator::StationModel> fullRing() {
+    emulator::StationModelOptions options;
+    options.seed = 42;
+    options.records = 4000;
+    options.wrapped = true;
+    options.intervalMinutes = 5;
+    options.speed = 0.0;
+    options.startTime = CivilTime{2026, 1, 15, 12, 0, 0};
+    return std::make_unique<emulator::StationModel>(options);
+}
+
+// Downloads the whole ring into `db` and returns the seconds it took.
+double downloadRing(CWeatherDb& db, int& stored) {
+    auto model = fullRing();
+    auto server = emulator::ReportServer::inTemporaryFolder(*model);
+    setenv("NIMBRA_STATION_SOCKET", server->socketPath().c_str(), 1);
+    CheckHandle();
+    SilentEvents events;
+    CStationData data;
+    AcquisitionContext context{db, events, [](const CStationData&) {}, [] {},
+                               [] { return OleDate::fromCivil(2026, 1, 15, 12, 0, 0); }};
+    const auto start = Clock::now();
+    const int result = RunAcquisition(data, context);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    stored = result == 1 ? data.m_StoredCount : -1;
+    return seconds;
+}
+
+void printRow(const char* figure, const char* target, double value, const char* unit, bool met) {
+    std::printf("%-58s %-10s %10.3f %-4s %s\n", figure, target, value, unit,
+                met ? "pass" : "short");
+}
+
+}  // namespace
+
+int main() {
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("acquisition-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    std::printf("%-58s %-10s %10s\n", "figure", "target", "measured");
+
+    {
+        CWeatherDb empty;
+        empty.Connect(folder / "empty.db");
+        int stored = 0;
+        const double seconds = downloadRing(empty, stored);
+        std::printf("  (%d records stored)\n", stored);
+        printRow("full ring downloaded and stored with rain totals, empty store", "< 1 s", seconds,
+                 "s", seconds < 1.0 && stored == 3263);
+    }
+    {
+        CWeatherDb big;
+        big.Connect(folder / "big.db");
+        // Ten years of history before the station's records.
+        const double firstTime =
+            OleDate::fromCivil(2026, 1, 1).value() - kStoredRecords * (5.0 / 1440.0);
+        {
+            Transaction transaction(big);
+            for (int i = 0; i < kStoredRecords; ++i) {
+                big.InsertRecord(bench::generatedRecord(i, firstTime));
+            }
+            transaction.commit();
+        }
+        int stored = 0;
+        const double seconds = downloadRing(big, stored);
+        std::printf("  (%d records stored)\n", stored);
+        printRow("the same into a store of 1,000,000 records", "< 1 s", seconds, "s",
+                 seconds < 1.0 && stored == 3263);
+
+        // The monitor with the station connected and nothing new to read.
+        auto model = fullRing();
+        auto server = emulator::ReportServer::inTemporaryFolder(*model);
+        setenv("NIMBRA_STATION_SOCKET", server->socketPath().c_str(), 1);
+        LiveStation live;
+        SilentEvents events;
+        std::atomic<int> passes{0};
+        StationMonitor::Hooks hooks;
+        hooks.uploadCurrent = [&passes] { ++passes; };
+        hooks.now = [] { return OleDate::fromCivil(2026, 1, 15, 12, 0, 0); };
+        StationMonitor monitor(live, big, events, hooks);
+        monitor.start();
+        while (passes == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        const double cpuBefore = secondsOfCpu();
+        const auto wallBefore = Clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(20));
+        const double cpu = secondsOfCpu() - cpuBefore;
+        const double wall = std::chrono::duration<double>(Clock::now() - wallBefore).count();
+        monitor.stop();
+        const double percent = cpu / wall * 100.0;
+        printRow("monitor connected and idle, CPU of one core (with the emulator)", "< 1 %",
+                 percent, "%", percent < 1.0);
+    }
+    std::filesystem::remove_all(folder);
+    return 0;
+}
