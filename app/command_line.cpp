@@ -124,7 +124,7 @@ std::string commandLineHelp() {
            "  --dump-station          print the station's settings and current reading as\n"
            "                          JSON and exit\n"
            "  --show WINDOW           open one window after the first download: main, maxmin,\n"
-           "                          about, language\n"
+           "                          settings, alarm, language, about\n"
            "  --screenshot FILE       with --show: save the window as a PNG file and exit\n"
            "  --from TIME, --to TIME  time range (YYYY-MM-DD hh:mm:ss) for --show and --export\n"
            "  --graph N               graph selection for --show graph\n"

@@ -18,9 +18,12 @@
 #include "app/station_dump.h"
 #include "app/station_session.h"
 #include "app/upload_settings.h"
+#include "views/about_dialog.h"
+#include "views/alarm_dialog.h"
 #include "views/language_dialog.h"
 #include "views/max_min_dialog.h"
 #include "views/nimbra_view.h"
+#include "views/setting_dialog.h"
 
 using namespace nimbra;
 
@@ -68,9 +71,44 @@ void installQtTranslation(QApplication& app, const UiLanguage& language) {
     }
 }
 
+// The picture of one window by its --show name; empty for an unknown name.
+QPixmap grabWindow(const std::string& name, CMainFrame& frame, ProfileFile& config,
+                   StationSession& session, const StringLookup& strings) {
+    const auto grabDialog = [](QDialog& dialog) {
+        dialog.adjustSize();
+        return dialog.grab();
+    };
+    const CStationData station = session.live().snapshot();
+    const auto noSave = [](const CStationData&) {};
+    if (name == "main") {
+        return frame.grab();
+    }
+    if (name == "maxmin") {
+        CMaxMin dialog(station, strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "settings") {
+        CSetting dialog(station, strings, StationAccess::Ready, noSave, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "alarm") {
+        CAlarm dialog(station, strings, StationAccess::Ready, noSave, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "language") {
+        Language dialog(config, strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "about") {
+        AboutDialog dialog(config, strings, &frame);
+        return grabDialog(dialog);
+    }
+    return {};
+}
+
 // Renders one window after the first download and saves it: for documentation.
-int saveScreenshot(CMainFrame& frame, StationSession& session, const CommandLine& options,
-                   const StringLookup& strings) {
+int saveScreenshot(CMainFrame& frame, ProfileFile& config, StationSession& session,
+                   const CommandLine& options, const StringLookup& strings) {
     std::atomic<bool> ready{false};
     session.onPassCompleted([&ready] { ready = true; });
     session.start();
@@ -82,14 +120,7 @@ int saveScreenshot(CMainFrame& frame, StationSession& session, const CommandLine
         if (!ready && elapsed < 30000) {
             return;
         }
-        QPixmap picture;
-        if (*options.show == "main") {
-            picture = frame.grab();
-        } else if (*options.show == "maxmin") {
-            CMaxMin dialog(session.live().snapshot(), strings, &frame);
-            dialog.adjustSize();
-            picture = dialog.grab();
-        }
+        const QPixmap picture = grabWindow(*options.show, frame, config, session, strings);
         result =
             !picture.isNull() && picture.save(QString::fromStdString(*options.screenshot)) ? 0 : 1;
         if (picture.isNull()) {
@@ -193,7 +224,7 @@ int main(int argc, char** argv) {
                                       [&instance] { instance.release(); }});
         events.attach(&frame);
         if (options.show && options.screenshot) {
-            result = saveScreenshot(frame, session, options, frame.strings());
+            result = saveScreenshot(frame, config, session, options, frame.strings());
         } else {
             session.start();
             frame.show();
