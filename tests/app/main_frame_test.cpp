@@ -1,0 +1,124 @@
+#include "app/main_frame.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <filesystem>
+
+#include "app/gui_view_events.h"
+#include "app/in_process_station.h"
+#include "station_link/hidlink.h"
+
+namespace nimbra {
+namespace {
+
+namespace fs = std::filesystem;
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "app_gui_tests";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QApplication(argc, argv);  // outlives every test
+    return *app;
+}
+
+// The main window over a real session on the built-in emulator.
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        application();
+        m_folder = fs::temp_directory_path() /
+                   ("main-frame-" + std::to_string(::getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder);
+        std::string error;
+        m_station = InProcessStation::start({100, 0.0, 31, std::nullopt}, error);
+        ASSERT_TRUE(m_station) << error;
+        std::string loadError;
+        auto table = StringTable::load(std::string(NIMBRA_STRINGS_DIR) + "/en.txt", loadError);
+        ASSERT_TRUE(table) << loadError;
+        m_strings = *table;
+        m_config = std::make_unique<ProfileFile>(m_folder / "Main.ini");
+        m_session =
+            std::make_unique<StationSession>(m_folder, m_events, [this] { m_events.invalidate(); });
+        ASSERT_TRUE(m_session->ok());
+        m_frame =
+            std::make_unique<CMainFrame>(FrameContext{*m_config, m_strings, *m_session, true, {}});
+        m_events.attach(m_frame.get());
+    }
+
+    void TearDown() override {
+        m_events.shutDown();
+        m_session->stop();
+        m_frame.reset();
+        m_session.reset();
+        m_station.reset();
+        CheckHandle();
+        fs::remove_all(m_folder);
+    }
+
+    // Runs the event loop until `condition` holds or `limitMs` passes.
+    template <typename Condition>
+    static bool processUntil(Condition condition, int limitMs) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!condition() && timer.elapsed() < limitMs) {
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        return condition();
+    }
+
+    fs::path m_folder;
+    std::unique_ptr<InProcessStation> m_station;
+    StringTable m_strings;
+    std::unique_ptr<ProfileFile> m_config;
+    GuiViewEvents m_events;
+    std::unique_ptr<StationSession> m_session;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+TEST_F(MainFrameTest, ShowsTheStationAndTheDownloadInTheStatusBar) {
+    m_session->start();
+    m_frame->show();
+    ASSERT_TRUE(
+        processUntil([&] { return m_frame->paneText(kUsbPane) == "USB Connected"; }, 10000));
+    ASSERT_TRUE(processUntil(
+        [&] { return m_session->live().snapshot().LastPoint != kNothingDownloaded; }, 10000));
+    EXPECT_TRUE(processUntil([&] { return m_frame->paneText(kProgressPane) == "Complete"; }, 5000));
+    EXPECT_EQ(m_frame->windowTitle(), "NimbraPlus (emulated station)");
+}
+
+TEST_F(MainFrameTest, ClosingWaitsForTheMonitorAndThenCompletes) {
+    m_session->start();
+    m_frame->show();
+    ASSERT_TRUE(processUntil([&] { return m_session->monitor().m_Connected.load() == 1; }, 10000));
+    m_frame->close();
+    EXPECT_TRUE(m_frame->isVisible()) << "the first close only asks the monitor";
+    EXPECT_TRUE(processUntil([&] { return !m_frame->isVisible(); }, 4000))
+        << "the monitor acknowledges within about a second";
+    EXPECT_EQ(m_session->monitor().m_RepairPending.load(), 1);
+    EXPECT_FALSE(m_frame->restartAfterClose());
+}
+
+TEST_F(MainFrameTest, ClearHistoryRequestEmptiesTheDatabaseAndDownloadsAgain) {
+    m_session->start();
+    ASSERT_TRUE(processUntil(
+        [&] { return m_session->live().snapshot().LastPoint != kNothingDownloaded; }, 10000));
+    m_session->monitor().m_ClearHistoryRequest = 1;
+    ASSERT_TRUE(
+        processUntil([&] { return m_session->monitor().m_ClearHistoryRequest.load() == 0; }, 5000));
+    // The next connected poll downloads everything again.
+    EXPECT_TRUE(processUntil(
+        [&] {
+            std::int64_t count = 0;
+            m_session->db().CountAll(count);
+            return count == 100;
+        },
+        10000));
+}
+
+}  // namespace
+}  // namespace nimbra
