@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QVBoxLayout>
 
 #include "views/password_field.h"
@@ -65,6 +66,11 @@ FixedHostUploadDialog::FixedHostUploadDialog(const FixedHostService& service, Pr
 void FixedHostUploadDialog::buildControls() {
     m_host = makeTextEdit(1252);
     m_host->setReadOnly(true);
+    // Looks fixed and is skipped by Tab, yet the host can still be selected and copied.
+    m_host->setFocusPolicy(Qt::ClickFocus);
+    QPalette fixed = m_host->palette();
+    fixed.setColor(QPalette::Base, fixed.color(QPalette::Window));
+    m_host->setPalette(fixed);
     m_stationId = makeTextEdit(1253);
     m_password = makeTextEdit(1254);
     if (m_service.masksPassword) {
