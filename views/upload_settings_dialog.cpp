@@ -1,0 +1,72 @@
+#include "views/upload_settings_dialog.h"
+
+#include <QBoxLayout>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "views/app_icon.h"
+#include "views/dialog_messages.h"
+
+namespace nimbra {
+
+UploadSettingsDialog::UploadSettingsDialog(UploadService service, ProfileFile& config,
+                                           UploadConfigStore& store, const StringLookup& strings,
+                                           QWidget* parent)
+    : QDialog(parent), m_config(config), m_strings(strings), m_service(service), m_store(store) {
+    setWindowIcon(appIcon());
+}
+
+void UploadSettingsDialog::accept() {
+    if (!inputsAcceptable() || !confirmSave()) {
+        return;
+    }
+    const UploadSettingsChange change = collect();
+    for (const ProfileEntry& entry : change.entries) {
+        // Uploads keep the settings they had when the file did not take the new ones:
+        // otherwise the next start would quietly bring the old settings back.
+        if (!m_config.writeString(entry.section, entry.key, entry.value)) {
+            showProblem(m_strings(3092) + QStringLiteral(": ") +
+                        QString::fromStdString(m_config.path().string()));
+            return;
+        }
+    }
+    m_store.set(m_service, change.live);
+    QDialog::accept();
+}
+
+bool UploadSettingsDialog::confirmSave() {
+    return askOkCancel(this, m_strings(3058));
+}
+
+void UploadSettingsDialog::showProblem(const QString& message) {
+    showInputProblem(this, message);
+}
+
+void UploadSettingsDialog::addButtons(QBoxLayout* layout) {
+    auto* buttons = new QDialogButtonBox;
+    auto* save = buttons->addButton(m_strings(3045), QDialogButtonBox::AcceptRole);
+    save->setObjectName(QStringLiteral("1"));
+    save->setDefault(true);
+    auto* cancel = buttons->addButton(m_strings(3037), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("2"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &UploadSettingsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &UploadSettingsDialog::reject);
+    layout->addWidget(buttons);
+}
+
+QLineEdit* UploadSettingsDialog::makeTextEdit(int id) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::number(id));
+    edit->setMaxLength(static_cast<int>(ProfileFile::kMaxValueLength));
+    return edit;
+}
+
+QLabel* UploadSettingsDialog::makeLabel(int id, const QString& text) {
+    auto* label = new QLabel(text);
+    label->setObjectName(QString::number(id));
+    return label;
+}
+
+}  // namespace nimbra
