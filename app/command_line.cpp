@@ -124,7 +124,8 @@ std::string commandLineHelp() {
            "  --dump-station          print the station's settings and current reading as\n"
            "                          JSON and exit\n"
            "  --show WINDOW           open one window after the first download: main, maxmin,\n"
-           "                          settings, alarm, language, about\n"
+           "                          settings, alarm, upload, wow, weathercloud, language,\n"
+           "                          about\n"
            "  --screenshot FILE       with --show: save the window as a PNG file and exit\n"
            "  --from TIME, --to TIME  time range (YYYY-MM-DD hh:mm:ss) for --show and --export\n"
            "  --graph N               graph selection for --show graph\n"
@@ -133,7 +134,14 @@ std::string commandLineHelp() {
            "  --import FILE           import a database (.db, .mdb) or a .dat text export\n"
            "                          into the history; then exit\n"
            "  --version               print the version and exit\n"
-           "  -h, --help              print this help and exit\n";
+           "  -h, --help              print this help and exit\n"
+           "\n"
+           "Environment:\n"
+           "  NIMBRA_STATION_SOCKET       talk to a station emulator listening at this socket\n"
+           "                              instead of a USB station\n"
+           "  NIMBRA_WOW_SERVER           host[:port] to send WOW uploads to instead of the\n"
+           "                              service (for trying uploads against your own server)\n"
+           "  NIMBRA_WEATHERCLOUD_SERVER  the same for Weathercloud\n";
 }
 
 }  // namespace nimbra

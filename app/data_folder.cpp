@@ -27,6 +27,9 @@ void prepareDataFolder(const fs::path& dataFolder, const std::optional<fs::path>
     }
     if (fs::exists(config, error)) {
         ProfileFile(config).makeWritable();
+        // The seed comes world-readable from the share folder; passwords will go in here.
+        fs::permissions(config, fs::perms::group_all | fs::perms::others_all,
+                        fs::perm_options::remove, error);
     }
 }
 

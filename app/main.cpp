@@ -20,10 +20,12 @@
 #include "app/upload_settings.h"
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
+#include "views/fixed_host_upload_dialog.h"
 #include "views/language_dialog.h"
 #include "views/max_min_dialog.h"
 #include "views/nimbra_view.h"
 #include "views/setting_dialog.h"
+#include "views/upload_dialog.h"
 
 using namespace nimbra;
 
@@ -97,6 +99,18 @@ QPixmap grabWindow(const std::string& name, CMainFrame& frame, ProfileFile& conf
     }
     if (name == "language") {
         Language dialog(config, strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "upload") {
+        UploadInt dialog(config, session.uploadConfigs(), strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "wow") {
+        UploadInt1 dialog(config, session.uploadConfigs(), strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "weathercloud") {
+        UploadInt2 dialog(config, session.uploadConfigs(), strings, &frame);
         return grabDialog(dialog);
     }
     if (name == "about") {

@@ -16,10 +16,12 @@
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
 #include "views/app_icon.h"
+#include "views/fixed_host_upload_dialog.h"
 #include "views/language_dialog.h"
 #include "views/max_min_dialog.h"
 #include "views/nimbra_view.h"
 #include "views/setting_dialog.h"
+#include "views/upload_dialog.h"
 
 namespace nimbra {
 
@@ -64,6 +66,13 @@ void CMainFrame::createMenus() {
     system->addAction(menuCaption(s, "menu.system.alarm"), this, &CMainFrame::openAlarm);
     system->addAction(menuCaption(s, "menu.system.maxmin"), this, &CMainFrame::openMaxMin);
     system->addAction(menuCaption(s, "menu.system.language"), this, &CMainFrame::openLanguage);
+    QMenu* upload = menuBar()->addMenu(menuCaption(s, "menu.upload"));
+    upload->addAction(menuCaption(s, "menu.upload.wunderground"), this,
+                      [this] { openUploadSettings<UploadInt>(); });
+    upload->addAction(menuCaption(s, "menu.upload.wow"), this,
+                      [this] { openUploadSettings<UploadInt1>(); });
+    upload->addAction(menuCaption(s, "menu.upload.weathercloud"), this,
+                      [this] { openUploadSettings<UploadInt2>(); });
     QMenu* help = menuBar()->addMenu(menuCaption(s, "menu.help"));
     help->addAction(menuCaption(s, "menu.help.about"), this, &CMainFrame::openAbout);
 }

@@ -64,6 +64,11 @@ private:
     void openMaxMin();
     void openLanguage();
     void openAbout();
+    template <typename Dialog>
+    void openUploadSettings() {
+        Dialog dialog(m_context.config, m_context.session.uploadConfigs(), strings(), this);
+        dialog.exec();
+    }
 
     FrameContext m_context;
     CNimbraView* m_view = nullptr;

@@ -114,9 +114,8 @@ bool replaceFile(const std::filesystem::path& path, const std::vector<std::strin
         written = n > 0;
         done += written ? static_cast<std::size_t>(n) : 0;
     }
-    struct stat existing {};
-    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    written = written && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    // The file holds the upload passwords: readable by its owner only.
+    written = written && ::fchmod(fd, 0600) == 0 && ::fsync(fd) == 0;
     written = ::close(fd) == 0 && written;
     if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());

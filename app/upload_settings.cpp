@@ -1,6 +1,29 @@
 #include "app/upload_settings.h"
 
+#include <cstdlib>
+
 namespace nimbra {
+
+namespace {
+
+// NIMBRA_WOW_SERVER and NIMBRA_WEATHERCLOUD_SERVER ("host" or "host:port") point a
+// service elsewhere, for trying uploads against a server of one's own.
+void applyServerOverride(const char* variable, UploadServiceConfig& config) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value == '\0') {
+        return;
+    }
+    const std::string server(value);
+    const auto colon = server.rfind(':');
+    if (colon == std::string::npos) {
+        config.m_Server = server;
+        return;
+    }
+    config.m_Server = server.substr(0, colon);
+    config.m_ServerPort = server.substr(colon + 1);
+}
+
+}  // namespace
 
 void LoadUploadConfiguration(const ProfileFile& config, UploadConfigStore& store) {
     const std::string section = config.readString("Up", "Type") == "1" ? "Upload" : "Custom";
@@ -26,6 +49,7 @@ void LoadUploadConfiguration(const ProfileFile& config, UploadConfigStore& store
     wow.m_StationID = read("WeatherObservationsWebsite", "StationID");
     wow.m_Password = read("WeatherObservationsWebsite", "Password");
     wow.m_Autosend = read("WeatherObservationsWebsite", "Autosend");
+    applyServerOverride("NIMBRA_WOW_SERVER", wow);
     store.set(UploadService::Wow, wow);
 
     UploadServiceConfig weathercloud;
@@ -34,6 +58,7 @@ void LoadUploadConfiguration(const ProfileFile& config, UploadConfigStore& store
     weathercloud.m_StationID = read("weathercloud", "StationID");
     weathercloud.m_Password = read("weathercloud", "Password");
     weathercloud.m_Autosend = read("weathercloud", "Autosend");
+    applyServerOverride("NIMBRA_WEATHERCLOUD_SERVER", weathercloud);
     store.set(UploadService::Weathercloud, weathercloud);
 }
 

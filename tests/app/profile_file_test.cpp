@@ -112,9 +112,8 @@ TEST_F(ProfileFileTest, ReadOnlyFileIsMadeWritable) {
     EXPECT_TRUE((fs::status(path).permissions() & fs::perms::owner_write) != fs::perms::none);
     ASSERT_TRUE(profile.writeString("S", "K", "2"));
     EXPECT_EQ(profile.readString("S", "K"), "2");
-    // The replacement keeps the file's own permissions.
-    EXPECT_EQ(fs::status(path).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // Rewritten for its owner only: it holds passwords.
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(ProfileFileTest, ConcurrentWritersLoseNoKey) {

@@ -8,10 +8,12 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
 #include "store/weather_db.h"
+#include "tests/upload/test_http_server.h"
 
 extern char** environ;
 
@@ -66,6 +68,45 @@ TEST_F(ProgramTest, HeadlessOnceWithTheEmulatorStoresItsHistory) {
     EXPECT_NE(output.find("USB Connected"), std::string::npos) << output;
     EXPECT_NE(output.find("Complete"), std::string::npos) << output;
     EXPECT_EQ(storedRecords(), 200);
+}
+
+TEST_F(ProgramTest, HeadlessOnceUploadsToEveryServiceThatIsSwitchedOn) {
+    const std::string ok = "HTTP/1.0 200 OK\r\n\r\nsuccess\n";
+    testing::TestHttpServer custom(testing::TestHttpServer::reply(ok));
+    testing::TestHttpServer wow(testing::TestHttpServer::reply(ok));
+    testing::TestHttpServer weathercloud(testing::TestHttpServer::reply(ok));
+    fs::create_directories(m_data);
+    {
+        std::ofstream config(m_data / "Main.ini");
+        config << "[Language]\nLanguage=English\n[Up]\nType=0\n"
+               << "[Custom]\nServer=127.0.0.1\nServerPort=" << custom.port()
+               << "\nServerType=2\nUploadType=1\nStationID=HOME 1\nPassword=p&ss\nAutosend=1\n"
+               << "[WeatherObservationsWebsite]\nStationID=W1\nPassword=k\nAutosend=1\n"
+               << "[weathercloud]\nStationID=C1\nPassword=key\nAutosend=1\n";
+    }
+    setenv("NIMBRA_WOW_SERVER", ("127.0.0.1:" + std::to_string(wow.port())).c_str(), 1);
+    setenv("NIMBRA_WEATHERCLOUD_SERVER",
+           ("127.0.0.1:" + std::to_string(weathercloud.port())).c_str(), 1);
+    const auto [output, code] = run("--headless --once --emulator --data-dir " + m_data.string());
+    unsetenv("NIMBRA_WOW_SERVER");
+    unsetenv("NIMBRA_WEATHERCLOUD_SERVER");
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("Upload Weather Underground: ok"), std::string::npos) << output;
+    EXPECT_NE(output.find("Upload WOW: ok"), std::string::npos) << output;
+    EXPECT_NE(output.find("Upload Weathercloud: ok"), std::string::npos) << output;
+
+    const auto requests = custom.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const std::string& request = requests.front();
+    EXPECT_EQ(request.rfind("GET /weatherstation/updateweatherstation.php?", 0), 0u) << request;
+    EXPECT_NE(request.find("ID=HOME%201&"), std::string::npos) << request;
+    EXPECT_NE(request.find("PASSWORD=p%26ss&"), std::string::npos) << request;
+    for (const char* field : {"tempf=", "humidity=", "baromin=", "windspeedmph=", "dateutc="}) {
+        EXPECT_NE(request.find(field), std::string::npos) << field << " in " << request;
+    }
+    EXPECT_NE(request.find("Host: 127.0.0.1"), std::string::npos);
+    EXPECT_EQ(wow.requests().size(), 1u);
+    EXPECT_EQ(weathercloud.requests().size(), 1u);
 }
 
 TEST_F(ProgramTest, SecondInstanceEndsAtOnceWhileTheFirstRuns) {

@@ -76,6 +76,9 @@ TEST_F(StartUpTest, FirstStartSeedsMainIniAndLaterStartsKeepEdits) {
     prepareDataFolder(data, m_root / "share");
     ProfileFile config(data / kConfigFileName);
     EXPECT_EQ(config.readString("About", "Web"), "https://example.org");
+    EXPECT_EQ(fs::status(data / kConfigFileName).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write)
+        << "the seeded copy is for its owner only";
 
     ASSERT_TRUE(config.writeString("About", "Web", "edited"));
     prepareDataFolder(data, m_root / "share");
