@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 WERROR ?= ON
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test demo clean
+.PHONY: all deps configure build test demo check-sanitize clean
 
 all: build
 
@@ -30,6 +30,24 @@ demo: build
 		echo "No display: running the logger on the emulator (Ctrl+C stops it)."; \
 		$(BUILD_DIR)/bin/nimbraplus --headless --emulator --language English --data-dir $(DEMO_DATA); \
 	fi
+
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded
+# tests under ThreadSanitizer, each in a build folder of its own.
+SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all
+THREADED_TESTS = acquisition_tests station_link_tests upload_tests store_tests app_config_tests \
+	station_model_tests emulator_tests
+check-sanitize: deps
+	@cmake -S . -B $(BUILD_DIR)-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DNIMBRA_WERROR=$(WERROR) -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZE_FLAGS)"
+	@cmake --build $(BUILD_DIR)-asan -j $(JOBS)
+	@cd $(BUILD_DIR)-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 600
+	@cmake -S . -B $(BUILD_DIR)-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DNIMBRA_WERROR=$(WERROR) -DCMAKE_CXX_FLAGS=-fsanitize=thread \
+		-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread
+	@cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target $(THREADED_TESTS)
+	@cd $(BUILD_DIR)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) \
+		--timeout 900 -L '$(subst $() ,|,$(THREADED_TESTS))'
 
 clean:
 	@rm -rf $(BUILD_DIR)
