@@ -11,6 +11,7 @@
 #include "weather/ole_date.h"
 
 class QLineEdit;
+class QProgressDialog;
 
 namespace nimbra {
 
@@ -38,7 +39,7 @@ public:
 
 private:
     void browse();
-    bool reportProgress(class QProgressDialog& dialog, ImportStage stage, std::uint64_t done,
+    bool reportProgress(QProgressDialog& dialog, ImportStage stage, std::uint64_t done,
                         std::uint64_t total);
     void showOutcome(const ImportResult& result);
 

@@ -1,5 +1,6 @@
 #include "store/import/dat_line.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,9 @@
+// The library's header includes glib inside its extern "C" block, where glib's C++
+// templates cannot compile; included first, glib is already there.
+#include <glib.h>
+// clang-format off
 #include <mdbtools.h>
+// clang-format on
 
 #include <array>
 #include <cstdio>
@@ -8,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "store/import/dat_line.h"
+#include "store/import/column_text.h"
 #include "store/import/record_sources.h"
 #include "store/record_columns.h"
 
@@ -61,31 +66,6 @@ struct BoundColumn {
     int length = 0;
 };
 
-void storeField(const BoundColumn& column, HistoryRecord& record) {
-    std::string text(column.text.data(), static_cast<std::size_t>(std::max(column.length, 0)));
-    const bool null = text.empty();
-    // Numbers may come out with the decimal comma of the program's locale.
-    for (char& c : text) {
-        if (c == ',') {
-            c = '.';
-        }
-    }
-    std::visit(
-        [&](auto member) {
-            using Value = std::remove_reference_t<decltype(record.*member)>;
-            if constexpr (std::is_same_v<Value, double>) {
-                record.*member = null ? 0.0 : readRecordTime(text, DateOrder::yearMonthDay);
-            } else if constexpr (std::is_same_v<Value, float>) {
-                record.*member = leadingFloat(text);
-            } else if (null && column.field->column == RecordColumn::WindDirection) {
-                record.*member = 16;  // no direction
-            } else {
-                record.*member = leadingInteger(text);
-            }
-        },
-        column.field->member);
-}
-
 }  // namespace
 
 SourceReading readMdbSource(const std::filesystem::path& path, const RecordSink& sink,
@@ -137,7 +117,10 @@ SourceReading readMdbSource(const std::filesystem::path& path, const RecordSink&
     while (mdb_fetch_row(table.get()) != 0) {
         HistoryRecord record;
         for (const BoundColumn& column : columns) {
-            storeField(column, record);
+            setColumnFromText(*column.field,
+                              std::string_view(column.text.data(), static_cast<std::size_t>(
+                                                                       std::max(column.length, 0))),
+                              record);
         }
         if (!sink(record)) {
             reading.outcome = ReadOutcome::sinkFailed;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "store/import/column_text.h"
 #include "weather/absent.h"
 #include "weather/ole_date.h"
 
@@ -98,6 +99,32 @@ TEST(PlainNumbersTest, TakeTheLeadingNumberOrZero) {
         EXPECT_EQ(leadingInteger(c.text), c.integer) << c.text;
         EXPECT_FLOAT_EQ(leadingFloat(c.text), c.real) << c.text;
     }
+}
+
+TEST(ColumnTextTest, ReadsTheTextsADatabaseLibraryGives) {
+    const auto field = [](RecordColumn column) {
+        return recordFields()[static_cast<std::size_t>(column)];
+    };
+    HistoryRecord record;
+    setColumnFromText(field(RecordColumn::Time), "2024-03-05 09:07:00", record);
+    setColumnFromText(field(RecordColumn::OutTemp), "-7,5", record);
+    setColumnFromText(field(RecordColumn::Light), "5432.1", record);
+    setColumnFromText(field(RecordColumn::UV), "65535", record);
+    EXPECT_DOUBLE_EQ(record.Time, OleDate::fromCivil(2024, 3, 5, 9, 7).value());
+    EXPECT_EQ(record.OutTemp, -7.5f);
+    EXPECT_EQ(record.Light, 5432.1f);
+    EXPECT_EQ(record.UV, kAbsentInt);
+
+    // NULL columns.
+    record.WindDirection = 3;
+    for (const RecordColumn column : {RecordColumn::Time, RecordColumn::OutTemp, RecordColumn::UV,
+                                      RecordColumn::WindDirection}) {
+        setColumnFromText(field(column), "", record);
+    }
+    EXPECT_EQ(record.Time, 0.0);
+    EXPECT_EQ(record.OutTemp, 0.0f);
+    EXPECT_EQ(record.UV, 0);
+    EXPECT_EQ(record.WindDirection, 16);
 }
 
 }  // namespace
