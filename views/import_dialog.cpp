@@ -141,8 +141,15 @@ void Cimportd::showOutcome(const ImportResult& result) {
             showMessage(this, QMessageBox::Critical,
                         QStringLiteral("Cannot open the database!") + "\n\n" + detail);
             break;
-        case ImportStatus::notImportable:
         case ImportStatus::sourceUnreadable:
+            // A database source that cannot be read is one that cannot be opened.
+            if (importSourceOf(m_path.toStdString()) != ImportSource::textExport) {
+                showMessage(this, QMessageBox::Critical,
+                            QStringLiteral("Cannot open the database!") + "\n\n" + detail);
+                break;
+            }
+            [[fallthrough]];
+        case ImportStatus::notImportable:
             showMessage(this, QMessageBox::Critical, detail);
             break;
         case ImportStatus::storeFailed:

@@ -89,7 +89,8 @@ TEST_F(ImportDialogTest, ImportReportsWhatWasStoredAndSkippedAndGivesTheRange) {
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(answer.icon(), QMessageBox::Information);
-    EXPECT_TRUE(answer.text().startsWith("s3059\n\n2 records read, 2 stored.")) << answer.text().toStdString();
+    EXPECT_TRUE(answer.text().startsWith("s3059\n\n2 records read, 2 stored."))
+        << answer.text().toStdString();
     EXPECT_TRUE(answer.text().contains("1 lines skipped")) << answer.text().toStdString();
     const auto range = dialog.importedRange();
     ASSERT_TRUE(range);
@@ -103,6 +104,8 @@ TEST_F(ImportDialogTest, ASourceThatCannotBeReadIsReportedWithTheStopIcon) {
     MessageBoxAnswer answer;
     dialog.accept();
     EXPECT_EQ(answer.icon(), QMessageBox::Critical);
+    EXPECT_TRUE(answer.text().startsWith("Cannot open the database!\n\n"))
+        << answer.text().toStdString();
     EXPECT_TRUE(answer.text().contains("notes.db")) << answer.text().toStdString();
     EXPECT_FALSE(dialog.importedRange());
     EXPECT_FALSE(std::filesystem::exists(database()));
