@@ -72,7 +72,8 @@ public:
             if (!batch) {
                 batch.emplace(m_db);
                 if (!batch->isOpen()) {
-                    stopped = fail();
+                    fail();
+                    stopped = true;
                     return;
                 }
             }
@@ -82,7 +83,8 @@ public:
                 m_times.add(record.Time);
                 ++counts.stored;
             } else {
-                stopped = fail();
+                fail();
+                stopped = true;
                 return;
             }
             counts.span.add(record.Time);
@@ -116,7 +118,8 @@ public:
 private:
     bool commit(Transaction& batch, BatchCounts& counts) {
         if (batch.commit() != 0) {
-            return fail();
+            fail();
+            return false;
         }
         m_result.stored += counts.stored;
         m_result.duplicates += counts.duplicates;
@@ -129,13 +132,12 @@ private:
         return true;
     }
 
-    // Always true: the storing stops.
-    bool fail(std::string message = {}) {
+    // The database object has reported why, unless `message` says it.
+    void fail(std::string message = {}) {
         m_result.status = ImportStatus::storeFailed;
         if (!message.empty()) {
             m_result.error = std::move(message);
         }
-        return true;
     }
 
     CWeatherDb& m_db;
