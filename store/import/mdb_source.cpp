@@ -132,6 +132,13 @@ SourceReading readMdbSource(const std::filesystem::path& path, const RecordSink&
             return reading;
         }
     }
+    // The library ends the walk quietly at a page it cannot read; the table's own row
+    // count tells a file that was cut short.
+    if (count < table->num_rows) {
+        return failed(path.string() + " is damaged: its Records table should hold " +
+                      std::to_string(table->num_rows) + " records, of which only " +
+                      std::to_string(count) + " can be read.");
+    }
     return reading;
 }
 

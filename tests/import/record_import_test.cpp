@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -180,6 +181,41 @@ TEST_F(ImportTest, DatabaseImportCopiesEveryColumnButTheRainCount) {
     EXPECT_EQ(again.stored, 0u);
     EXPECT_EQ(again.duplicates, 2u);
     EXPECT_EQ(storedCount(), 2);
+}
+
+TEST_F(ImportTest, AccessDatabaseImportReadsTheRecordsTable) {
+    const std::filesystem::path access = NIMBRA_TEST_DATA_DIR "/records.mdb";
+    const auto result = importRecords(database(), access, options());
+    ASSERT_EQ(result.status, ImportStatus::done) << result.error;
+    EXPECT_EQ(result.read, 3u);
+    EXPECT_EQ(result.stored, 3u);
+    EXPECT_EQ(storedTimes(), (std::vector<double>{at(2024, 3, 5, 9, 7), at(2024, 3, 5, 9, 12),
+                                                  at(2024, 3, 5, 9, 17, 30)}));
+    // The second row holds absent values; the third is NULL everywhere but its time.
+    EXPECT_EQ(stored("OutTemp"), "-7.25;65535.0;0.0");
+    EXPECT_EQ(stored("UV"), "4;65535;0");
+    EXPECT_EQ(stored("WindDirection"), "11;16;16");
+    EXPECT_EQ(stored("Rcount"), "0;0;0");
+    EXPECT_EQ(stored("Interval || ' ' || InHumi || ' ' || RelPressure || ' ' || Rain5"),
+              "5 45 1013.25 901.25;5 45 1013.25 901.25;0 0 0.0 0.0");
+
+    const auto again = importRecords(database(), access, options());
+    EXPECT_EQ(again.stored, 0u);
+    EXPECT_EQ(again.duplicates, 3u);
+}
+
+TEST_F(ImportTest, ACutAccessDatabaseChangesNothing) {
+    std::ifstream file(NIMBRA_TEST_DATA_DIR "/records.mdb", std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(file)), {});
+    // Cut inside a page, before the table's definition, and before the table's rows.
+    for (const std::size_t size :
+         {whole.size() - 100, std::size_t{4 * 4096}, std::size_t{5 * 4096}}) {
+        const auto result =
+            importRecords(database(), writeFile("cut.mdb", whole.substr(0, size)), options());
+        EXPECT_EQ(result.status, ImportStatus::sourceUnreadable) << size;
+        EXPECT_NE(result.error.find("cut.mdb"), std::string::npos) << result.error;
+    }
+    EXPECT_FALSE(std::filesystem::exists(database()));
 }
 
 TEST_F(ImportTest, ASourceThatIsNotWhatItsNameSaysChangesNothing) {
