@@ -11,6 +11,7 @@ packages=(
     libusb-1.0-0-dev
     libcurl4-openssl-dev
     libsqlite3-dev
+    mdbtools-dev
 )
 
 missing=()

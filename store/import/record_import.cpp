@@ -1,0 +1,232 @@
+#include "store/import/record_import.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <string>
+
+#include "station/temp_record_file.h"
+#include "store/import/record_sources.h"
+#include "store/import/stored_times.h"
+#include "store/weather_db.h"
+
+namespace nimbra {
+
+namespace {
+
+constexpr std::uint64_t kRecordsPerProgress = 4096;
+
+std::string lowerCase(std::string text) {
+    std::ranges::transform(text, text.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+ImportResult failure(ImportStatus status, std::string error) {
+    ImportResult result;
+    result.status = status;
+    result.error = std::move(error);
+    return result;
+}
+
+// The earliest and latest time of a set of records.
+struct TimeSpan {
+    std::optional<double> first;
+    std::optional<double> last;
+
+    void add(double time) {
+        first = std::min(first.value_or(time), time);
+        last = std::max(last.value_or(time), time);
+    }
+    void add(const TimeSpan& other) {
+        if (other.first) {
+            add(*other.first);
+            add(*other.last);
+        }
+    }
+};
+
+// The counts of one batch, added to the result when the batch is committed.
+struct BatchCounts {
+    std::uint64_t stored = 0;
+    std::uint64_t duplicates = 0;
+    TimeSpan span;
+};
+
+class RecordStorer {
+public:
+    RecordStorer(CWeatherDb& db, StoredTimes& times, const ImportOptions& options,
+                 std::uint64_t total, ImportResult& result)
+        : m_db(db), m_times(times), m_options(options), m_total(total), m_result(result) {}
+
+    // Stores every record of `records`; sets the result's status when it stops early.
+    void storeAll(const TempRecordFile& records) {
+        std::optional<Transaction> batch;
+        BatchCounts counts;
+        std::uint64_t done = 0;
+        bool stopped = false;
+        const bool readAll = records.forEach([&](const HistoryRecord& record) {
+            if (stopped) {
+                return;
+            }
+            if (!batch) {
+                batch.emplace(m_db);
+                if (!batch->isOpen()) {
+                    fail();
+                    stopped = true;
+                    return;
+                }
+            }
+            if (m_times.contains(record.Time)) {
+                ++counts.duplicates;
+            } else if (m_db.InsertRecord(record) == 0) {
+                m_times.add(record.Time);
+                ++counts.stored;
+            } else {
+                fail();
+                stopped = true;
+                return;
+            }
+            counts.span.add(record.Time);
+            ++done;
+            const bool cancel = done % kRecordsPerProgress == 0 && m_options.progress &&
+                                !m_options.progress(ImportStage::storing, done, m_total);
+            if (cancel || done % std::max<std::size_t>(m_options.batchSize, 1) == 0) {
+                if (!commit(*batch, counts)) {
+                    stopped = true;
+                    return;
+                }
+                batch.reset();
+            }
+            if (cancel) {
+                m_result.status = ImportStatus::cancelled;
+                stopped = true;
+            }
+        });
+        if (stopped) {
+            return;
+        }
+        if (!readAll) {
+            fail("The temporary file of the import cannot be read.");
+            return;
+        }
+        if (batch) {
+            commit(*batch, counts);
+        }
+    }
+
+private:
+    bool commit(Transaction& batch, BatchCounts& counts) {
+        if (batch.commit() != 0) {
+            fail();
+            return false;
+        }
+        m_result.stored += counts.stored;
+        m_result.duplicates += counts.duplicates;
+        m_span.add(counts.span);
+        if (m_span.first) {
+            m_result.first = OleDate(*m_span.first);
+            m_result.last = OleDate(*m_span.last);
+        }
+        counts = {};
+        return true;
+    }
+
+    // The database object has reported why, unless `message` says it.
+    void fail(std::string message = {}) {
+        m_result.status = ImportStatus::storeFailed;
+        if (!message.empty()) {
+            m_result.error = std::move(message);
+        }
+    }
+
+    CWeatherDb& m_db;
+    StoredTimes& m_times;
+    const ImportOptions& m_options;
+    std::uint64_t m_total;
+    ImportResult& m_result;
+    TimeSpan m_span;
+};
+
+}  // namespace
+
+std::optional<ImportSource> importSourceOf(const std::filesystem::path& file) {
+    const std::string extension = lowerCase(file.extension().string());
+    if (extension == ".db") {
+        return ImportSource::database;
+    }
+    if (extension == ".mdb") {
+        return ImportSource::accessDatabase;
+    }
+    if (extension == ".dat") {
+        return ImportSource::textExport;
+    }
+    return std::nullopt;
+}
+
+ImportResult importRecords(const std::filesystem::path& database,
+                           const std::filesystem::path& source, const ImportOptions& options) {
+    const auto kind = importSourceOf(source);
+    if (!kind) {
+        return failure(ImportStatus::notImportable,
+                       source.string() +
+                           " is not a file to import: choose a database (.db, .mdb) or a text "
+                           "export (.dat).");
+    }
+    auto records = TempRecordFile::create();
+    if (!records) {
+        return failure(ImportStatus::storeFailed, "Cannot create a temporary file for the import.");
+    }
+    TimeSpan sourceSpan;
+    const RecordSink keep = [&](const HistoryRecord& record) {
+        sourceSpan.add(record.Time);
+        return records->append(record);
+    };
+    SourceReading reading;
+    switch (*kind) {
+        case ImportSource::database:
+            reading = readDbSource(source, keep, options.progress);
+            break;
+        case ImportSource::accessDatabase:
+            reading = readMdbSource(source, keep, options.progress);
+            break;
+        case ImportSource::textExport:
+            reading = readDatSource(source, options.dateOrder.value_or(userDateOrder()), keep,
+                                    options.progress);
+            break;
+    }
+    ImportResult result;
+    result.read = records->count();
+    result.unreadable = reading.unreadable;
+    switch (reading.outcome) {
+        case ReadOutcome::complete:
+            break;
+        case ReadOutcome::cancelled:
+            result.status = ImportStatus::cancelled;
+            return result;
+        case ReadOutcome::sourceFailed:
+            return failure(ImportStatus::sourceUnreadable, reading.error);
+        case ReadOutcome::sinkFailed:
+            return failure(ImportStatus::storeFailed,
+                           "Cannot write the temporary file of the import.");
+    }
+
+    std::string message;
+    CWeatherDb target;
+    target.setErrorSink([&message](const std::string& text) { message = text; });
+    if (target.Connect(database) != 0) {
+        return failure(ImportStatus::targetUnavailable, message);
+    }
+    StoredTimes times;
+    if (sourceSpan.first && !times.load(target, *sourceSpan.first, *sourceSpan.last)) {
+        return failure(ImportStatus::storeFailed, message);
+    }
+    RecordStorer storer(target, times, options, result.read, result);
+    storer.storeAll(*records);
+    if (result.status == ImportStatus::storeFailed && result.error.empty()) {
+        result.error = message;
+    }
+    return result;
+}
+
+}  // namespace nimbra

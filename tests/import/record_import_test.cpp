@@ -1,0 +1,333 @@
+#include "store/import/record_import.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "store/import/import_command.h"
+#include "tests/store/store_fixture.h"
+#include "weather/absent.h"
+
+namespace nimbra {
+namespace {
+
+using test::queryRaw;
+using test::sampleRecord;
+
+double at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return OleDate::fromCivil(y, mo, d, h, mi, s).value();
+}
+
+std::string datLine(const std::string& time, const std::string& outTemp = "-7.9",
+                    int interval = 5) {
+    return "\"1,x," + time + "," + std::to_string(interval) + ",45,21.3,88," + outTemp +
+           ",-9.1,-12.6,990.7,1013.2,3.4,n,6.8,n,11,n,77,n,0.3,1.2,3.4,5.6,7.8,901.2,5432.1,4,";
+}
+
+// The time text of the n-th minute from 2024-03-05 00:00 (n below some three weeks).
+std::string minuteText(int n) {
+    char text[32];
+    std::snprintf(text, sizeof text, "2024-03-%02d %02d:%02d:00", 5 + n / 1440, n / 60 % 24,
+                  n % 60);
+    return text;
+}
+
+class ImportTest : public ::testing::Test {
+protected:
+    std::filesystem::path database() const { return m_folder.path() / "Nimbra7420.db"; }
+    std::filesystem::path source(const std::string& name) const { return m_folder.path() / name; }
+
+    std::filesystem::path writeFile(const std::string& name, const std::string& bytes) const {
+        std::ofstream(source(name), std::ios::binary) << bytes;
+        return source(name);
+    }
+    std::filesystem::path writeMinutes(const std::string& name, int count) const {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += datLine(minuteText(i)) + "\n";
+        }
+        return writeFile(name, text);
+    }
+
+    std::string stored(const std::string& what) const {
+        return queryRaw(database(), "SELECT " + what + " FROM Records ORDER BY Time, rowid");
+    }
+    // The times of the stored records in the order they were stored.
+    std::vector<double> storedTimes() const {
+        CWeatherDb db;
+        EXPECT_EQ(db.Connect(database()), 0);
+        RecordCursor rows;
+        EXPECT_EQ(db.OpenAllRecords(rows), 0);
+        std::vector<double> times;
+        HistoryRecord record;
+        while (!rows.atEnd()) {
+            rows.ExchangeRecord(record, ExchangeDirection::read);
+            times.push_back(record.Time);
+            rows.moveNext();
+        }
+        return times;
+    }
+    int storedCount() const {
+        return std::stoi(queryRaw(database(), "SELECT count(*) FROM Records"));
+    }
+
+    ImportOptions options(std::size_t batchSize = 10000) const {
+        ImportOptions o;
+        o.dateOrder = DateOrder::dayMonthYear;
+        o.batchSize = batchSize;
+        return o;
+    }
+
+    // A database of this program holding `records`.
+    std::filesystem::path makeDatabase(const std::string& name,
+                                       const std::vector<HistoryRecord>& records) const {
+        CWeatherDb db;
+        EXPECT_EQ(db.Connect(source(name)), 0);
+        for (const HistoryRecord& record : records) {
+            EXPECT_EQ(db.InsertRecord(record), 0);
+        }
+        return source(name);
+    }
+
+    test::TempFolder m_folder;
+};
+
+TEST_F(ImportTest, TextExportStoresItsRecordsAndCountsTheLinesItPassesOver) {
+    std::string garbage;
+    for (int i = 0; i < 256; ++i) {
+        garbage += static_cast<char>(i);
+    }
+    const std::string text = datLine("2024-03-05 09:07:00") + "\n" +           // stored
+                             datLine("05.03.2024 09:12:00", "---") + "\r\n" +  // CR LF, absent
+                             "\"1,2,3,short line\n" +                          // too few commas
+                             "\n" +                                            // empty
+                             std::string(200000, ',') + "\n" +                 // far too long
+                             garbage + "\n" +                                  // binary
+                             datLine("no date at all") + "\n" +                // the zero date
+                             datLine("2024-03-05 09:17:00");                   // no final LF
+    const auto result = importRecords(database(), writeFile("export.dat", text), options());
+
+    EXPECT_EQ(result.status, ImportStatus::done) << result.error;
+    EXPECT_EQ(result.read, 4u);
+    EXPECT_EQ(result.stored, 4u);
+    EXPECT_EQ(result.duplicates, 0u);
+    EXPECT_EQ(result.unreadable, 5u);
+    EXPECT_EQ(storedTimes(), (std::vector<double>{at(2024, 3, 5, 9, 7), at(2024, 3, 5, 9, 12), 0.0,
+                                                  at(2024, 3, 5, 9, 17)}));
+    EXPECT_EQ(stored("OutTemp"), "-7.90000009536743;-7.90000009536743;65535.0;-7.90000009536743");
+    EXPECT_EQ(stored("Rcount"), "77;77;77;77");
+    ASSERT_TRUE(result.first && result.last);
+    EXPECT_EQ(result.first->value(), 0.0);
+    EXPECT_DOUBLE_EQ(result.last->value(), at(2024, 3, 5, 9, 17));
+}
+
+TEST_F(ImportTest, ImportingTheSameSourceAgainAddsNothing) {
+    const auto dat = writeMinutes("minutes.dat", 300);
+    const auto first = importRecords(database(), dat, options(64));
+    ASSERT_EQ(first.status, ImportStatus::done) << first.error;
+    EXPECT_EQ(first.stored, 300u);
+
+    const auto again = importRecords(database(), dat, options(64));
+    EXPECT_EQ(again.status, ImportStatus::done) << again.error;
+    EXPECT_EQ(again.stored, 0u);
+    EXPECT_EQ(again.duplicates, 300u);
+    EXPECT_EQ(storedCount(), 300);
+    // The range covers the records found already stored, for the history list to show.
+    ASSERT_TRUE(again.first && again.last);
+    EXPECT_DOUBLE_EQ(again.first->value(), at(2024, 3, 5, 0, 0));
+    EXPECT_DOUBLE_EQ(again.last->value(), at(2024, 3, 5, 4, 59));
+}
+
+TEST_F(ImportTest, RecordsAreRecognisedByTheirTimeToTheSecond) {
+    // Stored by the acquisition a hair off the whole second.
+    makeDatabase("Nimbra7420.db", {sampleRecord(at(2024, 3, 5, 9, 7) + 1e-9),
+                                   sampleRecord(at(2024, 3, 5, 9, 8, 1))});
+    const std::string text = datLine("2024-03-05 09:07:00") + "\n" +  // already stored
+                             datLine("2024-03-05 09:08:00") + "\n" +  // a second apart: new
+                             datLine("2024-03-05 09:08:00") + "\n" +  // twice in the source
+                             datLine("2024-03-05 09:09:00") + "\n";
+    const auto result = importRecords(database(), writeFile("e.dat", text), options());
+    EXPECT_EQ(result.stored, 2u);
+    EXPECT_EQ(result.duplicates, 2u);
+    EXPECT_EQ(storedCount(), 4);
+}
+
+TEST_F(ImportTest, DatabaseImportCopiesEveryColumnButTheRainCount) {
+    const std::vector<HistoryRecord> records{sampleRecord(at(2023, 1, 1, 0, 5)),
+                                             sampleRecord(at(2023, 1, 1, 0, 10))};
+    const auto other = makeDatabase("other.db", records);
+    const auto result = importRecords(database(), other, options());
+    ASSERT_EQ(result.status, ImportStatus::done) << result.error;
+    EXPECT_EQ(result.stored, 2u);
+
+    CWeatherDb target;
+    ASSERT_EQ(target.Connect(database()), 0);
+    RecordCursor rows;
+    ASSERT_EQ(target.OpenAllRecords(rows), 0);
+    for (HistoryRecord expected : records) {
+        ASSERT_FALSE(rows.atEnd());
+        HistoryRecord read;
+        rows.ExchangeRecord(read, ExchangeDirection::read);
+        expected.Rcount = 0;
+        EXPECT_EQ(read, expected);
+        rows.moveNext();
+    }
+    EXPECT_EQ(stored("Rcount"), "0;0");
+
+    const auto again = importRecords(database(), other, options());
+    EXPECT_EQ(again.stored, 0u);
+    EXPECT_EQ(again.duplicates, 2u);
+    EXPECT_EQ(storedCount(), 2);
+}
+
+TEST_F(ImportTest, AccessDatabaseImportReadsTheRecordsTable) {
+    const std::filesystem::path access = NIMBRA_TEST_DATA_DIR "/records.mdb";
+    const auto result = importRecords(database(), access, options());
+    ASSERT_EQ(result.status, ImportStatus::done) << result.error;
+    EXPECT_EQ(result.read, 3u);
+    EXPECT_EQ(result.stored, 3u);
+    EXPECT_EQ(storedTimes(), (std::vector<double>{at(2024, 3, 5, 9, 7), at(2024, 3, 5, 9, 12),
+                                                  at(2024, 3, 5, 9, 17, 30)}));
+    // The second row holds absent values; the third is NULL everywhere but its time.
+    EXPECT_EQ(stored("OutTemp"), "-7.25;65535.0;0.0");
+    EXPECT_EQ(stored("UV"), "4;65535;0");
+    EXPECT_EQ(stored("WindDirection"), "11;16;16");
+    EXPECT_EQ(stored("Rcount"), "0;0;0");
+    EXPECT_EQ(stored("Interval || ' ' || InHumi || ' ' || RelPressure || ' ' || Rain5"),
+              "5 45 1013.25 901.25;5 45 1013.25 901.25;0 0 0.0 0.0");
+
+    const auto again = importRecords(database(), access, options());
+    EXPECT_EQ(again.stored, 0u);
+    EXPECT_EQ(again.duplicates, 3u);
+}
+
+TEST_F(ImportTest, ACutAccessDatabaseChangesNothing) {
+    std::ifstream file(NIMBRA_TEST_DATA_DIR "/records.mdb", std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(file)), {});
+    // Cut inside a page, before the table's definition, and before the table's rows.
+    for (const std::size_t size :
+         {whole.size() - 100, std::size_t{4 * 4096}, std::size_t{5 * 4096}}) {
+        const auto result =
+            importRecords(database(), writeFile("cut.mdb", whole.substr(0, size)), options());
+        EXPECT_EQ(result.status, ImportStatus::sourceUnreadable) << size;
+        EXPECT_NE(result.error.find("cut.mdb"), std::string::npos) << result.error;
+    }
+    EXPECT_FALSE(std::filesystem::exists(database()));
+}
+
+TEST_F(ImportTest, ASourceThatIsNotWhatItsNameSaysChangesNothing) {
+    makeDatabase("Nimbra7420.db", {sampleRecord(at(2024, 1, 1))});
+    std::string truncatedJet(4096 + 100, '\0');
+    truncatedJet.replace(0, 20, std::string("\0\1\0\0Standard Jet DB\0", 20));
+    truncatedJet[0x14] = 1;
+    const struct {
+        std::string name;
+        std::string bytes;
+    } cases[] = {
+        {"text.db", "this is text, not a database\n"},
+        {"empty.db", ""},
+        {"text.mdb", datLine("2024-03-05 09:07:00") + "\n"},
+        {"empty.mdb", ""},
+        {"truncated.mdb", truncatedJet},
+        {"garbage.mdb", std::string(8192, '\x5a')},
+    };
+    for (const auto& c : cases) {
+        const auto result = importRecords(database(), writeFile(c.name, c.bytes), options());
+        EXPECT_EQ(result.status, ImportStatus::sourceUnreadable) << c.name;
+        EXPECT_NE(result.error.find(c.name), std::string::npos) << result.error;
+        EXPECT_EQ(result.stored, 0u) << c.name;
+    }
+    const auto missing = importRecords(database(), source("missing.db"), options());
+    EXPECT_EQ(missing.status, ImportStatus::sourceUnreadable);
+    // A database without the Records table.
+    test::executeRaw(source("foreign.db"), "CREATE TABLE Other (x)");
+    EXPECT_EQ(importRecords(database(), source("foreign.db"), options()).status,
+              ImportStatus::sourceUnreadable);
+    EXPECT_EQ(storedCount(), 1);
+}
+
+TEST_F(ImportTest, OtherFilesAndAnUnavailableDatabaseAreReported) {
+    const auto dat = writeMinutes("m.DAT", 3);
+    EXPECT_EQ(importSourceOf("a.MDB"), ImportSource::accessDatabase);
+    EXPECT_EQ(importRecords(database(), writeFile("m.csv", "x"), options()).status,
+              ImportStatus::notImportable);
+    EXPECT_EQ(importRecords(database(), writeFile("noextension", "x"), options()).status,
+              ImportStatus::notImportable);
+    const auto unavailable = importRecords(m_folder.path() / "no" / "such.db", dat, options());
+    EXPECT_EQ(unavailable.status, ImportStatus::targetUnavailable);
+    EXPECT_FALSE(unavailable.error.empty());
+    EXPECT_EQ(importRecords(database(), dat, options()).stored, 3u);
+}
+
+TEST_F(ImportTest, CancelWhileStoringKeepsTheRecordsBeforeIt) {
+    // Twelve thousand lines: enough for progress reports in both stages.
+    const auto dat = writeMinutes("m.dat", 12000);
+    ImportOptions cancelling = options(1000);
+    std::vector<ImportStage> stages;
+    cancelling.progress = [&](ImportStage stage, std::uint64_t done, std::uint64_t) {
+        stages.push_back(stage);
+        return !(stage == ImportStage::storing && done >= 4096);
+    };
+    const auto result = importRecords(database(), dat, cancelling);
+    EXPECT_EQ(result.status, ImportStatus::cancelled);
+    EXPECT_GT(std::count(stages.begin(), stages.end(), ImportStage::reading), 0);
+    // The records up to the Cancel, in the order of the source: none lost, none beyond.
+    EXPECT_EQ(result.stored, 4096u);
+    const auto times = storedTimes();
+    ASSERT_EQ(times.size(), 4096u);
+    EXPECT_DOUBLE_EQ(times.back(), at(2024, 3, 7, 20, 15));
+    EXPECT_DOUBLE_EQ(result.last->value(), times.back());
+}
+
+TEST_F(ImportTest, CancelWhileReadingStoresNothing) {
+    ImportOptions cancelling = options();
+    cancelling.progress = [](ImportStage, std::uint64_t, std::uint64_t) { return false; };
+    const auto result = importRecords(database(), writeMinutes("m.dat", 20000), cancelling);
+    EXPECT_EQ(result.status, ImportStatus::cancelled);
+    EXPECT_EQ(result.stored, 0u);
+    EXPECT_FALSE(std::filesystem::exists(database()));
+}
+
+TEST_F(ImportTest, AnErrorWhileStoringKeepsTheCommittedBatchesOnly) {
+    makeDatabase("Nimbra7420.db", {});
+    // The database refuses the 25th record; batches of ten.
+    test::executeRaw(database(),
+                     "CREATE TRIGGER refuse BEFORE INSERT ON Records WHEN NEW.Interval = 99 "
+                     "BEGIN SELECT RAISE(ABORT, 'record refused'); END");
+    std::string text;
+    for (int i = 0; i < 40; ++i) {
+        text += datLine(minuteText(i), "1", i == 24 ? 99 : 5) + "\n";
+    }
+    const auto result = importRecords(database(), writeFile("m.dat", text), options(10));
+    EXPECT_EQ(result.status, ImportStatus::storeFailed);
+    EXPECT_NE(result.error.find("record refused"), std::string::npos) << result.error;
+    EXPECT_EQ(result.stored, 20u);
+    EXPECT_EQ(storedCount(), 20);
+    EXPECT_DOUBLE_EQ(result.last->value(), at(2024, 3, 5, 0, 19));
+}
+
+TEST_F(ImportTest, CommandPrintsTheCountsAndFailsClearly) {
+    const auto dat = writeFile("e.dat", datLine("2024-03-05 09:07:00") + "\nshort\n");
+    std::string error;
+    char* printed = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&printed, &size);
+    EXPECT_EQ(runImportCommand(database(), dat.string(), out, error), 0);
+    std::fclose(out);
+    EXPECT_NE(std::string(printed).find(
+                  "1 records read, 1 stored, 0 skipped as already stored, 1 lines skipped"),
+              std::string::npos)
+        << printed;
+    std::free(printed);
+
+    EXPECT_NE(runImportCommand(database(), writeFile("x.db", "text").string(), stdout, error), 0);
+    EXPECT_NE(error.find("x.db"), std::string::npos) << error;
+    EXPECT_NE(runImportCommand(m_folder.path() / "no" / "db", dat.string(), stdout, error), 0);
+    EXPECT_NE(error.find("Cannot open the database!"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace nimbra
