@@ -18,6 +18,7 @@
 #include "app/station_dump.h"
 #include "app/station_session.h"
 #include "app/upload_settings.h"
+#include "store/import/import_command.h"
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
 #include "views/fixed_host_upload_dialog.h"
@@ -176,6 +177,16 @@ int main(int argc, char** argv) {
     const std::filesystem::path dataFolder =
         options.dataDir ? std::filesystem::path(*options.dataDir) : defaultDataFolder();
     prepareDataFolder(dataFolder, share);
+
+    if (options.importFile) {
+        std::string error;
+        const int status =
+            runImportCommand(dataFolder / kDatabaseFileName, *options.importFile, stdout, error);
+        if (status != 0) {
+            std::fprintf(stderr, "nimbraplus: %s\n", error.c_str());
+        }
+        return status;
+    }
 
     SingleInstance instance(SingleInstance::defaultLockPath(dataFolder));
     if (!instance.acquired()) {
