@@ -9,7 +9,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressBar>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "station/station_writes.h"
 #include "station_link/hidlink.h"
@@ -91,6 +93,14 @@ void CMainFrame::createStatusBar() {
         m_panes[i].text = new QLabel;
         row->addWidget(m_panes[i].icon);
         row->addWidget(m_panes[i].text, 1);
+        if (i == kProgressPane) {
+            m_downloadBar = new QProgressBar;
+            m_downloadBar->setFixedWidth(140);
+            m_downloadBar->setMaximumHeight(14);
+            m_downloadBar->setTextVisible(false);
+            m_downloadBar->hide();
+            row->addWidget(m_downloadBar);
+        }
         statusBar()->addWidget(pane);
     }
     setPane(kProgressPane, m_context.strings.text(3050), PaneIcon::none);
@@ -120,6 +130,16 @@ void CMainFrame::showViewEvent(ViewEvent event) {
 
 void CMainFrame::showProgress(const DownloadProgress& progress) {
     setPane(kProgressPane, progressText(progress, m_context.strings), PaneIcon::none);
+    const bool counting = progress.reading && progress.totalCount > 0;
+    if (counting) {
+        m_downloadBar->setRange(0, progress.totalCount);
+        m_downloadBar->setValue(std::min(progress.storedCount, progress.totalCount));
+    }
+    m_downloadBar->setVisible(counting);
+}
+
+int CMainFrame::downloadBarValue() const {
+    return m_downloadBar->isVisibleTo(this) ? m_downloadBar->value() : -1;
 }
 
 void CMainFrame::handleRequest(ViewEvent request) {

@@ -12,6 +12,7 @@
 #include "views/string_lookup.h"
 
 class QLabel;
+class QProgressBar;
 
 namespace nimbra {
 
@@ -39,6 +40,8 @@ public:
     CNimbraView* view() const { return m_view; }
     StringLookup strings() const;
     QString paneText(StatusPane pane) const;
+    // Records read so far out of those to read, while a download runs; -1 otherwise.
+    int downloadBarValue() const;
 
     // True once the user chose another language: the program restarts after closing.
     bool restartAfterClose() const { return m_RestartAfterClose; }
@@ -77,6 +80,7 @@ private:
         QLabel* text = nullptr;
     };
     std::array<Pane, 5> m_panes{};
+    QProgressBar* m_downloadBar = nullptr;  // in the progress pane while a download runs
     // The record the station writes send, handed over by the settings and alarm dialogs.
     CStationData m_ViewData;
     bool m_RestartAfterClose = false;

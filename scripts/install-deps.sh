@@ -12,6 +12,7 @@ packages=(
     libcurl4-openssl-dev
     libsqlite3-dev
     mdbtools-dev
+    qt6-translations-l10n fonts-wqy-zenhei
 )
 
 missing=()

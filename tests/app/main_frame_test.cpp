@@ -91,6 +91,15 @@ TEST_F(MainFrameTest, ShowsTheStationAndTheDownloadInTheStatusBar) {
     EXPECT_EQ(m_frame->windowTitle(), "NimbraPlus (emulated station)");
 }
 
+TEST_F(MainFrameTest, ProgressPaneCarriesABarWhileADownloadRuns) {
+    m_frame->showProgress({true, 120, 54, 400});
+    EXPECT_EQ(m_frame->paneText(kProgressPane), "Data Reading:120 Compute Rain:45%");
+    EXPECT_EQ(m_frame->downloadBarValue(), 120);
+    m_frame->showProgress({false, 400, 400, 400});
+    EXPECT_EQ(m_frame->paneText(kProgressPane), "Complete");
+    EXPECT_EQ(m_frame->downloadBarValue(), -1);
+}
+
 TEST_F(MainFrameTest, ClosingWaitsForTheMonitorAndThenCompletes) {
     m_session->start();
     m_frame->show();
