@@ -1,5 +1,7 @@
 #include "station/download_plan.h"
 
+#include "station/record_codec.h"
+
 namespace nimbra {
 
 namespace {
@@ -51,14 +53,8 @@ std::int64_t ReanchorShiftMinutes(const ReanchorInputs& in) {
 }
 
 float UncountedRain(std::int32_t rainCount, std::int32_t rainCounter, float rainPerCount) {
-    if (rainCount == -1 || rainCount == rainCounter) {
-        return 0.0f;
-    }
-    const std::int64_t steps = static_cast<std::int64_t>(rainCount) - rainCounter;
-    if (steps < 0 || steps > 128) {
-        return 0.0f;
-    }
-    return static_cast<float>(static_cast<double>(steps) * rainPerCount);
+    // The same rule as a stored record's rain, without moving the counter's base.
+    return takeRecordRain(rainCount, rainCounter, rainPerCount);
 }
 
 }  // namespace nimbra
