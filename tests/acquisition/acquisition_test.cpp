@@ -132,7 +132,7 @@ TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
     ASSERT_EQ(acquire(), 1);
     m_model->advanceMinutes(20);
     m_server->setFaults(
-        test::silentAfter(20));  // the fixed block, the current record and one window
+        testing::silentAfter(20));  // the fixed block, the current record and one window
     EXPECT_EQ(acquire(), 0);
     EXPECT_EQ(storedRecords(), 30);
     m_server->setFaults(emulator::LinkFaults{});
@@ -143,7 +143,7 @@ TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
 
 TEST_F(AcquisitionTest, UnreadableStationIsMarkedForRepair) {
     startStation(test::stationOptions(10, 5, 5));
-    m_server->setFaults(test::unplugged());
+    m_server->setFaults(testing::unplugged());
     EXPECT_EQ(acquire(), 0);
     EXPECT_EQ(m_data.m_ReadFailed, 1);
     EXPECT_EQ(m_published.m_ReadFailed, 1);

@@ -14,6 +14,7 @@
 #include "station/view_events.h"
 #include "station_link/hidlink.h"
 #include "store/weather_db.h"
+#include "tests/station_link/emulated_station.h"
 
 namespace nimbra::test {
 
@@ -50,18 +51,6 @@ inline emulator::StationModelOptions stationOptions(std::uint32_t seed, int reco
     options.records = records;
     options.intervalMinutes = intervalMinutes;
     return options;
-}
-
-inline emulator::LinkFaults unplugged() {
-    emulator::LinkFaults faults;
-    faults.unplugged = true;
-    return faults;
-}
-
-inline emulator::LinkFaults silentAfter(std::uint64_t reports) {
-    emulator::LinkFaults faults;
-    faults.silentAfter = reports;
-    return faults;
 }
 
 // A station emulator behind the real link exports, and a fresh database beside it.

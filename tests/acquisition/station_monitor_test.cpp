@@ -62,7 +62,7 @@ TEST_F(StationMonitorTest, FindsTheStationDownloadsAndStartsTheUploads) {
 
 TEST_F(StationMonitorTest, MissingStationIsReportedAndMarksUploadsForRestart) {
     startStation(test::stationOptions(22, 5, 5));
-    m_server->setFaults(test::unplugged());
+    m_server->setFaults(testing::unplugged());
     StationMonitor monitor(m_live, m_db, m_events, hooks());
     monitor.m_RestartUploads = 0;
     monitor.start();
@@ -96,9 +96,7 @@ TEST_F(StationMonitorTest, RequestsReachTheViewInOrderAndTheCloseIsAcknowledged)
 
 TEST_F(StationMonitorTest, UnreadableFixedBlockLeadsToTheRepairRequest) {
     startStation(test::stationOptions(24, 5, 5));
-    emulator::LinkFaults flaky;
-    flaky.flakyReads = true;  // two reads of a block never agree
-    m_server->setFaults(flaky);
+    m_server->setFaults(testing::flakyReads());  // two reads of a block never agree
     StationMonitor monitor(m_live, m_db, m_events, hooks());
     monitor.start();
     ASSERT_TRUE(eventually([&] { return monitor.m_RepairPending.load() == 1; }, 20s));
