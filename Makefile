@@ -3,8 +3,9 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 WERROR ?= ON
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test demo check-sanitize clean
+.PHONY: all deps configure build test demo check-sanitize install package clean
 
 all: build
 
@@ -48,6 +49,14 @@ check-sanitize: deps
 	@cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target $(THREADED_TESTS)
 	@cd $(BUILD_DIR)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) \
 		--timeout 900 -L '$(subst $() ,|,$(THREADED_TESTS))'
+
+# DESTDIR=DIR stages the installation under DIR, as packagers do.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The Debian package, into $(BUILD_DIR).
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 clean:
 	@rm -rf $(BUILD_DIR)

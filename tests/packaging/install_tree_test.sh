@@ -1,0 +1,56 @@
+# Installs the build into a temporary DESTDIR under a prefix other than /usr, where
+# nothing is found by accident, and runs the installed programs from there.
+. "$(dirname "$0")/common.sh"
+
+prefix=/opt/nimbraplus-test
+root="$work/root"
+if ! DESTDIR="$root" cmake --install "$NIMBRA_BUILD_DIR" --prefix "$prefix" >"$work/install.log" 2>&1; then
+    cat "$work/install.log" >&2
+    fail "cmake --install failed"
+    finish
+fi
+tree="$root$prefix"
+check_installed_tree "$tree" "$prefix"
+
+# No file may land outside the prefix (DESTDIR installs of an absolute destination).
+stray=$(cd "$root" && find . -type f ! -path ".$prefix/*")
+[ -z "$stray" ] || fail "installed outside the prefix: $stray"
+
+# The installed programs run with a bare environment: no LD_LIBRARY_PATH, no display.
+run() {
+    env -i HOME="$work" PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen "$@"
+}
+version=$(run "$tree/$NIMBRA_BINDIR/nimbraplus" --version 2>&1) ||
+    fail "installed nimbraplus --version failed: $version"
+case "$version" in
+    *" $NIMBRA_VERSION") ;;
+    *) fail "nimbraplus --version says '$version', the package is $NIMBRA_VERSION" ;;
+esac
+run "$tree/$NIMBRA_BINDIR/fixora" --help >/dev/null 2>&1 || fail "installed fixora --help failed"
+
+# Every library the program needs resolves, the station link to the installed copy.
+libraries=$(run ldd "$tree/$NIMBRA_BINDIR/nimbraplus")
+echo "$libraries" | grep -q "not found" && fail "unresolved libraries: $(echo "$libraries" | grep "not found")"
+if readelf -d "$tree/$NIMBRA_BINDIR/nimbraplus" | grep -q "Shared library: \[libhidlink.so\]"; then
+    echo "$libraries" | grep -q "libhidlink.so => $tree/" ||
+        fail "libhidlink.so is not taken from the installation: $(echo "$libraries" | grep libhidlink)"
+fi
+
+# The installed program finds its shipped data beside itself: it seeds a new data
+# folder with Main.ini and draws its window from the installed string tables.
+data="$work/data"
+output=$(run timeout 120 "$tree/$NIMBRA_BINDIR/nimbraplus" --data-dir "$data" --language English \
+    --show main --screenshot "$work/main.png" 2>&1) || fail "installed nimbraplus --show main failed: $output"
+cmp -s "$data/Main.ini" "$tree/$NIMBRA_DATADIR/nimbraplus/Main.ini" ||
+    fail "the data folder was not seeded with the installed Main.ini"
+[ -s "$work/main.png" ] || fail "no screenshot of the main window"
+
+if command -v systemd-analyze >/dev/null 2>&1; then
+    # Offline check of the unit against the installed tree; it prints what it rejects.
+    unit="$work/nimbraplus-logger.service"
+    sed "s|$prefix|$tree|" "$tree/$NIMBRA_SYSTEMD_USER_UNIT_DIR/nimbraplus-logger.service" >"$unit"
+    verdict=$(systemd-analyze verify --man=no "$unit" 2>&1) || fail "systemd-analyze verify: $verdict"
+    [ -z "$verdict" ] || fail "systemd-analyze verify: $verdict"
+fi
+
+finish
