@@ -33,6 +33,7 @@ QIcon appIcon() {
         p.setBrush(QColor(255, 190, 40));
         p.drawEllipse(QPointF(22, 22), 14, 14);
         QPainterPath cloud;
+        cloud.setFillRule(Qt::WindingFill);  // the puffs merge into one outline
         cloud.addEllipse(QPointF(26, 40), 13, 11);
         cloud.addEllipse(QPointF(40, 34), 15, 14);
         cloud.addEllipse(QPointF(50, 43), 10, 9);

@@ -23,16 +23,31 @@ outside=$(echo "$contents" | grep -v -e '^/usr/' -e '^/$' || true)
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = nimbraplus ] || fail "package name is $(field Package)"
 [ "$(field Version)" = "$NIMBRA_VERSION" ] || fail "package version $(field Version), program $NIMBRA_VERSION"
-depends=$(field Depends)
-# Computed from the binaries, plus what they load without linking.
-for library in libqt6widgets6 libhidapi-hidraw0 libsqlite3-0 libusb-1.0-0 libc6 qt6-qpa-plugins; do
-    echo "$depends" | grep -q "\b$library\b" || fail "Depends lacks $library: $depends"
+depends=$(field Depends | sed 's/([^)]*)//g; s/[[:space:]]//g' | tr ',|' '\n\n')
+echo "$depends" | grep -qx qt6-qpa-plugins || fail "Depends lacks the platform plugins: $depends"
+
+dpkg-deb -x "$deb" "$work/root"
+# Every library a packed binary links, unless packed with it, comes from a package that
+# Depends names: dpkg -i plus apt-get -f install then gives a program that starts.
+packed=$(find "$work/root" -type f -name '*.so*' -exec basename {} \;)
+for binary in "$work/root/usr/$NIMBRA_BINDIR"/* "$work/root/usr/$NIMBRA_LIBDIR"/*.so*; do
+    resolved=$(ldd "$binary")
+    for soname in $(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+        echo "$packed" | grep -qxF "$soname" && continue
+        path=$(echo "$resolved" | awk -v s="$soname" '$1 == s && $2 == "=>" { print $3; exit }')
+        owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "/usr$path" 2>/dev/null || true)
+        owner=${owner%%:*}
+        if [ -z "$owner" ]; then
+            fail "no package provides $soname needed by $(basename "$binary")"
+        elif ! echo "$depends" | grep -qxF "$owner"; then
+            fail "Depends lacks $owner ($soname, needed by $(basename "$binary"))"
+        fi
+    done
 done
 
 dpkg-deb -e "$deb" "$work/control"
 [ -x "$work/control/postinst" ] || fail "the package has no executable postinst"
 
-dpkg-deb -x "$deb" "$work/root"
 check_installed_tree "$work/root/usr" /usr
 readelf -S "$work/root/usr/$NIMBRA_BINDIR/nimbraplus" | grep -q '\.debug_info' &&
     fail "nimbraplus is packed with its debugging information"
