@@ -16,9 +16,10 @@ check_installed_tree "$tree" "$prefix"
 stray=$(cd "$root" && find . -type f ! -path ".$prefix/*")
 [ -z "$stray" ] || fail "installed outside the prefix: $stray"
 
-# The installed programs run with a bare environment: no LD_LIBRARY_PATH, no display.
+# The installed programs run with a bare environment: no LD_LIBRARY_PATH and no display,
+# not even an offscreen one, so --version and --help must not start the GUI.
 run() {
-    env -i HOME="$work" PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen "$@"
+    env -i HOME="$work" PATH=/usr/bin:/bin "$@"
 }
 version=$(run "$tree/$NIMBRA_BINDIR/nimbraplus" --version 2>&1) ||
     fail "installed nimbraplus --version failed: $version"
@@ -39,7 +40,7 @@ fi
 # The installed program finds its shipped data beside itself: it seeds a new data
 # folder with Main.ini and draws its window from the installed string tables.
 data="$work/data"
-output=$(run timeout 120 "$tree/$NIMBRA_BINDIR/nimbraplus" --data-dir "$data" --language English \
+output=$(run QT_QPA_PLATFORM=offscreen timeout 120 "$tree/$NIMBRA_BINDIR/nimbraplus" --data-dir "$data" --language English \
     --show main --screenshot "$work/main.png" 2>&1) || fail "installed nimbraplus --show main failed: $output"
 cmp -s "$data/Main.ini" "$tree/$NIMBRA_DATADIR/nimbraplus/Main.ini" ||
     fail "the data folder was not seeded with the installed Main.ini"
