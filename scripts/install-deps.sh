@@ -13,7 +13,7 @@ packages=(
     libsqlite3-dev
     mdbtools-dev
     qt6-translations-l10n fonts-wqy-zenhei
-    desktop-file-utils appstream libxml2-utils man-db dpkg-dev
+    desktop-file-utils appstream libxml2-utils man-db dpkg-dev file
 )
 
 missing=()
