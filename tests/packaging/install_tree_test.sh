@@ -37,13 +37,21 @@ if readelf -d "$tree/$NIMBRA_BINDIR/nimbraplus" | grep -q "Shared library: \[lib
         fail "libhidlink.so is not taken from the installation: $(echo "$libraries" | grep libhidlink)"
 fi
 
-# The installed program finds its shipped data beside itself: it seeds a new data
-# folder with Main.ini and draws its window from the installed string tables.
+# The installed logger runs as its unit runs it, with its shipped data found beside it:
+# a new data folder seeded with Main.ini, messages from the installed string tables, the
+# history downloaded (from the built-in emulator) into a new database.
 data="$work/data"
-output=$(run QT_QPA_PLATFORM=offscreen timeout 120 "$tree/$NIMBRA_BINDIR/nimbraplus" --data-dir "$data" --language English \
-    --show main --screenshot "$work/main.png" 2>&1) || fail "installed nimbraplus --show main failed: $output"
+output=$(run timeout 120 "$tree/$NIMBRA_BINDIR/nimbraplus" --headless --once --emulator \
+    --data-dir "$data" --language English 2>&1) || fail "installed nimbraplus --headless failed: $output"
 cmp -s "$data/Main.ini" "$tree/$NIMBRA_DATADIR/nimbraplus/Main.ini" ||
     fail "the data folder was not seeded with the installed Main.ini"
+echo "$output" | grep -qx "USB Connected" || fail "the logger did not report the station: $output"
+[ -s "$data/Nimbra7420.db" ] || fail "the logger made no database"
+
+# The window, drawn from the same installed data.
+output=$(run QT_QPA_PLATFORM=offscreen timeout 120 "$tree/$NIMBRA_BINDIR/nimbraplus" --emulator \
+    --data-dir "$work/window-data" --language English --show main --screenshot "$work/main.png" 2>&1) ||
+    fail "installed nimbraplus --show main failed: $output"
 [ -s "$work/main.png" ] || fail "no screenshot of the main window"
 
 if command -v systemd-analyze >/dev/null 2>&1; then
