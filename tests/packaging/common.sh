@@ -69,6 +69,8 @@ check_installed_tree() {
         grep -qx "ExecStart=$prefix/$NIMBRA_BINDIR/nimbraplus --headless" "$unit" ||
             fail "the unit does not start $prefix/$NIMBRA_BINDIR/nimbraplus --headless"
         grep -qx "Restart=on-failure" "$unit" || fail "the unit does not restart on failure"
+        grep -q "exec $prefix/$NIMBRA_BINDIR/fixora " "$unit" ||
+            fail "the unit does not run $prefix/$NIMBRA_BINDIR/fixora"
     fi
 
     # The build tree's RPATH must not survive: the program would load the library of the

@@ -54,6 +54,23 @@ output=$(run QT_QPA_PLATFORM=offscreen timeout 120 "$tree/$NIMBRA_BINDIR/nimbrap
     fail "installed nimbraplus --show main failed: $output"
 [ -s "$work/main.png" ] || fail "no screenshot of the main window"
 
+# The unit's hook after the logger ends: the repair tool runs for status 3 (a station that
+# stopped answering) and for nothing else. systemd turns $$ into $ before the shell sees it;
+# the installed tree stands in for the prefix.
+stop_post=$(sed -n 's/^ExecStopPost=-//p' "$tree/$NIMBRA_SYSTEMD_USER_UNIT_DIR/nimbraplus-logger.service" |
+    sed "s/\\\$\\\$/\$/g; s|$prefix/|$tree/|g")
+[ -n "$stop_post" ] || fail "the unit has no ExecStopPost hook"
+mkdir -p "$work/no-sysfs"
+for status in 3 0 1; do
+    output=$(run EXIT_STATUS=$status FIXORA_SYSFS_ROOT="$work/no-sysfs" sh -c "
+        eval set -- \"\$1\"; \"\$@\"" sh "$stop_post" 2>&1 || true)
+    if [ "$status" = 3 ]; then
+        echo "$output" | grep -q "started /bin/true" || fail "status 3 does not run the repair tool: $output"
+    else
+        [ -z "$output" ] || fail "status $status runs the repair tool: $output"
+    fi
+done
+
 if command -v systemd-analyze >/dev/null 2>&1; then
     # Offline check of the unit against the installed tree; it prints what it rejects.
     unit="$work/nimbraplus-logger.service"
