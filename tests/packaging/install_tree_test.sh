@@ -74,7 +74,7 @@ done
 if command -v systemd-analyze >/dev/null 2>&1; then
     # Offline check of the unit against the installed tree; it prints what it rejects.
     unit="$work/nimbraplus-logger.service"
-    sed "s|$prefix|$tree|" "$tree/$NIMBRA_SYSTEMD_USER_UNIT_DIR/nimbraplus-logger.service" >"$unit"
+    sed "s|$prefix|$tree|g" "$tree/$NIMBRA_SYSTEMD_USER_UNIT_DIR/nimbraplus-logger.service" >"$unit"
     verdict=$(systemd-analyze verify --man=no "$unit" 2>&1) || fail "systemd-analyze verify: $verdict"
     [ -z "$verdict" ] || fail "systemd-analyze verify: $verdict"
 fi
