@@ -17,9 +17,11 @@ stray=$(cd "$root" && find . -type f ! -path ".$prefix/*")
 [ -z "$stray" ] || fail "installed outside the prefix: $stray"
 
 # The installed programs run with a bare environment: no LD_LIBRARY_PATH and no display,
-# not even an offscreen one, so --version and --help must not start the GUI.
+# not even an offscreen one, so --version and --help must not start the GUI. Only the
+# sanitizers' settings pass, for a build made with them.
 run() {
-    env -i HOME="$work" PATH=/usr/bin:/bin "$@"
+    env -i HOME="$work" PATH=/usr/bin:/bin ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} \
+        ${UBSAN_OPTIONS:+UBSAN_OPTIONS="$UBSAN_OPTIONS"} ${TSAN_OPTIONS:+TSAN_OPTIONS="$TSAN_OPTIONS"} "$@"
 }
 version=$(run "$tree/$NIMBRA_BINDIR/nimbraplus" --version 2>&1) ||
     fail "installed nimbraplus --version failed: $version"
