@@ -22,6 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the binaries do not say: Qt's platform plugins (a window needs one) and the
 # serif font the PDF export embeds.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
+# Qt's own texts (standard buttons) in the program's languages, and the face the Chinese
+# texts are drawn and exported with.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wqy-zenhei")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
