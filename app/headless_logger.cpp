@@ -111,7 +111,7 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         if (monitor.m_RepairPending != 0) {
             // The station stopped answering: a USB reset (fixora) or a restart is needed.
             std::fprintf(stderr, "nimbraplus: the station cannot be read\n");
-            exitCode = 3;
+            exitCode = kExitStationUnreadable;
             break;
         }
         if (!options.once) {

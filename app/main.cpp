@@ -32,7 +32,7 @@ using namespace nimbra;
 
 namespace {
 
-constexpr const char* kVersion = "NimbraPlus 2.9";
+constexpr const char* kVersion = "NimbraPlus " NIMBRA_VERSION;
 
 std::optional<StringTable> loadStrings(const std::filesystem::path& share,
                                        const UiLanguage& language) {
