@@ -32,6 +32,13 @@ demo: build
 		$(BUILD_DIR)/bin/nimbraplus --headless --emulator --language English --data-dir $(DEMO_DATA); \
 	fi
 
+# Every benchmark in an optimised build of its own, a few runs each, as one table.
+BENCH_RUNS ?= 3
+bench: deps
+	@cmake -S . -B $(BUILD_DIR)-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBRA_WERROR=$(WERROR)
+	@cmake --build $(BUILD_DIR)-release -j $(JOBS)
+	@scripts/run-benchmarks.sh $(BUILD_DIR)-release $(BENCH_RUNS)
+
 # The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded
 # tests under ThreadSanitizer, each in a build folder of its own.
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/figure.h"
 #include "store/import/record_import.h"
 
 namespace {
@@ -78,6 +79,10 @@ int main() {
             result.error.c_str());
         if (result.status != nimbra::ImportStatus::done) {
             status = 1;
+        }
+        if (result.stored == kLines) {
+            nimbra::bench::reportFigure(".dat import of 1,000,000 lines", "< 15 s", seconds, "s",
+                                        15.0);
         }
     }
     std::filesystem::remove_all(folder);

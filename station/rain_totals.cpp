@@ -43,14 +43,11 @@ int windowSums(CWeatherDb& db, const OleDate& t, const OleDate& hourEnd, const O
 class RainRunningSum {
 public:
     bool load(CWeatherDb& db, const OleDate& from, const OleDate& to) {
-        if (db.OpenRainSumUpTo(from, m_base) != 0) {
-            return false;
-        }
         RecordCursor cursor;
         if (db.FillHistoryList(from, to, cursor) != 0) {
             return false;
         }
-        double sum = m_base;
+        double sum = 0.0;
         for (; !cursor.atEnd(); cursor.moveNext()) {
             HistoryRecord row;
             if (cursor.ExchangeRecord(row, ExchangeDirection::read) != 0) {
@@ -61,6 +58,16 @@ public:
             }
             m_times.push_back(row.Time);
             m_sums.push_back(sum);
+        }
+        // The total up to the newest row comes from the connection's running total, which
+        // only ever moves forward; what lies before `from` is that total less these rows.
+        double total = 0.0;
+        if (db.OpenRainSumUpTo(to, total) != 0) {
+            return false;
+        }
+        m_base = total - sum;
+        for (double& running : m_sums) {
+            running += m_base;
         }
         return true;
     }
@@ -167,8 +174,11 @@ int ComputeCurrentRainTotals(CWeatherDb& db, const OleDate& now, CStationData& d
     WindowSums sums;
     double total = 0.0;
     double year = 0.0;
+    // All rain to the end of today: the running total up to now (moving forward, as the
+    // next download's totals will) and whatever lies after now.
+    double laterToday = 0.0;
     if (windowSums(db, now, hour.addSeconds(kOneHour), endOfToday, sums) != 0 ||
-        db.OpenRainSumUpTo(endOfToday, total) != 0 ||
+        db.OpenRainSumUpTo(now, total) != 0 || db.OpenRainSum(now, endOfToday, laterToday) != 0 ||
         db.OpenRainSum(startOfYear(now), endOfToday, year) != 0) {
         return 1;
     }
@@ -178,7 +188,7 @@ int ComputeCurrentRainTotals(CWeatherDb& db, const OleDate& now, CStationData& d
     current.Rain2 = static_cast<float>(sums.day + pending);
     current.Rain3 = static_cast<float>(sums.week + pending);
     current.Rain4 = static_cast<float>(sums.month + pending);
-    current.Rain5 = static_cast<float>(total + pending);
+    current.Rain5 = static_cast<float>(total + laterToday + pending);
     current.RainYear = static_cast<float>(year + pending);
     return 0;
 }
