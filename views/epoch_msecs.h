@@ -1,23 +1,25 @@
 #pragma once
 
 #include <QtGlobal>
-#include <cmath>
 #include <limits>
 
 namespace nimbra {
 
-// Milliseconds since the epoch of OLE dates in local time, for long runs of dates such as
-// a graph's points. The zone's offset from UTC is looked up once per half hour of local
-// time rather than once per date, which keeps a year of five-minute records quick to
-// convert; zones change their offsets on the hour or the half hour.
+// Milliseconds since the epoch of OLE dates in local time, for long runs of dates in
+// order, such as a graph's points. Looking the zone's offset from UTC up for every date
+// would dominate a year of five-minute records, so it is looked up at each day's
+// boundaries and, only on a day when the offset changes, once per half hour (zones change
+// their offsets on the hour or the half hour).
 class EpochMsecs {
 public:
     qint64 operator()(double oleDate);
 
 private:
-    static constexpr double kSlotsPerDay = 48.0;
+    static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
-    double m_slot = std::numeric_limits<double>::quiet_NaN();
+    double m_day = kNone;
+    bool m_dayUniform = false;  // one offset holds for the whole day
+    double m_slot = kNone;      // the half hour m_offsetMs was found for, on other days
     qint64 m_offsetMs = 0;
 };
 

@@ -174,47 +174,65 @@ void Grapsh::search() {
             m_Chart->setSeriesShown(i, series.shown == GraphSeriesPlan::show);
         }
     }
+    fillSeries(plan, start, end);
+}
+
+void Grapsh::fillSeries(const GraphPlan& plan, OleDate start, OleDate end) {
+    // Each series takes the period's rows that have a value in its column, as many as
+    // were counted: rows stored since the count wait for the next search.
+    struct Fill {
+        int index;
+        RecordColumn column;
+        std::int64_t count;
+        QList<QPointF> points;
+    };
+    std::vector<Fill> fills;
     for (int i = 0; i < GraphChart::kSeriesCount; ++i) {
         const auto& column = plan.series[static_cast<std::size_t>(i)].column;
-        if (column && !fillSeries(i, *column, start, end)) {
+        if (!column) {
+            continue;
+        }
+        std::int64_t count = 0;
+        if (m_Db.OpenCount(start, end, *column, count) != 0) {
+            reportQueryFailure();
+            return;
+        }
+        if (count > 0) {
+            fills.push_back({i, *column, count, {}});
+            fills.back().points.reserve(static_cast<qsizetype>(count));
+        }
+    }
+    if (fills.empty()) {
+        return;
+    }
+
+    // One walk over the period serves every series, rather than one query per series.
+    RecordCursor cursor;
+    if (m_Db.FillHistoryList(start, end, cursor) != 0) {
+        reportQueryFailure();
+        return;
+    }
+    EpochMsecs msecs;
+    HistoryRecord record;
+    while (!cursor.atEnd()) {
+        if (cursor.ExchangeRecord(record, ExchangeDirection::read) != 0) {
+            reportQueryFailure();
+            return;
+        }
+        const auto time = static_cast<double>(msecs(record.Time));
+        for (Fill& fill : fills) {
+            if (fill.points.size() < fill.count && !isAbsentIn(fill.column, record)) {
+                fill.points.append(QPointF(time, plottedValue(fill.column, record, m_Data)));
+            }
+        }
+        if (cursor.moveNext() != 0) {
+            reportQueryFailure();
             return;
         }
     }
-}
-
-bool Grapsh::fillSeries(int index, RecordColumn column, OleDate start, OleDate end) {
-    std::int64_t count = 0;
-    if (m_Db.OpenCount(start, end, column, count) != 0) {
-        reportQueryFailure();
-        return false;
+    for (Fill& fill : fills) {
+        m_Chart->addPoints(fill.index, std::move(fill.points));
     }
-    if (count <= 0) {
-        return true;
-    }
-    RecordCursor cursor;
-    if (m_Db.OpenRange(start, end, column, cursor) != 0) {
-        reportQueryFailure();
-        return false;
-    }
-    // The count sizes the points: rows stored since it was taken wait for the next search.
-    QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(count));
-    EpochMsecs msecs;
-    HistoryRecord record;
-    while (!cursor.atEnd() && points.size() < count) {
-        if (cursor.ExchangeRecord(record, ExchangeDirection::read) != 0) {
-            reportQueryFailure();
-            return false;
-        }
-        points.append(
-            QPointF(static_cast<double>(msecs(record.Time)), plottedValue(column, record, m_Data)));
-        if (cursor.moveNext() != 0) {
-            reportQueryFailure();
-            return false;
-        }
-    }
-    m_Chart->addPoints(index, std::move(points));
-    return true;
 }
 
 void Grapsh::reportQueryFailure() {

@@ -19,6 +19,7 @@ class QTimeEdit;
 namespace nimbra {
 
 class GraphChart;
+struct GraphPlan;
 
 // Plots the stored history of one quantity over a chosen period, and saves the chart as a
 // JPEG picture. Works on its own copy of the station record (for the user's units) and on
@@ -52,9 +53,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Fills series `index` with the values of `column` in (start, end]; false after a
-    // reported failure.
-    bool fillSeries(int index, RecordColumn column, OleDate start, OleDate end);
+    // Fills the plan's series with their columns' values in (start, end].
+    void fillSeries(const GraphPlan& plan, OleDate start, OleDate end);
     // Shows the database's message of a failed query.
     void reportQueryFailure();
 

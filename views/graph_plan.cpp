@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "weather/absent.h"
 #include "weather/text_forms.h"
 #include "weather/units.h"
 
@@ -223,6 +224,13 @@ std::string axisTitle(int selection, const ParamBlock& units) {
         default:
             return "  ";
     }
+}
+
+bool isAbsentIn(RecordColumn column, const HistoryRecord& record) {
+    // The store's test of a value being there: different from 65535, whatever the type.
+    return std::visit(
+        [&record](auto member) { return static_cast<double>(record.*member) == kAbsent; },
+        recordFields()[static_cast<std::size_t>(column)].member);
 }
 
 double plottedValue(RecordColumn column, const HistoryRecord& r, const ParamBlock& units) {

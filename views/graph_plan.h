@@ -70,6 +70,9 @@ AxisRange canonicalAxisRange(const GraphPlan& plan, const std::vector<MaxMin>& c
 AxisRange displayAxisRange(int selection, const AxisRange& canonical, const ParamBlock& units);
 std::string axisTitle(int selection, const ParamBlock& units);
 
+// Whether `record` lacks a value in `column`: those rows are never plotted.
+bool isAbsentIn(RecordColumn column, const HistoryRecord& record);
+
 // The value of `column` of `record` as it is plotted: in the display unit, rounded to the
 // decimals the value's text form shows.
 double plottedValue(RecordColumn column, const HistoryRecord& record, const ParamBlock& units);
