@@ -29,7 +29,7 @@ double roundStep(double span, int ticks) {
     const double raw = span / std::max(ticks, 1);
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     const double scaled = raw / magnitude;
-    const double factor = scaled <= 1.0 ? 1.0 : scaled <= 2.0 ? 2.0 : scaled <= 5.0 ? 5.0 : 10.0;
+    const double factor = scaled < 1.5 ? 1.0 : scaled < 3.5 ? 2.0 : scaled < 7.5 ? 5.0 : 10.0;
     return factor * magnitude;
 }
 
@@ -122,8 +122,9 @@ void GraphChart::setBottomRange(const QDateTime& start, const QDateTime& end) {
 }
 
 void GraphChart::setLeftRange(double min, double max) {
+    // The ticks first: the old interval on a much wider range would mean a myriad of ticks.
+    fitLeftTicks(max - min);
     m_left->setRange(min, max);
-    fitTicks();
 }
 
 void GraphChart::setLeftTitle(const QString& title) {
@@ -162,16 +163,17 @@ void GraphChart::redraw(int index) {
 }
 
 void GraphChart::fitTicks() {
-    const QRectF area = m_chart->plotArea();
-    m_bottom->setTickCount(
-        std::clamp(static_cast<int>(area.width()) / kPixelsPerTimeTick + 1, 2, 12));
+    const auto width = static_cast<int>(m_chart->plotArea().width());
+    m_bottom->setTickCount(std::clamp(width / kPixelsPerTimeTick + 1, 2, 12));
+    fitLeftTicks(m_left->max() - m_left->min());
+}
 
-    const double span = m_left->max() - m_left->min();
+void GraphChart::fitLeftTicks(double span) {
     if (!(span > 0.0)) {
         return;
     }
-    const double step =
-        roundStep(span, std::max(static_cast<int>(area.height()) / kPixelsPerValueTick, 2));
+    const auto height = static_cast<int>(m_chart->plotArea().height());
+    const double step = roundStep(span, std::max(height / kPixelsPerValueTick, 2));
     m_left->setTickInterval(step);
     const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
     m_left->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));

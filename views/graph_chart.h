@@ -60,6 +60,7 @@ public:
 private:
     void redraw(int index);
     void fitTicks();
+    void fitLeftTicks(double span);
 
     QChart* m_chart;
     QValueAxis* m_left;

@@ -303,6 +303,31 @@ TEST_F(GraphDialogTest, TheChartFillsTheWindowBelowTheControls) {
     EXPECT_EQ(d.chart().geometry(), QRect(10, 90, 1180, 700));
 }
 
+TEST_F(GraphDialogTest, TheLeftAxisKeepsAReadableNumberOfTicks) {
+    {
+        CWeatherDb db;
+        ASSERT_EQ(db.Connect(database()), 0);
+        HistoryRecord bright = test::sampleRecord(fromQDateTime(kStart.addSecs(1500)).value());
+        bright.Light = 120000.0f;
+        ASSERT_EQ(db.InsertRecord(bright), 0);
+    }
+    CStationData data;
+    data.LightUnit = kLux;
+    ScriptedGrapsh& d = dialog(data);
+    d.setAttribute(Qt::WA_DontShowOnScreen);
+    d.show();
+    QApplication::processEvents();
+    for (int selection : {kGraphLight, kGraphUv, kGraphPressure, kGraphLight}) {
+        searchAll(d, selection);
+        QApplication::processEvents();
+        const QValueAxis& axis = *d.chart().leftAxis();
+        const double ticks = (axis.max() - axis.min()) / axis.tickInterval();
+        EXPECT_GE(ticks, 3) << selection;
+        EXPECT_LE(ticks, 15) << selection;
+    }
+    EXPECT_EQ(d.chart().leftAxis()->max(), 121000.0);
+}
+
 TEST_F(GraphDialogTest, ALongLineIsDrawnWithAtMostFourPointsPerPixelColumn) {
     {
         CWeatherDb db;
