@@ -239,14 +239,16 @@ TEST_F(GraphDialogTest, AnEqualStartAndEndIsAPeriodWithoutRecords) {
 
 TEST_F(GraphDialogTest, AStartAfterTheEndIsRefusedAndTheChartKeepsItsContent) {
     ScriptedGrapsh& d = dialog();
-    searchAll(d, kGraphWind);
+    searchAll(d, kGraphRain);
     d.setPeriod(kStart.addSecs(1), kStart);
     d.setSelection(kGraphHumidity);
     d.search();
     EXPECT_EQ(d.errors, std::vector<QString>{"Time Error"});
-    EXPECT_EQ(d.chart().chart()->title(), "Wind Speed");
+    EXPECT_EQ(d.chart().chart()->title(), "Rainfall");
+    EXPECT_FALSE(d.chart().chart()->legend()->isVisible());
     EXPECT_EQ(d.chart().points(0).size(), 6);
-    EXPECT_EQ(d.chart().leftAxis()->max(), 16.0);
+    EXPECT_NEAR(d.chart().leftAxis()->max(), 951.2, 1e-4);
+    EXPECT_EQ(d.chart().bottomAxis()->max(), kStart.addSecs(1800));
 }
 
 TEST_F(GraphDialogTest, AFailedQueryIsReportedOnceAndEndsTheSearch) {
