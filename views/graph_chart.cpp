@@ -23,6 +23,7 @@ const std::array<QColor, GraphChart::kSeriesCount> kSeriesColours = {
 
 constexpr int kPixelsPerValueTick = 45;
 constexpr int kPixelsPerTimeTick = 170;  // room for one "yyyy-mm-dd hh:mm:ss" label
+constexpr qint64 kMomentMargin = 1800;   // seconds either side of a zero-length period
 
 // A round step (1, 2 or 5 times a power of ten) that gives about `ticks` steps over `span`.
 double roundStep(double span, int ticks) {
@@ -55,6 +56,12 @@ GraphChart::GraphChart(QWidget* parent)
     m_chart->addAxis(m_left, Qt::AlignLeft);
     m_left->setTickType(QValueAxis::TicksDynamic);
     m_left->setTickAnchor(0.0);
+    // Blank until the first search.
+    const QDateTime now = QDateTime::currentDateTime();
+    m_bottom->setRange(now.addSecs(-3600), now);
+    m_left->setVisible(false);
+    m_bottom->setVisible(false);
+    m_chart->legend()->setVisible(false);
 
     for (int i = 0; i < kSeriesCount; ++i) {
         auto* series = new QLineSeries;
@@ -84,6 +91,8 @@ GraphChart::GraphChart(QWidget* parent)
 void GraphChart::prepareSearch() {
     m_chart->zoomReset();
     m_chart->legend()->setVisible(true);
+    m_left->setVisible(true);
+    m_bottom->setVisible(true);
 }
 
 void GraphChart::clearSeries(int index) {
@@ -115,7 +124,12 @@ void GraphChart::setLegendShown(bool shown) {
 }
 
 void GraphChart::setBottomRange(const QDateTime& start, const QDateTime& end) {
-    m_bottom->setRange(start, end);
+    // A moment rather than a period has no scale: it is shown in the middle of an hour.
+    if (start == end) {
+        m_bottom->setRange(start.addSecs(-kMomentMargin), end.addSecs(kMomentMargin));
+    } else {
+        m_bottom->setRange(start, end);
+    }
     for (int i = 0; i < kSeriesCount; ++i) {
         redraw(i);
     }

@@ -29,8 +29,8 @@ public:
 
     explicit GraphChart(QWidget* parent = nullptr);
 
-    // Readies the chart for a search: every series active, the legend shown, the axes on
-    // the ranges they are given rather than on the data.
+    // Readies the chart for a search: the axes and the legend shown (the chart is blank
+    // until the first search), the axes on the ranges they are given, not on the data.
     void prepareSearch();
 
     void clearSeries(int index);
@@ -42,6 +42,7 @@ public:
     void setHeading(const QString& text);
     void setLegendShown(bool shown);
 
+    // An equal start and end show the hour around that moment.
     void setBottomRange(const QDateTime& start, const QDateTime& end);
     void setLeftRange(double min, double max);
     void setLeftTitle(const QString& title);

@@ -234,7 +234,13 @@ TEST_F(GraphDialogTest, AnEqualStartAndEndIsAPeriodWithoutRecords) {
     for (int i = 0; i < GraphChart::kSeriesCount; ++i) {
         EXPECT_TRUE(d.chart().points(i).isEmpty()) << i;
     }
-    EXPECT_FALSE(d.chart().picture().isNull());
+    // The moment is shown in the middle of an hour, and the next search draws as usual.
+    EXPECT_EQ(d.chart().bottomAxis()->min(), onARecord.addSecs(-1800));
+    EXPECT_EQ(d.chart().bottomAxis()->max(), onARecord.addSecs(1800));
+    searchAll(d, kGraphTemperature);
+    EXPECT_EQ(d.chart().bottomAxis()->min(), kStart);
+    EXPECT_EQ(d.chart().bottomAxis()->max(), kStart.addSecs(1800));
+    EXPECT_EQ(d.chart().points(0).size(), 5);
 }
 
 TEST_F(GraphDialogTest, AStartAfterTheEndIsRefusedAndTheChartKeepsItsContent) {
