@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QDateTimeAxis>
+#include <QGraphicsLayout>
 #include <QImageWriter>
 #include <QLegend>
 #include <QLegendMarker>
@@ -44,7 +45,9 @@ GraphChart::GraphChart(QWidget* parent)
 
     m_chart->setBackgroundRoundness(0);
     m_chart->setDropShadowEnabled(false);
-    m_chart->setMargins(QMargins(6, 4, 12, 4));
+    // White to the edges, on screen and in the exported picture.
+    m_chart->layout()->setContentsMargins(0, 0, 0, 0);
+    m_chart->setMargins(QMargins(8, 8, 16, 8));
     QFont headingFont = m_chart->titleFont();
     headingFont.setPointSizeF(headingFont.pointSizeF() * 1.3);
     headingFont.setBold(true);
