@@ -84,11 +84,13 @@ GraphChart::GraphChart(QWidget* parent)
         const int width = static_cast<int>(area.width());
         if (width != m_plotWidth) {
             m_plotWidth = width;
-            for (int i = 0; i < kSeriesCount; ++i) {
-                redraw(i);
-            }
+            redrawAll();
         }
     });
+    // Dragging across the plot zooms into that time, a right click zooms back out; the
+    // lines are reduced anew for what is then in view.
+    setRubberBand(QChartView::HorizontalRubberBand);
+    connect(m_bottom, &QDateTimeAxis::rangeChanged, this, [this] { redrawAll(); });
 }
 
 void GraphChart::prepareSearch() {
@@ -133,9 +135,6 @@ void GraphChart::setBottomRange(const QDateTime& start, const QDateTime& end) {
     } else {
         m_bottom->setRange(start, end);
     }
-    for (int i = 0; i < kSeriesCount; ++i) {
-        redraw(i);
-    }
 }
 
 void GraphChart::setLeftRange(double min, double max) {
@@ -177,6 +176,12 @@ void GraphChart::redraw(int index) {
     const double start = static_cast<double>(m_bottom->min().toMSecsSinceEpoch());
     const double end = static_cast<double>(m_bottom->max().toMSecsSinceEpoch());
     series(index)->replace(decimateToColumns(points(index), start, end, m_plotWidth));
+}
+
+void GraphChart::redrawAll() {
+    for (int i = 0; i < kSeriesCount; ++i) {
+        redraw(i);
+    }
 }
 
 void GraphChart::fitTicks() {

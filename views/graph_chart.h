@@ -19,8 +19,9 @@ namespace nimbra {
 // set from outside. Point x values are milliseconds since the epoch.
 //
 // A series keeps every point it is given but draws at most four per pixel column of the
-// plot (see decimateToColumns); the reduction is redone whenever the plot's size changes,
-// so the picture, on screen and exported, is that of the full line.
+// plot (see decimateToColumns); the reduction is redone whenever the plot's size or its
+// time range changes (the user may zoom into a stretch of time), so the picture, on
+// screen and exported, is that of the full line.
 class GraphChart : public QChartView {
     Q_OBJECT
 
@@ -29,8 +30,9 @@ public:
 
     explicit GraphChart(QWidget* parent = nullptr);
 
-    // Readies the chart for a search: the axes and the legend shown (the chart is blank
-    // until the first search), the axes on the ranges they are given, not on the data.
+    // Readies the chart for a search: any zoom undone, the axes and the legend shown (the
+    // chart is blank until the first search), the axes on the ranges they are given, not
+    // on the data.
     void prepareSearch();
 
     void clearSeries(int index);
@@ -60,6 +62,7 @@ public:
 
 private:
     void redraw(int index);
+    void redrawAll();
     void fitTicks();
     void fitLeftTicks(double span);
 

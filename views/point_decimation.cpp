@@ -11,12 +11,15 @@ QList<QPointF> decimateToColumns(const QList<QPointF>& points, double xMin, doub
         return points;
     }
     const double scale = columns / (xMax - xMin);
+    // Points outside the range (out of view after a zoom) gather on either side of it,
+    // so that the columns in view keep their own extremes.
     const auto columnOf = [&](const QPointF& p) {
-        return std::clamp(static_cast<int>(std::floor((p.x() - xMin) * scale)), 0, columns - 1);
+        const double column = std::floor((p.x() - xMin) * scale);
+        return static_cast<int>(std::clamp(column, -1.0, static_cast<double>(columns)));
     };
 
     QList<QPointF> kept;
-    kept.reserve(4 * qsizetype{columns});
+    kept.reserve(4 * (qsizetype{columns} + 2));
     qsizetype begin = 0;
     while (begin < points.size()) {
         const int column = columnOf(points[begin]);

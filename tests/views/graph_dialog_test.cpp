@@ -362,6 +362,21 @@ TEST_F(GraphDialogTest, ALongLineIsDrawnWithAtMostFourPointsPerPixelColumn) {
     EXPECT_LE(d.chart().series(0)->count(), 4 * width);
     EXPECT_GT(d.chart().series(0)->count(), width);
 
+    // Zoomed into a stretch of time, every point in view is drawn.
+    d.chart().chart()->zoom(100.0);
+    const double from = static_cast<double>(d.chart().bottomAxis()->min().toMSecsSinceEpoch());
+    const double to = static_cast<double>(d.chart().bottomAxis()->max().toMSecsSinceEpoch());
+    const QList<QPointF> drawn = d.chart().series(0)->points();
+    qsizetype inView = 0;
+    for (const QPointF& p : d.chart().points(0)) {
+        if (p.x() >= from && p.x() <= to) {
+            ++inView;
+            EXPECT_TRUE(drawn.contains(p)) << p.x();
+        }
+    }
+    EXPECT_GT(inView, 100);
+    d.chart().chart()->zoomReset();
+
     d.resize(1600, 600);
     QApplication::processEvents();
     const int wider = static_cast<int>(d.chart().chart()->plotArea().width());

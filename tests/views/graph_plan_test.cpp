@@ -238,6 +238,20 @@ TEST(DecimationTest, KeepsEveryColumnsExtremesAndEnds) {
     }
 }
 
+TEST(DecimationTest, PointsOutOfViewDoNotHideTheExtremesInView) {
+    QList<QPointF> line;
+    for (int i = -500; i < 1500; ++i) {
+        line.append(QPointF(i, i == -300 || i == 1200 ? 1000.0 : (i % 5) * 1.0));
+    }
+    line[500 + 2].setY(50.0);    // in the first column in view
+    line[500 + 997].setY(60.0);  // in the last
+    const QList<QPointF> kept = decimateToColumns(line, 0.0, 1000.0, 10);
+    EXPECT_TRUE(kept.contains(QPointF(2, 50.0)));
+    EXPECT_TRUE(kept.contains(QPointF(997, 60.0)));
+    EXPECT_TRUE(kept.contains(QPointF(-1, -1.0)));  // the line still enters the view
+    EXPECT_TRUE(kept.contains(QPointF(1000, 0.0)));
+}
+
 TEST(DecimationTest, ShortLinesAndEmptyRangesStayWhole) {
     QList<QPointF> line;
     for (int i = 0; i < 40; ++i) {
