@@ -121,7 +121,9 @@ void Grapsh::setPeriod(const QDateTime& start, const QDateTime& end) {
 }
 
 void Grapsh::setSelection(int selection) {
-    m_List->setCurrentIndex(selection);
+    if (selection >= 0 && selection < m_List->count()) {
+        m_List->setCurrentIndex(selection);
+    }
 }
 
 void Grapsh::search() {

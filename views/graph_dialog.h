@@ -32,7 +32,8 @@ public:
            const StringLookup& strings, QWidget* parent = nullptr);
     ~Grapsh() override;
 
-    // What the next search covers, as the pickers and the list would be set by hand.
+    // What the next search covers, as the pickers and the list would be set by hand; a
+    // selection that is not in the list leaves the list as it is.
     void setPeriod(const QDateTime& start, const QDateTime& end);
     void setSelection(int selection);
 

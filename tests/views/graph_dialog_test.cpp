@@ -210,6 +210,11 @@ TEST_F(GraphDialogTest, PointsAreDatedAndInTheUsersUnit) {
     EXPECT_EQ(beaufort, (QList<double>{2, 3, 4, 5, 6}));  // gusts of 2, 4, 6, 10, 12 m/s
     EXPECT_EQ(d.chart().leftAxis()->min(), 0.0);
     EXPECT_EQ(d.chart().leftAxis()->max(), 12.0);
+
+    d.setSelection(kGraphSelectionCount);  // not in the list: wind stays chosen
+    d.search();
+    EXPECT_EQ(d.chart().chart()->title(), "Wind Speed");
+    EXPECT_EQ(d.chart().leftAxis()->titleText(), " (bft)");
 }
 
 TEST_F(GraphDialogTest, MillimetresOfMercuryGiveWholeAxisLimits) {
