@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config make
     libgtest-dev libgmock-dev
     libhidapi-dev
-    qt6-base-dev fonts-liberation
+    qt6-base-dev qt6-charts-dev fonts-liberation
     libusb-1.0-0-dev
     libcurl4-openssl-dev
     libsqlite3-dev
