@@ -8,6 +8,7 @@
 #include "tests/views/english_strings.h"
 #include "tests/views/history_fixture.h"
 #include "tests/views/qt_application.h"
+#include "views/history_csv.h"
 
 namespace nimbra {
 namespace {
