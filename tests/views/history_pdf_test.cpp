@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cstring>
 #include <vector>
 
 #include "tests/views/history_fixture.h"
@@ -18,14 +18,18 @@ struct Word {
     std::string text;
 };
 
+// The value of attribute `name` in the element starting at `from`.
+double attribute(const std::string& html, std::size_t from, const char* name) {
+    const std::size_t at = html.find(std::string(name) + "=\"", from);
+    return std::stod(html.substr(at + std::strlen(name) + 2));
+}
+
 std::vector<Word> wordsOf(const std::filesystem::path& pdf) {
     const std::string html = test::commandOutput("pdftotext -bbox '" + pdf.string() + "' -");
     std::vector<Word> words;
     int page = 0;
-    static const std::regex kWord(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
     std::size_t position = 0;
-    while (position < html.size()) {
+    while (true) {
         const std::size_t nextPage = html.find("<page ", position);
         const std::size_t nextWord = html.find("<word ", position);
         if (nextWord == std::string::npos) {
@@ -36,16 +40,25 @@ std::vector<Word> wordsOf(const std::filesystem::path& pdf) {
             position = nextPage + 1;
             continue;
         }
-        const std::size_t end = html.find("</word>", nextWord) + 7;
-        std::smatch m;
-        const std::string element = html.substr(nextWord, end - nextWord);
-        if (std::regex_match(element, m, kWord)) {
-            words.push_back(
-                {page, std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4]), m[5]});
-        }
-        position = end;
+        const std::size_t textStart = html.find('>', nextWord) + 1;
+        const std::size_t textEnd = html.find("</word>", textStart);
+        words.push_back({page, attribute(html, nextWord, "xMin"), attribute(html, nextWord, "yMin"),
+                         attribute(html, nextWord, "xMax"), attribute(html, nextWord, "yMax"),
+                         html.substr(textStart, textEnd - textStart)});
+        position = textEnd;
     }
     return words;
+}
+
+// The text after "`key`:" and its padding, to the line's end, in pdfinfo's report.
+std::string infoValue(const std::string& info, const std::string& key) {
+    const std::size_t at = info.find("\n" + key + ":");
+    if (at == std::string::npos && !info.starts_with(key + ":")) {
+        return {};
+    }
+    const std::size_t start =
+        info.find_first_not_of(' ', (at == std::string::npos ? 0 : at + 1) + key.size() + 1);
+    return info.substr(start, info.find('\n', start) - start);
 }
 
 const Word* findWord(const std::vector<Word>& words, int page, const std::string& text, double x) {
@@ -58,9 +71,9 @@ const Word* findWord(const std::vector<Word>& words, int page, const std::string
 }
 
 int pageCount(const std::filesystem::path& pdf) {
-    const std::string info = test::commandOutput("pdfinfo '" + pdf.string() + "'");
-    std::smatch m;
-    return std::regex_search(info, m, std::regex(R"(Pages:\s+(\d+))")) ? std::stoi(m[1]) : -1;
+    const std::string pages =
+        infoValue(test::commandOutput("pdfinfo '" + pdf.string() + "'"), "Pages");
+    return pages.empty() ? -1 : std::stoi(pages);
 }
 
 class HistoryPdfTest : public ::testing::Test {
@@ -122,7 +135,7 @@ TEST_F(HistoryPdfTest, DocumentInformationAndFace) {
     ASSERT_EQ(write(3, "info.pdf", test::textsOf("en"), false).outcome, ExportOutcome::written);
     const std::string info = test::commandOutput("pdfinfo '" + path("info.pdf").string() + "'");
     for (const char* entry : {"Title", "Subject", "Keywords", "Author", "Creator"}) {
-        EXPECT_TRUE(std::regex_search(info, std::regex(std::string(entry) + ":\\s+x\n"))) << entry;
+        EXPECT_EQ(infoValue(info, entry), "x") << entry;
     }
     EXPECT_NE(info.find("1850 x 1500 pts"), std::string::npos);
     const std::string fonts = test::commandOutput("pdffonts '" + path("info.pdf").string() + "'");
