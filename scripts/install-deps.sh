@@ -14,6 +14,7 @@ packages=(
     mdbtools-dev
     qt6-translations-l10n fonts-wqy-zenhei
     desktop-file-utils appstream libxml2-utils man-db dpkg-dev file
+    libcairo2-dev poppler-utils
 )
 
 missing=()

@@ -1,0 +1,190 @@
+// Figures for browsing and exporting history at the size a decade of five-minute records
+// reaches: a million stored rows.
+// Usage: history_bench [folder]   (default: a fresh folder under $TMPDIR, removed afterwards)
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <numbers>
+#include <string>
+
+#include "app/string_table.h"
+#include "store/weather_db.h"
+#include "views/history_export.h"
+#include "views/history_list_model.h"
+#include "weather/absent.h"
+
+namespace {
+
+using namespace nimbra;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRecords = 1'000'000;
+constexpr double kFiveMinutes = 5.0 / 1440.0;
+const double kFirstTime = OleDate::fromCivil(2016, 1, 1).value();
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Plausible weather from a fixed recipe, so every run stores the same rows.
+HistoryRecord generatedRecord(int index) {
+    std::uint32_t state = static_cast<std::uint32_t>(index) * 2654435761u + 12345u;
+    const auto noise = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / static_cast<float>(1u << 24) - 0.5f;
+    };
+    const double time = kFirstTime + index * kFiveMinutes;
+    const float season = static_cast<float>(std::sin(2 * std::numbers::pi * (time / 365.25)));
+    const float day = static_cast<float>(std::sin(2 * std::numbers::pi * time));
+    HistoryRecord r;
+    r.Time = time;
+    r.Interval = 5;
+    r.InTemp = 21.0f + noise();
+    r.InHumi = 45 + static_cast<int>(noise() * 10);
+    r.OutTemp = 10.0f + 12.0f * season + 5.0f * day + noise() * 2;
+    r.OutHumi = 70 + static_cast<int>(noise() * 40);
+    r.RelPressure = 1013.0f + noise() * 30;
+    r.AbsPressure = r.RelPressure - 20.0f;
+    r.Wind = std::abs(noise()) * 8;
+    r.Gust = r.Wind * 1.6f;
+    r.WindDirection = static_cast<int>(state % 16);
+    r.DewPoint = r.OutTemp - 4.0f;
+    r.WindChill = r.OutTemp;
+    r.Rain = noise() > 0.45f ? 0.3f : 0.0f;
+    r.Rain1 = r.Rain;
+    r.Rain2 = r.Rain * 3;
+    r.Light = day > 0 ? day * 50000.0f : 0.0f;
+    r.UV = day > 0 ? static_cast<int>(day * 8) : 0;
+    if (index % 997 == 0) {
+        r.OutTemp = kAbsent;  // the sensor drops out now and then
+    }
+    return r;
+}
+
+bool fill(const std::filesystem::path& database) {
+    CWeatherDb db;
+    if (db.Connect(database) != 0) {
+        return false;
+    }
+    ParamBlock units;
+    units.InTempUnit = 0;
+    units.OutTempUnit = 0;
+    units.PressureUnit = 0;
+    units.WindUnit = 1;
+    units.LightUnit = 1;
+    Transaction transaction(db);
+    for (int i = 0; i < kRecords; ++i) {
+        if (db.InsertRecord(generatedRecord(i)) != 0) {
+            return false;
+        }
+    }
+    return db.WriteParam(units) == 0 && transaction.commit() == 0;
+}
+
+std::optional<StringTable> englishTexts() {
+    std::string error;
+    auto table = StringTable::load(std::filesystem::path(NIMBRA_STRINGS_DIR) / "en.txt", error);
+    if (!table) {
+        std::fprintf(stderr, "history_bench: %s\n", error.c_str());
+    }
+    return table;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::filesystem::path folder;
+    bool removeFolder = false;
+    if (argc > 1) {
+        folder = argv[1];
+        std::filesystem::create_directories(folder);
+    } else {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "history_bench_XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::perror("history_bench");
+            return 1;
+        }
+        folder = pattern;
+        removeFolder = true;
+    }
+    const auto strings = englishTexts();
+    if (!strings) {
+        return 1;
+    }
+    const std::filesystem::path database = folder / "Nimbra7420.db";
+    if (!std::filesystem::exists(database)) {
+        const auto started = Clock::now();
+        if (!fill(database)) {
+            std::fprintf(stderr, "history_bench: cannot fill %s\n", database.c_str());
+            return 1;
+        }
+        std::printf("store %d records in one transaction: %8.0f ms\n", kRecords,
+                    millisecondsSince(started));
+    }
+
+    // The fifth year of the ten.
+    const OleDate yearStart = OleDate::fromCivil(2020, 1, 1);
+    const OleDate yearEnd = OleDate::fromCivil(2021, 1, 1);
+    const OleDate allStart = OleDate::fromCivil(2015, 1, 1);
+    const OleDate allEnd = OleDate::fromCivil(2030, 1, 1);
+    ParamBlock units;
+    units.WindUnit = 1;
+    units.LightUnit = 1;
+    const HistoryTable table(
+        units, [&strings](int id) { return strings->text(id); }, HistoryTimeText::iso());
+
+    const auto firstScreen = [&](OleDate start, OleDate end, const char* what) {
+        const auto started = Clock::now();
+        CWeatherDb db;
+        std::int64_t count = 0;
+        if (db.Connect(database) != 0 || db.OpenCount(start, end, RecordColumn::Time, count) != 0) {
+            return;
+        }
+        HistoryListModel model(table);
+        model.setRows(std::make_unique<HistoryPager>(db, start, end, count));
+        std::size_t characters = 0;
+        for (int row = 0; row < 40; ++row) {
+            for (int column = 0; column < kHistoryColumns; ++column) {
+                characters +=
+                    model.data(model.index(row, column), Qt::DisplayRole).toString().size();
+            }
+        }
+        std::printf("first screen of %-9s (%7lld rows): %8.1f ms  (%zu characters)\n", what,
+                    static_cast<long long>(count), millisecondsSince(started), characters);
+
+        // Jumps as a dragged scroll bar makes them: to the end, the middle and back.
+        HistoryPager* pager = model.pager();
+        for (const double share : {1.0, 0.5, 0.25, 0.75, 0.001}) {
+            const auto row = static_cast<std::int64_t>(static_cast<double>(count - 1) * share);
+            const auto jumped = Clock::now();
+            const HistoryRecord* record = pager->record(row);
+            std::printf("  jump to row %7lld: %8.1f ms%s\n", static_cast<long long>(row),
+                        millisecondsSince(jumped), record == nullptr ? "  (unreadable!)" : "");
+        }
+        std::printf("  counts run for the jumps: %d\n", pager->countsRun());
+    };
+    firstScreen(yearStart, yearEnd, "one year");
+    firstScreen(allStart, allEnd, "ten years");
+
+    for (const char* name : {"year.csv", "year.pdf"}) {
+        const auto started = Clock::now();
+        std::string error;
+        const int failed = runHistoryExport(database, (folder / name).string(), yearStart, yearEnd,
+                                            *strings, false, error);
+        std::printf("export of one year to %s: %8.0f ms, %ju bytes%s%s\n", name,
+                    millisecondsSince(started),
+                    failed ? std::uintmax_t{0} : std::filesystem::file_size(folder / name),
+                    failed ? "  FAILED: " : "", error.c_str());
+    }
+
+    if (removeFolder) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    return 0;
+}
