@@ -22,6 +22,9 @@
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
 #include "views/fixed_host_upload_dialog.h"
+#include "views/graph_screenshot.h"
+#include "views/history_dialog.h"
+#include "views/history_export.h"
 #include "views/language_dialog.h"
 #include "views/max_min_dialog.h"
 #include "views/nimbra_view.h"
@@ -53,6 +56,30 @@ std::optional<UiLanguage> storedOrChosenLanguage(const CommandLine& options, Pro
     return findLanguageByStoredName(config.readString("Language", "Language"));
 }
 
+// --export: the history of --from..--to written as the History window's Export writes it.
+int exportHistoryCommand(const CommandLine& options, const std::filesystem::path& dataFolder,
+                         const std::filesystem::path& share) {
+    const OleDate from = OleDate::fromText(*options.from);
+    const OleDate to = OleDate::fromText(*options.to);
+    if (!from.isValid() || !to.isValid()) {
+        std::fprintf(stderr, "nimbraplus: --from and --to take times as YYYY-MM-DD hh:mm:ss\n");
+        return 2;
+    }
+    ProfileFile config(dataFolder / kConfigFileName);
+    const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
+    const auto strings = loadStrings(share, language);
+    if (!strings) {
+        return 1;
+    }
+    std::string error;
+    if (runHistoryExport(dataFolder / kDatabaseFileName, *options.exportFile, from, to, *strings,
+                         language.storedName == "Chinese", error) != 0) {
+        std::fprintf(stderr, "nimbraplus: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 void askLanguageOnFirstStart(ProfileFile& config, const StringTable& english) {
     if (!config.readString("Language", "Language").empty()) {
         return;
@@ -76,7 +103,11 @@ void installQtTranslation(QApplication& app, const UiLanguage& language) {
 
 // The picture of one window by its --show name; empty for an unknown name.
 QPixmap grabWindow(const std::string& name, CMainFrame& frame, ProfileFile& config,
-                   StationSession& session, const StringLookup& strings) {
+                   StationSession& session, const CommandLine& options,
+                   const StringLookup& strings) {
+    const auto bound = [](const std::optional<std::string>& text) -> std::optional<OleDate> {
+        return text ? std::optional(OleDate::fromText(*text)) : std::nullopt;
+    };
     const auto grabDialog = [](QDialog& dialog) {
         dialog.adjustSize();
         return dialog.grab();
@@ -114,6 +145,17 @@ QPixmap grabWindow(const std::string& name, CMainFrame& frame, ProfileFile& conf
         UploadInt2 dialog(config, session.uploadConfigs(), strings, &frame);
         return grabDialog(dialog);
     }
+    if (name == "history") {
+        const bool saved =
+            saveHistoryScreenshot(station, frame.historyContext(), bound(options.from),
+                                  bound(options.to), QString::fromStdString(*options.screenshot));
+        return saved ? QPixmap(QString::fromStdString(*options.screenshot)) : QPixmap();
+    }
+    if (name == "graph") {
+        return QPixmap::fromImage(graphScreenshot(station, session.databasePath(), strings,
+                                                  bound(options.from), bound(options.to),
+                                                  options.graph.value_or(0)));
+    }
     if (name == "about") {
         AboutDialog dialog(config, strings, &frame);
         return grabDialog(dialog);
@@ -135,7 +177,7 @@ int saveScreenshot(CMainFrame& frame, ProfileFile& config, StationSession& sessi
         if (!ready && elapsed < 30000) {
             return;
         }
-        const QPixmap picture = grabWindow(*options.show, frame, config, session, strings);
+        const QPixmap picture = grabWindow(*options.show, frame, config, session, options, strings);
         result =
             !picture.isNull() && picture.save(QString::fromStdString(*options.screenshot)) ? 0 : 1;
         if (picture.isNull()) {
@@ -178,6 +220,9 @@ int main(int argc, char** argv) {
         options.dataDir ? std::filesystem::path(*options.dataDir) : defaultDataFolder();
     prepareDataFolder(dataFolder, share);
 
+    if (options.exportFile) {
+        return exportHistoryCommand(options, dataFolder, *share);
+    }
     if (options.importFile) {
         std::string error;
         const int status =

@@ -19,6 +19,9 @@
 #include "views/alarm_dialog.h"
 #include "views/app_icon.h"
 #include "views/fixed_host_upload_dialog.h"
+#include "views/graph_dialog.h"
+#include "views/history_dialog.h"
+#include "views/import_dialog.h"
 #include "views/language_dialog.h"
 #include "views/max_min_dialog.h"
 #include "views/nimbra_view.h"
@@ -68,6 +71,9 @@ void CMainFrame::createMenus() {
     system->addAction(menuCaption(s, "menu.system.alarm"), this, &CMainFrame::openAlarm);
     system->addAction(menuCaption(s, "menu.system.maxmin"), this, &CMainFrame::openMaxMin);
     system->addAction(menuCaption(s, "menu.system.language"), this, &CMainFrame::openLanguage);
+    QMenu* record = menuBar()->addMenu(menuCaption(s, "menu.record"));
+    record->addAction(menuCaption(s, "menu.record.history"), this, &CMainFrame::openHistory);
+    record->addAction(menuCaption(s, "menu.record.graph"), this, &CMainFrame::openGraph);
     QMenu* upload = menuBar()->addMenu(menuCaption(s, "menu.upload"));
     upload->addAction(menuCaption(s, "menu.upload.wunderground"), this,
                       [this] { openUploadSettings<UploadInt>(); });
@@ -240,6 +246,33 @@ void CMainFrame::openAlarm() {
 
 void CMainFrame::openMaxMin() {
     CMaxMin dialog(m_context.session.live().snapshot(), strings(), this);
+    dialog.exec();
+}
+
+HistoryContext CMainFrame::historyContext() const {
+    HistoryContext context;
+    context.database = m_context.session.databasePath();
+    context.mainIni = m_context.config.path();
+    context.strings = strings();
+    context.stationConnected = m_context.session.monitor().m_Connected != 0;
+    StationMonitor& monitor = m_context.session.monitor();
+    context.hooks.requestClearHistory = [&monitor] { monitor.m_ClearHistoryRequest = 1; };
+    context.hooks.requestClearMemory = [&monitor] { monitor.m_ClearMemoryRequest = 1; };
+    context.hooks.runImport = [database = context.database,
+                               lookup = context.strings](QWidget* parent) {
+        return runImportDialog(parent, database, lookup);
+    };
+    return context;
+}
+
+void CMainFrame::openHistory() {
+    History dialog(m_context.session.live().snapshot(), historyContext(), this);
+    dialog.exec();
+}
+
+void CMainFrame::openGraph() {
+    Grapsh dialog(m_context.session.live().snapshot(), m_context.session.databasePath(), strings(),
+                  this);
     dialog.exec();
 }
 

@@ -8,6 +8,7 @@
 #include "app/station_session.h"
 #include "app/status_texts.h"
 #include "app/string_table.h"
+#include "views/history_dialog.h"
 #include "views/station_dialog.h"
 #include "views/string_lookup.h"
 
@@ -43,6 +44,9 @@ public:
     // Records read so far out of those to read, while a download runs; -1 otherwise.
     int downloadBarValue() const;
 
+    // What the History window works with: its database, hooks for clearing and import.
+    HistoryContext historyContext() const;
+
     // True once the user chose another language: the program restarts after closing.
     bool restartAfterClose() const { return m_RestartAfterClose; }
 
@@ -65,6 +69,8 @@ private:
     void openSetting();
     void openAlarm();
     void openMaxMin();
+    void openHistory();
+    void openGraph();
     void openLanguage();
     void openAbout();
     template <typename Dialog>

@@ -23,9 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Runs the program through the shell and returns its standard output and exit code.
-std::pair<std::string, int> run(const std::string& arguments) {
-    const std::string command = std::string(NIMBRAPLUS_PROGRAM) + " " + arguments;
+// Runs the program (or, with `shellCommand`, any command) through the shell and returns
+// its standard output and exit code.
+std::pair<std::string, int> run(const std::string& arguments, bool shellCommand = false) {
+    const std::string command =
+        shellCommand ? arguments : std::string(NIMBRAPLUS_PROGRAM) + " " + arguments;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     std::string output;
     char buffer[4096];
@@ -107,6 +109,34 @@ TEST_F(ProgramTest, HeadlessOnceUploadsToEveryServiceThatIsSwitchedOn) {
     EXPECT_NE(request.find("Host: 127.0.0.1"), std::string::npos);
     EXPECT_EQ(wow.requests().size(), 1u);
     EXPECT_EQ(weathercloud.requests().size(), 1u);
+}
+
+TEST_F(ProgramTest, ExportAndImportFromTheCommandLine) {
+    ASSERT_EQ(
+        run("--headless --once --emulator --emulator-records 150 --data-dir " + m_data.string())
+            .second,
+        0);
+    const std::string range = " --from \"2000-01-01 00:00:00\" --to \"2100-01-01 00:00:00\"";
+    const fs::path csv = m_data / "year.csv";
+    EXPECT_EQ(run("--data-dir " + m_data.string() + " --export " + csv.string() + range).second, 0);
+    std::ifstream text(csv, std::ios::binary);
+    char bom[2] = {};
+    text.read(bom, 2);
+    EXPECT_EQ(static_cast<unsigned char>(bom[0]), 0xFF);
+    EXPECT_EQ(static_cast<unsigned char>(bom[1]), 0xFE);
+
+    const fs::path pdf = m_data / "year.pdf";
+    EXPECT_EQ(run("--data-dir " + m_data.string() + " --export " + pdf.string() + range).second, 0);
+    EXPECT_EQ(run("pdfinfo " + pdf.string() + " >/dev/null 2>&1 && echo ok", true).first, "ok\n");
+
+    // The database imported into a fresh folder: every record arrives once.
+    const fs::path other = m_data / "other";
+    const auto [imported, code] =
+        run("--data-dir " + other.string() + " --import " + (m_data / "Nimbra7420.db").string());
+    EXPECT_EQ(code, 0) << imported;
+    EXPECT_NE(imported.find("150 stored"), std::string::npos) << imported;
+    EXPECT_EQ(run("--data-dir /nonexistent/x --export /nonexistent/y.csv" + range + " 2>&1").second,
+              1);
 }
 
 TEST_F(ProgramTest, SecondInstanceEndsAtOnceWhileTheFirstRuns) {
