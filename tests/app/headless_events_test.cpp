@@ -19,12 +19,12 @@ protected:
     }
     void TearDown() override { std::free(m_buffer); }
 
-    std::string output() {
-        std::fflush(m_out);
-        std::string text(m_buffer, m_size);
-        return text;
+    // Closes the stream, which settles the buffer, and returns what was written.
+    std::string finish() {
+        std::fclose(m_out);
+        m_out = nullptr;
+        return std::string(m_buffer, m_size);
     }
-    void close() { std::fclose(m_out); }
 
     StringTable m_strings;
     char* m_buffer = nullptr;
@@ -42,8 +42,7 @@ TEST_F(HeadlessEventsTest, PrintsUsbChangesOnceAndUploadOutcomes) {
         events.send(ViewEvent::StationMissing);
         events.send(ViewEvent::WundergroundOff);
     }
-    close();
-    EXPECT_EQ(output(),
+    EXPECT_EQ(finish(),
               "USB Connected\n"
               "Upload WOW: failed\n"
               "USB Unconnected\n"
@@ -63,8 +62,7 @@ TEST_F(HeadlessEventsTest, LogsProgressSparinglyAndDrawsABarOnATerminal) {
         terminal.progress({true, 300, 150, 1200});
         terminal.progress({false, 1200, 1200, 1200});
     }
-    close();
-    EXPECT_EQ(output(),
+    EXPECT_EQ(finish(),
               "Data Reading:1 Compute Rain:0%\n"
               "Data Reading:500 Compute Rain:0%\n"
               "Data Reading:1000 Compute Rain:0%\n"
