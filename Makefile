@@ -32,10 +32,12 @@ demo: build
 		$(BUILD_DIR)/bin/nimbraplus --headless --emulator --language English --data-dir $(DEMO_DATA); \
 	fi
 
-# Every benchmark in an optimised build of its own, a few runs each, as one table.
+# Every benchmark in an optimised build of its own, a few runs each, as one table. GCC 12
+# reports false overlaps in inlined string code at -O3, so warnings do not stop this build;
+# the test build enforces them.
 BENCH_RUNS ?= 3
 bench: deps
-	@cmake -S . -B $(BUILD_DIR)-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBRA_WERROR=$(WERROR)
+	@cmake -S . -B $(BUILD_DIR)-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DNIMBRA_WERROR=OFF
 	@cmake --build $(BUILD_DIR)-release -j $(JOBS)
 	@scripts/run-benchmarks.sh $(BUILD_DIR)-release $(BENCH_RUNS)
 

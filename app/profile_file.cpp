@@ -180,7 +180,9 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key,
     if (sectionStart) {
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
     } else {
-        lines.push_back("[" + std::string(section) + "]");
+        std::string header(1, '[');
+        header.append(section).push_back(']');
+        lines.push_back(std::move(header));
         lines.push_back(newLine);
     }
     return replaceFile(m_path, lines);
