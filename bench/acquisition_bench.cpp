@@ -95,8 +95,8 @@ int main() {
         std::printf("  (%d records stored)\n", stored);
         printRow("full ring downloaded and stored with rain totals, empty store", "< 1 s", seconds,
                  "s", seconds < 1.0 && stored == 3263);
-        bench::reportFigure("full ring (3264 records) downloaded and stored, empty store",
-                            "< 1 s", stored == 3263 ? seconds : 1e9, "s", 1.0);
+        bench::reportFigure("full ring (3264 records) downloaded and stored, empty store", "< 1 s",
+                            stored == 3263 ? seconds : 1e9, "s", 1.0);
     }
     {
         CWeatherDb big;

@@ -2,12 +2,13 @@
 # Runs every benchmark program a few times and prints one table: each figure, its
 # target, the median of the runs, and whether the median meets the target.
 # Usage: scripts/run-benchmarks.sh BUILD_DIR [RUNS]
+# BENCH_PROGRAMS="link_bench graph_bench" runs only those.
 set -euo pipefail
 build=${1:?usage: run-benchmarks.sh BUILD_DIR [RUNS]}
 runs=${2:-3}
 export QT_QPA_PLATFORM=offscreen
 
-programs=(link_bench acquisition_bench import_bench history_bench graph_bench startup_bench)
+read -r -a programs <<< "${BENCH_PROGRAMS:-link_bench acquisition_bench import_bench history_bench graph_bench startup_bench}"
 figures=$(mktemp)
 trap 'rm -f "$figures"' EXIT
 
