@@ -41,6 +41,20 @@ bench: deps
 	@cmake --build $(BUILD_DIR)-release -j $(JOBS)
 	@scripts/run-benchmarks.sh $(BUILD_DIR)-release $(BENCH_RUNS)
 
+# Each fuzz target for FUZZ_SECONDS from its seed corpus (fuzz/corpus/<target>); new
+# inputs that reach new code are kept in build-fuzz/corpus, crashes in build-fuzz.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = record fixed_block image dat_line profile
+fuzz: deps
+	@cmake -S fuzz -B $(BUILD_DIR)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
+	@cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
+	@for target in $(FUZZ_TARGETS); do \
+		mkdir -p $(BUILD_DIR)-fuzz/corpus/$$target; \
+		echo "fuzz: $$target for $(FUZZ_SECONDS) s"; \
+		( cd $(BUILD_DIR)-fuzz && ./fuzz_$$target -max_total_time=$(FUZZ_SECONDS) \
+			-print_final_stats=1 corpus/$$target ../fuzz/corpus/$$target ) || exit 1; \
+	done
+
 # The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded
 # tests under ThreadSanitizer, each in a build folder of its own.
 # GCC warns of uninitialised values it cannot see through the instrumentation: noise here.
