@@ -4,20 +4,18 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <numbers>
 #include <string>
 #include <string_view>
 
 #include "app/string_table.h"
 #include "bench/figure.h"
+#include "bench/generated_history.h"
 #include "store/weather_db.h"
 #include "views/history_export.h"
 #include "views/history_list_model.h"
-#include "weather/absent.h"
 
 namespace {
 
@@ -25,46 +23,10 @@ using namespace nimbra;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRecords = 1'000'000;
-constexpr double kFiveMinutes = 5.0 / 1440.0;
 const double kFirstTime = OleDate::fromCivil(2016, 1, 1).value();
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Plausible weather from a fixed recipe, so every run stores the same rows.
-HistoryRecord generatedRecord(int index) {
-    std::uint32_t state = static_cast<std::uint32_t>(index) * 2654435761u + 12345u;
-    const auto noise = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<float>(state >> 8) / static_cast<float>(1u << 24) - 0.5f;
-    };
-    const double time = kFirstTime + index * kFiveMinutes;
-    const float season = static_cast<float>(std::sin(2 * std::numbers::pi * (time / 365.25)));
-    const float day = static_cast<float>(std::sin(2 * std::numbers::pi * time));
-    HistoryRecord r;
-    r.Time = time;
-    r.Interval = 5;
-    r.InTemp = 21.0f + noise();
-    r.InHumi = 45 + static_cast<int>(noise() * 10);
-    r.OutTemp = 10.0f + 12.0f * season + 5.0f * day + noise() * 2;
-    r.OutHumi = 70 + static_cast<int>(noise() * 40);
-    r.RelPressure = 1013.0f + noise() * 30;
-    r.AbsPressure = r.RelPressure - 20.0f;
-    r.Wind = std::abs(noise()) * 8;
-    r.Gust = r.Wind * 1.6f;
-    r.WindDirection = static_cast<int>(state % 16);
-    r.DewPoint = r.OutTemp - 4.0f;
-    r.WindChill = r.OutTemp;
-    r.Rain = noise() > 0.45f ? 0.3f : 0.0f;
-    r.Rain1 = r.Rain;
-    r.Rain2 = r.Rain * 3;
-    r.Light = day > 0 ? day * 50000.0f : 0.0f;
-    r.UV = day > 0 ? static_cast<int>(day * 8) : 0;
-    if (index % 997 == 0) {
-        r.OutTemp = kAbsent;  // the sensor drops out now and then
-    }
-    return r;
 }
 
 bool fill(const std::filesystem::path& database) {
@@ -80,7 +42,7 @@ bool fill(const std::filesystem::path& database) {
     units.LightUnit = 1;
     Transaction transaction(db);
     for (int i = 0; i < kRecords; ++i) {
-        if (db.InsertRecord(generatedRecord(i)) != 0) {
+        if (db.InsertRecord(nimbra::bench::generatedRecord(i, kFirstTime)) != 0) {
             return false;
         }
     }
