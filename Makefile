@@ -44,7 +44,7 @@ bench: deps
 # Each fuzz target for FUZZ_SECONDS from its seed corpus (fuzz/corpus/<target>); new
 # inputs that reach new code are kept in build-fuzz/corpus, crashes in build-fuzz.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = record fixed_block image dat_line profile
+FUZZ_TARGETS = record fixed_block image dat_line profile http_reply
 fuzz: deps
 	@cmake -S fuzz -B $(BUILD_DIR)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 	@cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
