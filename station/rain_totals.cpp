@@ -160,11 +160,12 @@ int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,
 
 int ComputeCurrentRainTotals(CWeatherDb& db, const OleDate& now, CStationData& data) {
     HistoryRecord& current = data.m_Current;
-    std::int64_t count = 0;
-    if (db.CountAll(count) != 0) {
+    // Only whether anything is stored: counting a ten-year store would cost every pass.
+    RecordCursor newest;
+    if (db.OpenLatest(1, newest) != 0) {
         return 1;
     }
-    if (count == 0) {
+    if (newest.atEnd()) {
         current.Rain1 = current.Rain2 = current.Rain3 = current.Rain4 = current.Rain5 =
             current.RainYear = 0.0f;
         return 0;
