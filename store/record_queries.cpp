@@ -123,14 +123,20 @@ std::string insertRecordStatement() {
            ")";
 }
 
+// A cursor never reads Rcount back, so a row read, changed and written through one
+// carries the caller's counter, not the row's: the update leaves the stored one alone.
 std::string updateRecordStatement() {
     std::string assignments;
     std::size_t index = 1;
     for (const RecordField& field : recordFields()) {
-        if (index > 1) {
+        const std::size_t parameter = index++;
+        if (field.column == RecordColumn::Rcount) {
+            continue;
+        }
+        if (!assignments.empty()) {
             assignments += ", ";
         }
-        assignments += std::string(field.name) + " = ?" + std::to_string(index++);
+        assignments += std::string(field.name) + " = ?" + std::to_string(parameter);
     }
     return "UPDATE Records SET " + assignments + " WHERE rowid = ?" + std::to_string(index);
 }

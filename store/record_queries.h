@@ -28,6 +28,7 @@ std::string allRecordsQuery();
 std::string intervalRainQuery();
 
 std::string insertRecordStatement();  // ?1..?22 in column order
-std::string updateRecordStatement();  // ?1..?22 in column order, ?23 = row id
+// ?1..?22 in column order, ?23 = row id; Rcount's parameter is bound but not stored.
+std::string updateRecordStatement();
 
 }  // namespace nimbra::detail

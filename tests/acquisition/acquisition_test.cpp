@@ -1,7 +1,9 @@
 #include "station/acquisition.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -102,6 +104,31 @@ TEST_F(AcquisitionTest, RainTotalsOfStoredRecordsAddUp) {
     EXPECT_GT(total, 0.0) << "the seed should bring some rain";
     EXPECT_EQ(records.front().Rain, 0.0f);  // nothing earlier to count it from
     EXPECT_NEAR(m_data.m_Current.Rain5, total, 0.31);
+}
+
+// Working out the rain totals rewrites every new row; the station's counter must survive.
+TEST_F(AcquisitionTest, StoredRecordsKeepTheStationsRainCounter) {
+    auto options = test::stationOptions(1, 300, 30);  // a seed with showers
+    options.rainCounter = 100;
+    startStation(options);
+    ASSERT_EQ(acquire(), 1);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((m_folder / "Nimbra7420.db").c_str(), &raw), SQLITE_OK);
+    std::vector<std::int32_t> stored;
+    sqlite3_exec(
+        raw, "SELECT Rcount FROM Records ORDER BY Time",
+        [](void* out, int, char** values, char**) {
+            static_cast<std::vector<std::int32_t>*>(out)->push_back(std::atoi(values[0]));
+            return 0;
+        },
+        &stored, nullptr);
+    sqlite3_close(raw);
+    ASSERT_EQ(stored.size(), 300u);
+    EXPECT_GE(stored.front(), 100);
+    EXPECT_GT(stored.back(), stored.front()) << "the seed should bring some rain";
+    // Records made while the outdoor sensor was silent hold no counter (-1).
+    std::erase(stored, -1);
+    EXPECT_TRUE(std::is_sorted(stored.begin(), stored.end()));
 }
 
 TEST_F(AcquisitionTest, FullWrappedRingIsReadAroundTheEndOfMemory) {

@@ -382,6 +382,20 @@ TEST_F(StoreTest, ACursorUpdatesTheRowItStandsOn) {
     EXPECT_EQ(queryRaw(file(), "SELECT Rain5 FROM Records ORDER BY Time"), "901.200012207031;42.5");
 }
 
+// The counter is never read back, so what a read-change-write cycle hands back is not
+// the row's: the row keeps the counter it was stored with.
+TEST_F(StoreTest, ACursorWriteKeepsTheStoredRainCounter) {
+    ASSERT_EQ(m_db.InsertRecord(sampleRecord(45000.5)), 0);
+    RecordCursor cursor;
+    ASSERT_EQ(m_db.OpenAllRecords(cursor), 0);
+    HistoryRecord record;
+    ASSERT_EQ(cursor.ExchangeRecord(record, ExchangeDirection::read), 0);
+    record.Rain1 = 1.5f;
+    ASSERT_EQ(cursor.ExchangeRecord(record, ExchangeDirection::write), 0);
+    cursor.close();
+    EXPECT_EQ(queryRaw(file(), "SELECT Rcount || ' ' || Rain1 FROM Records"), "123 1.5");
+}
+
 TEST_F(StoreTest, TheIntervalAndRainLookIsReadOnly) {
     insertAt({45010.0});
     RecordCursor cursor;
