@@ -146,6 +146,25 @@ TEST_F(AcquisitionTest, FullWrappedRingIsReadAroundTheEndOfMemory) {
     }
 }
 
+// Later runs go on across the end of memory as anywhere else: nothing is read twice or
+// skipped, and the times run on five minutes apart.
+TEST_F(AcquisitionTest, RunsAfterThePointerWentRoundTheEndStoreOnlyTheNewRecords) {
+    startStation(test::stationOptions(6, memory_map::kRingRecords - 4, 5));
+    ASSERT_EQ(acquire(), 1);
+    int expected = memory_map::kRingRecords - 4;
+    for (const int newRecords : {5, 3, 4}) {
+        m_model->advanceMinutes(5 * newRecords);
+        ASSERT_EQ(acquire(), 1);
+        expected += newRecords;
+        EXPECT_EQ(storedRecords(), expected);
+    }
+    const auto records = allRecords();
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        ASSERT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)), 5)
+            << "record " << i << " out of order or missing";
+    }
+}
+
 TEST_F(AcquisitionTest, InvalidRecordsAreSkippedAndTheirNeighboursKept) {
     startStation(test::stationOptions(8, 20, 5));
     ASSERT_TRUE(m_model->corruptRecord(3, emulator::RecordCorruption::kInvalidInterval));
