@@ -1,6 +1,7 @@
 #include "soak/crash_soak.h"
 
 #include <signal.h>
+#include <stdlib.h>
 
 #include <chrono>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "emulator/image_file.h"
 #include "soak/child_process.h"
 #include "soak/scratch_files.h"
+#include "soak/station_reader.h"
 #include "soak/station_records.h"
 #include "soak/store_snapshot.h"
 
@@ -41,7 +43,9 @@ enum class Aim {
     commit,    // as soon as the store's log is written
     late,      // a random moment later in the pass, or after it
 };
-constexpr int kAimCount = 4;
+// The short moments (a small download, a commit) are aimed at more often than the long.
+constexpr Aim kAims[] = {Aim::starting, Aim::reading, Aim::reading,
+                         Aim::commit,   Aim::commit,  Aim::late};
 
 class Soak {
 public:
@@ -82,6 +86,7 @@ private:
     Run runUntilKilled(Aim aim, bool full, const fs::path& database);
     Landing judge(const Run& run, const StoreSnapshot& after) const;
     void check(const StoreSnapshot& after, const char* when);
+    void compareWithRing(const StoreSnapshot& after, const char* when);
 
     const SoakOptions& m_options;
     std::uint32_t m_seed;
@@ -100,6 +105,7 @@ private:
 };
 
 bool Soak::startStation() {
+    ::setenv("NIMBRA_STATION_SOCKET", m_socket.c_str(), 1);  // for the soak's own reads
     fs::create_directories(m_tmp);
     fs::create_directories(m_runtime);
     std::string error;
@@ -184,6 +190,32 @@ void Soak::check(const StoreSnapshot& after, const char* when) {
     }
 }
 
+// The store against the station's ring as it stands: every record up to the last
+// committed download stored once and in order. Rows of history the ring has since
+// overwritten were compared by the checks before.
+void Soak::compareWithRing(const StoreSnapshot& after, const char* when) {
+    if (!after.sound || !after.lastPoint) {
+        return;
+    }
+    StationImage image{};
+    if (!readStationMemory(image)) {
+        std::fprintf(m_log, "  %s: cannot read the station\n", when);
+        ++m_figures.ringChecksFailed;
+        return;
+    }
+    const StationComparison c =
+        compareWithStation(stationRecords(image, *after.lastPoint), after.rows);
+    ++m_figures.ringChecks;
+    if (c.missing + c.doubled + c.outOfOrder + c.foreign != 0) {
+        ++m_figures.ringChecksFailed;
+        std::fprintf(m_log,
+                     "  %s: against the station: %lld missing, %lld doubled, %lld out of order, "
+                     "%lld never held\n",
+                     when, static_cast<long long>(c.missing), static_cast<long long>(c.doubled),
+                     static_cast<long long>(c.outOfOrder), static_cast<long long>(c.foreign));
+    }
+}
+
 // Runs the logger until the moment `aim` picks, then kills it.
 Soak::Run Soak::runUntilKilled(Aim aim, bool full, const fs::path& database) {
     Run run;
@@ -219,7 +251,7 @@ Soak::Run Soak::runUntilKilled(Aim aim, bool full, const fs::path& database) {
             }
         }
         if (aim == Aim::commit && connected && !killAt && logStamp(database) != beforeCommit) {
-            killAt = Clock::now() + milliseconds(randomBetween(0, 2));
+            killAt = Clock::now() + milliseconds(randomBetween(0, 1));
         }
         if (killAt && Clock::now() >= *killAt) {
             break;
@@ -252,7 +284,7 @@ void Soak::killOnce(int kill) {
         newFolder(kill);
     }
     const fs::path database = m_folder / kDatabaseName;
-    const auto aim = static_cast<Aim>(randomBetween(0, kAimCount - 1));
+    const Aim aim = kAims[randomBetween(0, static_cast<int>(std::size(kAims)) - 1)];
     const Run run = runUntilKilled(aim, m_stored.rows.empty(), database);
     m_figures.failedRestarts += run.failed ? 1 : 0;
 
@@ -268,7 +300,9 @@ void Soak::killOnce(int kill) {
                  static_cast<long long>(run.elapsed.count()),
                  kLandingNames[static_cast<std::size_t>(landing)], m_stored.rows.size(),
                  after.rows.size());
-    check(after, ("kill " + std::to_string(kill + 1)).c_str());
+    const std::string when = "kill " + std::to_string(kill + 1);
+    check(after, when.c_str());
+    compareWithRing(after, when.c_str());
 }
 
 void Soak::finish() {

@@ -85,8 +85,8 @@ std::string soakUsage() {
            "\n"
            "  --kills N         how many times to kill the logger (default 50)\n"
            "  --seed S          seed of the random choices (printed, to repeat a run)\n"
-           "  --records N       history the station holds at the start (default 3000)\n"
-           "  --speed X         station minutes per real minute (default 3000)\n"
+           "  --records N       history the station holds at the start (default 3100)\n"
+           "  --speed X         station minutes per real minute (default 6000)\n"
            "  --program PATH    the nimbraplus program\n"
            "  --emulator PATH   the nimbra-station-emulator program\n"
            "  --work-dir DIR    keep the data folders, station image and logs in DIR\n";

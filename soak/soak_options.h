@@ -15,8 +15,8 @@ struct SoakOptions {
     std::filesystem::path program;                 // nimbraplus
     std::filesystem::path emulator;                // nimbra-station-emulator
     std::optional<std::filesystem::path> workDir;  // kept afterwards when given
-    int records = 3000;                            // history the station holds at the start
-    double speed = 3000.0;                         // station minutes per real minute
+    int records = 3100;                            // history the station holds at the start
+    double speed = 6000.0;                         // station minutes per real minute
 };
 
 struct ParsedSoakOptions {

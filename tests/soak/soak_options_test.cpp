@@ -20,7 +20,7 @@ TEST(SoakOptions, TakesEachOptionAndKeepsTheDefaultsOfTheRest) {
     EXPECT_EQ(parsed.options->seed, 4294967295u);
     EXPECT_EQ(parsed.options->workDir, "/tmp/w");
     EXPECT_EQ(parsed.options->program, "/bin/nimbraplus");
-    EXPECT_EQ(parsed.options->records, 3000);
+    EXPECT_EQ(parsed.options->records, 3100);
     EXPECT_TRUE(parse({"--help"}).help);
 }
 
