@@ -99,8 +99,15 @@ int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,
         return 0;
     }
     Transaction transaction(db);
-    if (!transaction.isOpen()) {
+    if (!transaction.isOpen() || FillStoredRainTotals(db, storedCount, recordDone) != 0) {
         return 1;
+    }
+    return transaction.commit();
+}
+
+int FillStoredRainTotals(CWeatherDb& db, int storedCount, const std::function<void()>& recordDone) {
+    if (storedCount <= 0) {
+        return 0;
     }
     // The new records, oldest first: the newest rows of the table.
     std::vector<HistoryRecord> records;
@@ -155,7 +162,7 @@ int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,
         }
     }
     cursor.close();
-    return transaction.commit();
+    return 0;
 }
 
 int ComputeCurrentRainTotals(CWeatherDb& db, const OleDate& now, CStationData& data) {

@@ -14,6 +14,10 @@ namespace nimbra {
 int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,
                             const std::function<void()>& recordDone);
 
+// The same inside a transaction the caller has open, so that the records and their
+// totals are committed together; a failure leaves the transaction to be rolled back.
+int FillStoredRainTotals(CWeatherDb& db, int storedCount, const std::function<void()>& recordDone);
+
 // The running totals of the current reading, for the hour, today, this week, this
 // month, all time and this year as of `now`, plus rain the counter has seen that no
 // stored record holds yet. With no records at all every total is 0.

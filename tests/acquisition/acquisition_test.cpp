@@ -131,6 +131,40 @@ TEST_F(AcquisitionTest, StoredRecordsKeepTheStationsRainCounter) {
     EXPECT_TRUE(std::is_sorted(stored.begin(), stored.end()));
 }
 
+// A run cut short while it works out the rain totals (the program killed, say) stores
+// nothing: records and totals are committed together, so the next run downloads the
+// records again and works their totals out, instead of leaving them without any.
+TEST_F(AcquisitionTest, ARunEndedDuringTheRainTotalsStoresNothing) {
+    auto options = test::stationOptions(1, 300, 30);  // a seed with showers
+    options.rainCounter = 100;
+    startStation(options);
+    struct RunEnded {};
+    class EndsInTheRainTotals : public ViewEvents {
+    public:
+        void send(ViewEvent) override {}
+        void progress(const DownloadProgress& progress) override {
+            if (progress.rainDoneCount > 0) {
+                throw RunEnded{};
+            }
+        }
+    } ending;
+    AcquisitionContext context{
+        m_db, ending, [](const CStationData&) {}, {}, [this] { return stationNow(); }};
+    CStationData data;
+    EXPECT_THROW(RunAcquisition(data, context), RunEnded);
+    EXPECT_EQ(storedRecords(), 0);
+
+    ASSERT_EQ(acquire(), 1);
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 300u);
+    double total = 0.0;
+    for (const auto& record : records) {
+        total += record.Rain;
+    }
+    EXPECT_GT(total, 0.0) << "the seed should bring some rain";
+    EXPECT_NEAR(records.back().Rain5, total, 0.01);
+}
+
 TEST_F(AcquisitionTest, FullWrappedRingIsReadAroundTheEndOfMemory) {
     auto options = test::stationOptions(5, 4000, 5);
     options.wrapped = true;
