@@ -177,6 +177,11 @@ void Soak::check(const StoreSnapshot& after, const char* when) {
     }
     m_figures.lost += lost;
     m_figures.doubled += doubled;
+    if (const auto bare = after.withoutRainTotals - m_stored.withoutRainTotals; bare > 0) {
+        m_figures.withoutRainTotals += bare;
+        std::fprintf(m_log, "  %s: %lld rows stored without their rain totals\n", when,
+                     static_cast<long long>(bare));
+    }
     if (!lockIsFree(m_runtime / kLockName)) {
         ++m_figures.locksHeld;
         std::fprintf(m_log, "  %s: the single-instance lock is still held\n", when);

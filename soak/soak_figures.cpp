@@ -19,6 +19,7 @@ void printFigures(const SoakFigures& f, std::FILE* out) {
     line("doubled:", f.doubled);
     line("out of order:", f.outOfOrder);
     line("rows the station never held:", f.foreign);
+    line("rows stored without their rain totals:", f.withoutRainTotals);
     line("checks against the station's ring after a kill:", f.ringChecks);
     line("  of them failed:", f.ringChecksFailed);
     line("integrity failures:", f.integrityFailures);

@@ -28,6 +28,7 @@ struct SoakFigures {
     std::int64_t outOfOrder = 0;
     std::int64_t foreign = 0;
     std::int64_t timeStepsBack = 0;
+    std::int64_t withoutRainTotals = 0;
     int ringChecks = 0;        // comparisons of the store with the station after a kill
     int ringChecksFailed = 0;  // of them, those that found a record missing, doubled or moved
     int integrityFailures = 0;
@@ -38,8 +39,8 @@ struct SoakFigures {
 
     bool clean() const {
         return lost == 0 && doubled == 0 && outOfOrder == 0 && foreign == 0 &&
-               ringChecksFailed == 0 && integrityFailures == 0 && failedRestarts == 0 &&
-               locksHeld == 0 && leftoverTempFiles == 0;
+               withoutRainTotals == 0 && ringChecksFailed == 0 && integrityFailures == 0 &&
+               failedRestarts == 0 && locksHeld == 0 && leftoverTempFiles == 0;
     }
 };
 

@@ -82,6 +82,18 @@ bool readLastPoint(sqlite3* connection, StoreSnapshot& snapshot) {
     return step == SQLITE_ROW || step == SQLITE_DONE || failed(snapshot, connection);
 }
 
+bool countWithoutRainTotals(sqlite3* connection, StoreSnapshot& snapshot) {
+    // The all-time total includes the record's own rain; 65535 marks rain not measured.
+    const Statement count = prepare(connection,
+                                    "SELECT count(*) FROM Records "
+                                    "WHERE Rain > 0 AND Rain < 65535 AND Rain5 = 0");
+    if (!count || sqlite3_step(count.get()) != SQLITE_ROW) {
+        return failed(snapshot, connection);
+    }
+    snapshot.withoutRainTotals = sqlite3_column_int64(count.get(), 0);
+    return true;
+}
+
 bool hasTables(sqlite3* connection) {
     const Statement tables = prepare(
         connection, "SELECT count(*) FROM sqlite_master WHERE name IN ('Records', 'Param')");
@@ -117,8 +129,8 @@ StoreSnapshot readStore(const std::filesystem::path& database) {
     if (!hasTables(connection.get())) {
         return snapshot;
     }
-    if (readRows(connection.get(), snapshot)) {
-        readLastPoint(connection.get(), snapshot);
+    if (readRows(connection.get(), snapshot) && readLastPoint(connection.get(), snapshot)) {
+        countWithoutRainTotals(connection.get(), snapshot);
     }
     return snapshot;
 }

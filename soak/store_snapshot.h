@@ -26,6 +26,8 @@ struct StoreSnapshot {
     std::string problem;                    // why not, when not sound
     std::vector<StoredRow> rows;            // in the order they were stored
     std::optional<std::int32_t> lastPoint;  // the station address the last download stopped at
+    // Rows with rain of their own but no rain total: stored without their totals.
+    std::int64_t withoutRainTotals = 0;
 };
 
 StoreSnapshot readStore(const std::filesystem::path& database);

@@ -77,6 +77,9 @@ TEST(StoreSnapshot, CountsRowsLostSinceTheLastCheckAndRowsStoredTwice) {
     const StoreSnapshot after = readStore(file);
     EXPECT_EQ(countLost(before.rows, after.rows), 2);
     EXPECT_EQ(countDoubled(after.rows), 1);
+    EXPECT_EQ(after.withoutRainTotals, 0);
+    executeRaw(file, "UPDATE Records SET Rain = 0.3, Rain5 = 0 WHERE rowid IN (1, 2)");
+    EXPECT_EQ(readStore(file).withoutRainTotals, 2);
     // The same readings at another time are another record, not a copy.
     executeRaw(file, "UPDATE Records SET Time = Time + 1 WHERE rowid = 11");
     EXPECT_EQ(countDoubled(readStore(file).rows), 0);
