@@ -109,10 +109,11 @@ int FillStoredRainTotals(CWeatherDb& db, int storedCount, const std::function<vo
     if (storedCount <= 0) {
         return 0;
     }
-    // The new records, oldest first: the newest rows of the table.
+    // The new records, oldest first: the rows stored last. They need not be the newest
+    // rows by time (records stamped in an hour repeated when the clocks go back).
     std::vector<HistoryRecord> records;
     RecordCursor latest;
-    if (db.OpenLatest(storedCount, latest) != 0) {
+    if (db.OpenLastStored(storedCount, latest) != 0) {
         return 1;
     }
     for (; !latest.atEnd(); latest.moveNext()) {
@@ -138,7 +139,7 @@ int FillStoredRainTotals(CWeatherDb& db, int storedCount, const std::function<vo
     }
 
     RecordCursor cursor;
-    if (db.OpenLatest(storedCount, cursor) != 0) {
+    if (db.OpenLastStored(storedCount, cursor) != 0) {
         return 1;
     }
     for (HistoryRecord& record : records) {

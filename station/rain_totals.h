@@ -7,8 +7,8 @@
 
 namespace nimbra {
 
-// Fills Rain1..Rain5 (hour, day, week, month, all time) of the `storedCount` newest
-// records: the rain of the records in each calendar window up to one second after the
+// Fills Rain1..Rain5 (hour, day, week, month, all time) of the `storedCount` records
+// stored last: the rain of the records in each calendar window up to one second after the
 // record. All updates go into one transaction. `recordDone` runs after each record.
 // Returns 0, or 1 after a reported database failure (nothing is then changed).
 int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,

@@ -94,6 +94,11 @@ std::string latestQuery() {
            " FROM Records ORDER BY Time DESC LIMIT ?1) ORDER BY Time";
 }
 
+std::string lastStoredQuery() {
+    return "SELECT * FROM (SELECT " + selectList() +
+           " FROM Records ORDER BY rowid DESC LIMIT ?1) ORDER BY " + kRowIdAlias;
+}
+
 // total() is 0.0 over no rows where sum() would be NULL. An absent rain value is not
 // 65535 mm of rain, so it stays out of the sums.
 std::string rainSumQuery() {

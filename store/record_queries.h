@@ -21,7 +21,8 @@ std::string historyQuery();
 std::string maxMinQuery(RecordColumn column);
 std::string countQuery(RecordColumn column);
 std::string countAllQuery();
-std::string latestQuery();  // ?1 = number of rows
+std::string latestQuery();
+std::string lastStoredQuery();  // ?1 = count  // ?1 = number of rows
 std::string rainSumQuery();
 std::string rainSumUpToQuery();  // ?1 = end
 std::string allRecordsQuery();

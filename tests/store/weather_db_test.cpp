@@ -368,6 +368,15 @@ TEST_F(StoreTest, LatestRowsComeOldestFirst) {
     }
 }
 
+TEST_F(StoreTest, TheRowsStoredLastComeInTheOrderTheyWereStored) {
+    insertAt({45020.0, 45030.0, 45010.0, 45015.0});
+    RecordCursor last;
+    ASSERT_EQ(m_db.OpenLastStored(3, last), 0);
+    EXPECT_THAT(timesOf(last), ElementsAre(45030.0, 45010.0, 45015.0));
+    ASSERT_EQ(m_db.OpenLastStored(10, last), 0);
+    EXPECT_EQ(timesOf(last).size(), 4u);
+}
+
 TEST_F(StoreTest, ACursorUpdatesTheRowItStandsOn) {
     insertAt({45010.0, 45020.0});
     RecordCursor latest;
