@@ -79,7 +79,7 @@ private:
     struct Run {
         bool passStarted = false;    // it had read the first record of a download
         bool passCompleted = false;  // and finished that download
-        bool logWritten = false;     // the store's log was written after the start
+        bool logWritten = false;     // the store's log was written once the station was found
         bool failed = false;         // it did not start, ended by itself or never downloaded
         milliseconds elapsed{0};
     };
@@ -137,7 +137,6 @@ std::optional<ChildProcess> Soak::startLogger(bool once) {
     auto logger = ChildProcess::start(m_options.program.native(), arguments, environment(), error);
     if (!logger) {
         std::fprintf(m_log, "cannot start the logger: %s\n", error.c_str());
-        ++m_figures.failedRestarts;
     }
     return logger;
 }
@@ -311,7 +310,9 @@ void Soak::killOnce(int kill) {
 }
 
 void Soak::finish() {
-    if (auto logger = startLogger(true)) {
+    auto logger = startLogger(true);
+    m_figures.failedRestarts += logger ? 0 : 1;
+    if (logger) {
         const auto started = Clock::now();
         while (!logger->poll() && Clock::now() - started < kOnceLimit) {
             logger->readLine(milliseconds(100));
