@@ -5,8 +5,8 @@ WERROR ?= ON
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test demo bench fuzz check-sanitize check-asan check-tsan install \
-	package clean
+.PHONY: all deps configure build test demo bench fuzz soak check-sanitize check-asan check-tsan \
+	install package clean
 
 all: build
 
@@ -32,6 +32,12 @@ demo: build
 		echo "No display: running the logger on the emulator (Ctrl+C stops it)."; \
 		$(BUILD_DIR)/bin/nimbraplus --headless --emulator --language English --data-dir $(DEMO_DATA); \
 	fi
+
+# Kills the logger at random moments of its downloads and checks the store after each kill;
+# SOAK_KILLS and SOAK_SEED (printed by every run) repeat a run.
+SOAK_KILLS ?= 50
+soak: build
+	@$(BUILD_DIR)/bin/nimbra-crash-soak --kills $(SOAK_KILLS) $(if $(SOAK_SEED),--seed $(SOAK_SEED))
 
 # Every benchmark in an optimised build of its own, a few runs each, as one table. GCC 12
 # reports false overlaps in inlined string code at -O3, so warnings do not stop this build;

@@ -12,13 +12,29 @@ int wrappedStart(int dataCount, int recordsBeforePos) {
     return kMemoryEnd + kRecordSize - kRecordSize * (dataCount - recordsBeforePos);
 }
 
+constexpr int kRingBytes = kMemoryEnd - kRingStart;
+
 }  // namespace
 
 DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount) {
     const int recordsBeforePos = (currentPos - kRingStart) / kRecordSize;
     DownloadPlan plan;
-    if (currentPos < lastPoint) {
-        // Memory cleared or the ring wrapped past the last position: take everything.
+    // More records than lie before the pointer: the ring has wrapped, so a pointer below
+    // the last position went on round the end of memory; it did not go back.
+    const bool wentRound = currentPos < lastPoint && recordsBeforePos + 1 < dataCount;
+    if (wentRound) {
+        // The new records run from the last position to the end of memory and on from
+        // the ring start, like any later run's; the download walks across the end.
+        plan.start = lastPoint;
+        plan.count = (currentPos + kRingBytes - lastPoint) / kRecordSize + 1;
+        if (plan.count > dataCount) {
+            // Fewer records held than came since: from the oldest the station holds.
+            plan.count = dataCount;
+            plan.start = currentPos - kRecordSize * (dataCount - 1);
+            plan.start += plan.start < kRingStart ? kRingBytes : 0;
+        }
+    } else if (currentPos < lastPoint) {
+        // Memory cleared, or the pointer went back: take everything.
         plan.count = dataCount;
         plan.start = kRingStart;
         if (recordsBeforePos > dataCount) {
