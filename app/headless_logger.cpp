@@ -89,7 +89,8 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
 
     StationSession session(dataFolder, events, {});
     if (!session.ok()) {
-        std::fprintf(stderr, "nimbraplus: Cannot open the database!\n");
+        std::fprintf(stderr, "nimbraplus: Cannot open the database! %s\n",
+                     session.databasePath().c_str());
         return 1;
     }
     if (options.emulator) {
