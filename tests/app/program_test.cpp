@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "store/weather_db.h"
+#include "tests/support/ordinary_user.h"
 #include "tests/upload/test_http_server.h"
 
 extern char** environ;
@@ -61,6 +62,14 @@ protected:
 
     fs::path m_data;
 };
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+const std::string kLogOnce =
+    "--headless --once --emulator --emulator-records 20 --language English";
 
 TEST_F(ProgramTest, HeadlessOnceWithTheEmulatorStoresItsHistory) {
     const auto [output, code] =
@@ -192,6 +201,85 @@ TEST_F(ProgramTest, ScreenshotOfTheMainWindowAfterTheFirstDownload) {
     EXPECT_EQ(code, 0) << output;
     ASSERT_TRUE(fs::exists(picture));
     EXPECT_GT(fs::file_size(picture), 10000u);
+}
+
+// A Main.ini damaged by hand or by a disk: the logger starts with the defaults of what it
+// cannot read, and leaves the file as it was.
+TEST_F(ProgramTest, DamagedConfigurationStartsWithDefaultsAndIsLeftAsItWas) {
+    // Binary garbage, NUL bytes and a 1 MB line in one file; then a folder in its place.
+    std::string damaged;
+    for (int i = 0; i < 1024; ++i) {
+        damaged += static_cast<char>((i * 37 + 11) % 256);
+    }
+    damaged += std::string("\n[Up]\0\nType=\0\n[Custom]\n", 23) +
+               "Server=" + std::string(1 << 20, 'x') + "\nAutosend=1\n";
+    for (const std::string& content : {damaged, std::string()}) {
+        fs::remove_all(m_data);
+        fs::create_directories(m_data);
+        const fs::path config = m_data / "Main.ini";
+        if (content.empty()) {
+            fs::create_directories(config / "not a file");
+        } else {
+            std::ofstream(config, std::ios::binary) << content;
+        }
+        const auto [output, code] = run(kLogOnce + " --data-dir " + m_data.string() + " 2>&1");
+        EXPECT_EQ(code, 0) << output;
+        EXPECT_NE(output.find("Complete"), std::string::npos) << output;
+        EXPECT_EQ(storedRecords(), 20);
+        if (content.empty()) {
+            EXPECT_TRUE(fs::is_directory(config / "not a file"));
+        } else {
+            EXPECT_EQ(contents(config), content);
+        }
+    }
+}
+
+// The database file is something the program cannot use: it says so, names the file, ends
+// with a failure and leaves the file exactly as it was.
+TEST_F(ProgramTest, UnusableDatabaseIsReportedAndLeftAsItWas) {
+    std::string random;
+    for (int i = 0; i < 8192; ++i) {
+        random += static_cast<char>((i * 193 + i / 7) % 256);
+    }
+    const fs::path database = m_data / "Nimbra7420.db";
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool readOnly;
+    } cases[] = {
+        {"random bytes", random, false},
+        {"a text file", "Time,OutTemp\n2024-03-05 09:07:00,-7.9\n", false},
+        {"a database that may not be written", {}, true},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(m_data);
+        fs::create_directories(m_data);
+        if (c.readOnly) {
+            CWeatherDb db;
+            ASSERT_EQ(db.Connect(database), 0);
+            ASSERT_EQ(db.InsertRecord(HistoryRecord{}), 0);
+        } else {
+            std::ofstream(database, std::ios::binary) << c.bytes;
+        }
+        const std::string before = contents(database);
+        std::string asUser;
+        if (c.readOnly) {
+            fs::permissions(database,
+                            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+            testing::giveToOrdinaryUser(m_data);
+            if (::geteuid() == 0) {
+                asUser = "setpriv --reuid=" + std::to_string(testing::kOrdinaryUser) +
+                         " --regid=" + std::to_string(testing::kOrdinaryUser) + " --clear-groups ";
+            }
+        }
+        const auto [output, code] = run(asUser + NIMBRAPLUS_PROGRAM + " " + kLogOnce +
+                                            " --data-dir " + m_data.string() + " 2>&1",
+                                        true);
+        EXPECT_EQ(code, 1) << c.what << ": " << output;
+        EXPECT_NE(output.find("Cannot open the database! " + database.string()), std::string::npos)
+            << c.what << ": " << output;
+        EXPECT_EQ(contents(database), before) << c.what;
+    }
 }
 
 TEST_F(ProgramTest, BadArgumentsAreRefusedWithAHint) {
