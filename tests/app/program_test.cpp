@@ -282,6 +282,40 @@ TEST_F(ProgramTest, UnusableDatabaseIsReportedAndLeftAsItWas) {
     }
 }
 
+// A disk that fills up during the download: the batch is refused, --once ends with a
+// failure and says why, and the database holds exactly what it held before.
+TEST_F(ProgramTest, AFullDiskEndsTheRunWithAFailureAndChangesNothing) {
+    fs::create_directories(m_data);
+    const fs::path database = m_data / "Nimbra7420.db";
+    {
+        CWeatherDb db;
+        ASSERT_EQ(db.Connect(database), 0);
+        for (int i = 0; i < 5; ++i) {
+            HistoryRecord record;
+            record.Time = 45000.0 + i;
+            ASSERT_EQ(db.InsertRecord(record), 0);
+        }
+    }
+    const std::string before = contents(database);
+    // Room for the download's temporary file, not for the batch in the database's log. An
+    // ignored SIGXFSZ stays ignored in the program, whose writes then fail with EFBIG.
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    const auto [output, code] =
+        run("prlimit --fsize=200000 " + std::string(NIMBRAPLUS_PROGRAM) +
+                " --headless --once --emulator --emulator-records 1500 --language English"
+                " --data-dir " +
+                m_data.string() + " 2>&1",
+            true);
+    ::signal(SIGXFSZ, previous);
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(output.find("database: "), std::string::npos) << output;
+    EXPECT_NE(output.find("the records could not be stored in " + database.string()),
+              std::string::npos)
+        << output;
+    EXPECT_EQ(contents(database), before);
+    EXPECT_EQ(storedRecords(), 5);
+}
+
 TEST_F(ProgramTest, BadArgumentsAreRefusedWithAHint) {
     const auto [output, code] = run("--frobnicate 2>&1");
     EXPECT_EQ(code, 2);
