@@ -40,23 +40,39 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
+// A descriptor closed on every way out.
+struct OpenFile {
+    explicit OpenFile(int descriptor) : fd(descriptor) {}
+    ~OpenFile() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    const int fd;
+};
+
 // The file's lines; none for a missing file, nothing at all for a file that exists but
 // cannot be read (a folder, no permission, an I/O error): a write must not replace what
 // it could not see.
 std::optional<std::vector<std::string>> readLines(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const OpenFile file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) {
         return errno == ENOENT ? std::optional(std::vector<std::string>()) : std::nullopt;
     }
     std::string content;
     char buffer[65536];
-    ssize_t n = 0;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
-        content.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
-    }
-    ::close(fd);
-    if (n < 0) {
-        return std::nullopt;
+    for (;;) {
+        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (n > 0) {
+            content.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            return std::nullopt;
+        }
     }
     std::vector<std::string> lines;
     for (std::size_t start = 0; start < content.size();) {
