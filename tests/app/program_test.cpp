@@ -316,6 +316,18 @@ TEST_F(ProgramTest, AFullDiskEndsTheRunWithAFailureAndChangesNothing) {
     EXPECT_EQ(storedRecords(), 5);
 }
 
+// A data folder that cannot be made is no other instance running: it is reported.
+TEST_F(ProgramTest, ADataFolderThatCannotBeMadeIsReported) {
+    fs::create_directories(m_data);
+    std::ofstream(m_data / "plain-file") << "x";
+    const fs::path dataFolder = m_data / "plain-file" / "data";
+    const auto [output, code] = run(kLogOnce + " --data-dir " + dataFolder.string() + " 2>&1");
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(output.find("cannot create the lock file " + (dataFolder / "QX7420.lock").string()),
+              std::string::npos)
+        << output;
+}
+
 TEST_F(ProgramTest, BadArgumentsAreRefusedWithAHint) {
     const auto [output, code] = run("--frobnicate 2>&1");
     EXPECT_EQ(code, 2);
