@@ -242,31 +242,39 @@ TEST_F(ProgramTest, UnusableDatabaseIsReportedAndLeftAsItWas) {
         random += static_cast<char>((i * 193 + i / 7) % 256);
     }
     const fs::path database = m_data / "Nimbra7420.db";
+    enum class Protect { nothing, file, folder };
     const struct {
         const char* what;
-        std::string bytes;
-        bool readOnly;
+        std::string bytes;  // empty: a real database
+        Protect protect;
     } cases[] = {
-        {"random bytes", random, false},
-        {"a text file", "Time,OutTemp\n2024-03-05 09:07:00,-7.9\n", false},
-        {"a database that may not be written", {}, true},
+        {"random bytes", random, Protect::nothing},
+        {"a text file", "Time,OutTemp\n2024-03-05 09:07:00,-7.9\n", Protect::nothing},
+        {"a database file that may not be written", {}, Protect::file},
+        {"a database in a folder that may not be written", {}, Protect::folder},
     };
+    const fs::perms readOnly =
+        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
     for (const auto& c : cases) {
         fs::remove_all(m_data);
         fs::create_directories(m_data);
-        if (c.readOnly) {
+        if (c.bytes.empty()) {
             CWeatherDb db;
             ASSERT_EQ(db.Connect(database), 0);
             ASSERT_EQ(db.InsertRecord(HistoryRecord{}), 0);
         } else {
             std::ofstream(database, std::ios::binary) << c.bytes;
         }
+        std::ofstream(m_data / "QX7420.lock");  // a folder that may not be written holds it
         const std::string before = contents(database);
         std::string asUser;
-        if (c.readOnly) {
-            fs::permissions(database,
-                            fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        if (c.protect != Protect::nothing) {
             testing::giveToOrdinaryUser(m_data);
+            if (c.protect == Protect::file) {
+                fs::permissions(database, readOnly);
+            } else {
+                fs::permissions(m_data, readOnly | fs::perms::owner_exec);
+            }
             if (::geteuid() == 0) {
                 asUser = "setpriv --reuid=" + std::to_string(testing::kOrdinaryUser) +
                          " --regid=" + std::to_string(testing::kOrdinaryUser) + " --clear-groups ";
@@ -275,6 +283,7 @@ TEST_F(ProgramTest, UnusableDatabaseIsReportedAndLeftAsItWas) {
         const auto [output, code] = run(asUser + NIMBRAPLUS_PROGRAM + " " + kLogOnce +
                                             " --data-dir " + m_data.string() + " 2>&1",
                                         true);
+        fs::permissions(m_data, fs::perms::owner_all);
         EXPECT_EQ(code, 1) << c.what << ": " << output;
         EXPECT_NE(output.find("Cannot open the database! " + database.string()), std::string::npos)
             << c.what << ": " << output;

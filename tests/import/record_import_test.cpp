@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -287,6 +288,43 @@ TEST_F(ImportTest, DamagedSourcesLeaveTheStoreAsItWas) {
         EXPECT_EQ(stored("Time || OutTemp"), before) << c.name;
     }
     EXPECT_EQ(queryRaw(database(), "PRAGMA integrity_check"), "ok");
+}
+
+// A figure of this process's memory from the kernel, in kB.
+std::optional<long> memoryKilobytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":")) {
+            return std::stol(line.substr(field.size() + 1));
+        }
+    }
+    return std::nullopt;
+}
+
+TEST_F(ImportTest, AHugeLineIsPassedOverWithinBoundedMemory) {
+    const auto path = source("huge.dat");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << datLine(minuteText(0)) << "\n";
+        const std::string block(1 << 20, '9');
+        for (int i = 0; i < 64; ++i) {
+            out << block;
+        }
+        out << "\n" << datLine(minuteText(1)) << "\n";
+    }
+    // Resets the peak to what is resident now.
+    std::ofstream reset("/proc/self/clear_refs");
+    if (!(reset << "5" << std::flush)) {
+        GTEST_SKIP() << "the kernel cannot reset the peak memory figure here";
+    }
+    const auto before = memoryKilobytes("VmRSS");
+    const auto result = importRecords(database(), path, options());
+    const auto peak = memoryKilobytes("VmHWM");
+    EXPECT_EQ(result.stored, 2u) << result.error;
+    EXPECT_EQ(result.unreadable, 1u);
+    ASSERT_TRUE(before && peak);
+    EXPECT_LT(*peak - *before, 16 * 1024) << "the 64 MB line was held whole";
 }
 
 TEST_F(ImportTest, TheTemporaryFileIsGoneWhenTheImportEnds) {
