@@ -306,23 +306,32 @@ TEST_F(ProgramTest, AFullDiskEndsTheRunWithAFailureAndChangesNothing) {
         }
     }
     const std::string before = contents(database);
-    // Room for the download's temporary file, not for the batch in the database's log. An
-    // ignored SIGXFSZ stays ignored in the program, whose writes then fail with EFBIG.
+    // Files may not grow beyond the limit; an ignored SIGXFSZ stays ignored in the
+    // program, whose writes then fail with EFBIG as they would with ENOSPC.
+    const struct {
+        const char* limit;
+        const char* reason;
+    } cases[] = {
+        {"200000", "database: "},  // room for the temporary file, not for the batch
+        {"50000", "database: Cannot write the temporary file of the download."},
+    };
     const auto previous = ::signal(SIGXFSZ, SIG_IGN);
-    const auto [output, code] =
-        run("prlimit --fsize=200000 " + std::string(NIMBRAPLUS_PROGRAM) +
-                " --headless --once --emulator --emulator-records 1500 --language English"
-                " --data-dir " +
-                m_data.string() + " 2>&1",
-            true);
+    for (const auto& c : cases) {
+        const auto [output, code] =
+            run(std::string("prlimit --fsize=") + c.limit + " " + NIMBRAPLUS_PROGRAM +
+                    " --headless --once --emulator --emulator-records 1500 --language English"
+                    " --data-dir " +
+                    m_data.string() + " 2>&1",
+                true);
+        EXPECT_EQ(code, 1) << output;
+        EXPECT_NE(output.find(c.reason), std::string::npos) << output;
+        EXPECT_NE(output.find("the records could not be stored in " + database.string()),
+                  std::string::npos)
+            << output;
+        EXPECT_EQ(contents(database), before);
+        EXPECT_EQ(storedRecords(), 5);
+    }
     ::signal(SIGXFSZ, previous);
-    EXPECT_EQ(code, 1) << output;
-    EXPECT_NE(output.find("database: "), std::string::npos) << output;
-    EXPECT_NE(output.find("the records could not be stored in " + database.string()),
-              std::string::npos)
-        << output;
-    EXPECT_EQ(contents(database), before);
-    EXPECT_EQ(storedRecords(), 5);
 }
 
 // A data folder that cannot be made is no other instance running: it is reported.
