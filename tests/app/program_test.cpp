@@ -213,12 +213,16 @@ TEST_F(ProgramTest, DamagedConfigurationStartsWithDefaultsAndIsLeftAsItWas) {
     }
     damaged += std::string("\n[Up]\0\nType=\0\n[Custom]\n", 23) +
                "Server=" + std::string(1 << 20, 'x') + "\nAutosend=1\n";
+    const fs::perms kFolderMode = fs::perms::owner_all | fs::perms::group_read |
+                                  fs::perms::group_exec | fs::perms::others_read |
+                                  fs::perms::others_exec;
     for (const std::string& content : {damaged, std::string()}) {
         fs::remove_all(m_data);
         fs::create_directories(m_data);
         const fs::path config = m_data / "Main.ini";
         if (content.empty()) {
             fs::create_directories(config / "not a file");
+            fs::permissions(config, kFolderMode);
         } else {
             std::ofstream(config, std::ios::binary) << content;
         }
@@ -228,6 +232,8 @@ TEST_F(ProgramTest, DamagedConfigurationStartsWithDefaultsAndIsLeftAsItWas) {
         EXPECT_EQ(storedRecords(), 20);
         if (content.empty()) {
             EXPECT_TRUE(fs::is_directory(config / "not a file"));
+            EXPECT_EQ(fs::status(config).permissions(), kFolderMode)
+                << "a folder in its place keeps its mode";
         } else {
             EXPECT_EQ(contents(config), content);
         }
