@@ -25,7 +25,7 @@ void prepareDataFolder(const fs::path& dataFolder, const std::optional<fs::path>
         fs::copy_file(*shareFolder / kConfigFileName, config, fs::copy_options::skip_existing,
                       error);
     }
-    if (fs::exists(config, error)) {
+    if (fs::is_regular_file(config, error)) {
         ProfileFile(config).makeWritable();
         // The seed comes world-readable from the share folder; passwords will go in here.
         fs::permissions(config, fs::perms::group_all | fs::perms::others_all,

@@ -14,6 +14,7 @@
 #include "app/headless_events.h"
 #include "app/station_session.h"
 #include "app/upload_settings.h"
+#include "store/error_sink.h"
 
 namespace nimbra {
 
@@ -79,6 +80,26 @@ bool waitForStopSignal(const sigset_t& signals, std::chrono::milliseconds timeou
     return sigtimedwait(&signals, nullptr, &wait) > 0;
 }
 
+// Database failures are printed as they always were; --once also takes one as the end of
+// its run, as a pass whose records could not be stored never completes.
+class StoreFailureWatch {
+public:
+    StoreFailureWatch() {
+        setDefaultErrorSink([this](const std::string& message) {
+            std::fprintf(stderr, "database: %s\n", message.c_str());
+            m_failed = true;
+        });
+    }
+    ~StoreFailureWatch() { setDefaultErrorSink({}); }
+    StoreFailureWatch(const StoreFailureWatch&) = delete;
+    StoreFailureWatch& operator=(const StoreFailureWatch&) = delete;
+
+    bool failed() const { return m_failed; }
+
+private:
+    std::atomic<bool> m_failed{false};
+};
+
 }  // namespace
 
 int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& dataFolder,
@@ -86,10 +107,12 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
     const sigset_t stopSignals = blockStopSignals();
     HeadlessEvents printer(strings, stdout, isatty(STDOUT_FILENO) != 0);
     OnceWatcher events(printer);
+    const StoreFailureWatch storeFailures;
 
     StationSession session(dataFolder, events, {});
     if (!session.ok()) {
-        std::fprintf(stderr, "nimbraplus: Cannot open the database!\n");
+        std::fprintf(stderr, "nimbraplus: Cannot open the database! %s\n",
+                     session.databasePath().c_str());
         return 1;
     }
     if (options.emulator) {
@@ -116,6 +139,12 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         }
         if (!options.once) {
             continue;
+        }
+        if (storeFailures.failed()) {
+            std::fprintf(stderr, "nimbraplus: the records could not be stored in %s\n",
+                         session.databasePath().c_str());
+            exitCode = 1;
+            break;
         }
         if (passCompleted && !passTime) {
             passTime = Clock::now();

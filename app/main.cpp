@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <cstring>
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
@@ -233,8 +234,15 @@ int main(int argc, char** argv) {
         return status;
     }
 
-    SingleInstance instance(SingleInstance::defaultLockPath(dataFolder));
+    const std::filesystem::path lockPath = SingleInstance::defaultLockPath(dataFolder);
+    SingleInstance instance(lockPath);
     if (!instance.acquired()) {
+        if (instance.openError() != 0) {
+            // Not another instance: the data folder is missing or may not be written.
+            std::fprintf(stderr, "nimbraplus: cannot create the lock file %s: %s\n",
+                         lockPath.c_str(), std::strerror(instance.openError()));
+            return 1;
+        }
         return 0;  // another instance runs: end quietly
     }
 

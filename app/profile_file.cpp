@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <cerrno>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -40,15 +40,49 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-std::vector<std::string> readLines(const std::filesystem::path& path) {
+// A descriptor closed on every way out.
+struct OpenFile {
+    explicit OpenFile(int descriptor) : fd(descriptor) {}
+    ~OpenFile() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    const int fd;
+};
+
+// The file's lines; none for a missing file, nothing at all for a file that exists but
+// cannot be read (a folder, no permission, an I/O error): a write must not replace what
+// it could not see.
+std::optional<std::vector<std::string>> readLines(const std::filesystem::path& path) {
+    const OpenFile file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) {
+        return errno == ENOENT ? std::optional(std::vector<std::string>()) : std::nullopt;
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+        if (n > 0) {
+            content.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
+    for (std::size_t start = 0; start < content.size();) {
+        const auto end = std::min(content.find('\n', start), content.size());
+        std::string line = content.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
         lines.push_back(std::move(line));
+        start = end + 1;
     }
     if (!lines.empty() && lines.front().starts_with("\xEF\xBB\xBF")) {
         lines.front().erase(0, 3);
@@ -131,7 +165,7 @@ ProfileFile::ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {
 std::string ProfileFile::readString(std::string_view section, std::string_view key) const {
     std::lock_guard lock(profileMutex());
     bool inSection = false;
-    for (const auto& line : readLines(m_path)) {
+    for (const auto& line : readLines(m_path).value_or(std::vector<std::string>())) {
         if (const auto name = sectionOf(line)) {
             inSection = equalsIgnoringCase(*name, section);
             continue;
@@ -152,7 +186,11 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key,
     const std::string newLine = std::string(key) + "=" + safeValue;
 
     std::lock_guard lock(profileMutex());
-    auto lines = readLines(m_path);
+    auto read = readLines(m_path);
+    if (!read) {
+        return false;
+    }
+    auto& lines = *read;
     std::optional<std::size_t> sectionStart;
     std::size_t insertAt = lines.size();
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -27,7 +27,7 @@ public:
     // replaced atomically so that a crash or power cut leaves the old or the new file,
     // never a torn one, and gets mode 0600, as it holds passwords. Line breaks in the
     // value become spaces (they would split the line). Returns false when the file
-    // cannot be written.
+    // cannot be written, or exists but cannot be read: its other lines would be lost.
     bool writeString(std::string_view section, std::string_view key, std::string_view value);
 
     // Gives the owner write permission on an existing read-only file.

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace nimbra {
@@ -22,6 +23,7 @@ std::filesystem::path SingleInstance::defaultLockPath(const std::filesystem::pat
 
 SingleInstance::SingleInstance(const std::filesystem::path& lockPath) {
     m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    m_openError = m_fd < 0 ? errno : 0;
     if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(m_fd);
         m_fd = -1;

@@ -19,12 +19,16 @@ public:
 
     // False when another process holds the lock (or the file cannot be opened).
     bool acquired() const { return m_fd >= 0; }
+    // Why the lock file could not be opened (an errno value); 0 when it could, so that
+    // a lock held elsewhere is told apart from a folder that cannot hold the lock file.
+    int openError() const { return m_openError; }
 
     // Gives the lock up early, before a new instance of the program is started.
     void release();
 
 private:
     int m_fd = -1;
+    int m_openError = 0;
 };
 
 }  // namespace nimbra

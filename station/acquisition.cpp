@@ -17,6 +17,7 @@
 #include "station/stored_records.h"
 #include "station/temp_record_file.h"
 #include "station_link/hidlink.h"
+#include "store/error_sink.h"
 
 namespace nimbra {
 
@@ -37,6 +38,10 @@ constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
 // mix of old and new bytes.
 constexpr auto kRecordCloseTime = std::chrono::milliseconds(100);
 constexpr int kNewestWindowRetries = 3;
+
+// A full disk usually shows here first, as the records wait in the temporary file before
+// the database sees them; it is told like the database's own failures.
+constexpr char kTempFileFailure[] = "Cannot write the temporary file of the download.";
 
 using FixedBlockBuffer = std::array<std::uint8_t, memory_map::kFixedBlockSize>;
 
@@ -192,6 +197,7 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
             HistoryRecord record = decoded.record;
             stamp(record);
             if (!file.append(record)) {
+                reportToDefaultErrorSink(kTempFileFailure);
                 return DownloadEnd::failed;
             }
             ++d.m_StoredCount;
@@ -276,6 +282,7 @@ int Run::execute() {
     auto file = TempRecordFile::create();
     d.m_TempFileOpen = file ? 1 : 0;
     if (!file) {
+        reportToDefaultErrorSink(kTempFileFailure);
         return 0;
     }
     d.m_Stop = 0;

@@ -227,6 +227,12 @@ int CWeatherDb::Connect(const std::filesystem::path& path, ConnectMode mode) {
         m_session->reportEngineError(opened);
         return -1;
     }
+    // The engine quietly opens a file it may not write read-only; the program's own
+    // database would then refuse every download, so it is refused here instead.
+    if (mode == ConnectMode::createIfMissing && sqlite3_db_readonly(opened, "main") == 1) {
+        m_session->report("The database file is read-only.");
+        return -1;
+    }
     sqlite3_busy_timeout(opened, kBusyTimeoutMs);
     if (std::string failure = prepareConnection(opened, mode); !failure.empty()) {
         m_session->report(std::move(failure));

@@ -22,7 +22,8 @@ class Session;
 }
 
 enum class ConnectMode {
-    createIfMissing,  // the program's own database: created with its tables when missing
+    createIfMissing,  // the program's own database: created with its tables when missing,
+                      // refused when the file may not be written
     readOnly,         // a database to copy from: opened as it is, never written
 };
 

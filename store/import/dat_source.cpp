@@ -35,6 +35,7 @@ SourceReading readDatSource(const std::filesystem::path& path, DateOrder order,
     const std::uint64_t size = std::filesystem::file_size(path, ignored);
     LineReader lines(file.get(), kMaxLineLength);
     std::uint64_t count = 0;
+    std::uint64_t records = 0;
     for (;;) {
         std::string_view line;
         const LineReader::Next next = lines.next(line);
@@ -53,12 +54,22 @@ SourceReading readDatSource(const std::filesystem::path& path, DateOrder order,
         } else if (!sink(*record)) {
             reading.outcome = ReadOutcome::sinkFailed;
             return reading;
+        } else {
+            ++records;
         }
         if (++count % kLinesPerProgress == 0 && progress &&
             !progress(ImportStage::reading, lines.bytesRead(), size)) {
             reading.outcome = ReadOutcome::cancelled;
             return reading;
         }
+    }
+    // Without a single record it is some other file (or none at all): saying "success"
+    // over nothing imported would hide that the wrong file was chosen.
+    if (records == 0) {
+        reading.outcome = ReadOutcome::sourceFailed;
+        reading.error =
+            path.string() +
+            (count == 0 ? " is empty." : " is not a text export: no line of it is a record.");
     }
     return reading;
 }

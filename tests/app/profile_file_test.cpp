@@ -9,10 +9,13 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ordinary_user.h"
+
 namespace nimbra {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 class ProfileFileTest : public ::testing::Test {
 protected:
@@ -98,10 +101,77 @@ TEST_F(ProfileFileTest, WritesReplaceOneKeyAndLeaveTheRestAlone) {
 }
 
 TEST_F(ProfileFileTest, WritingCreatesTheFileAndKeepsValuesOnOneLine) {
+    const mode_t umask = ::umask(0);  // even a permissive umask leaves passwords private
     ProfileFile profile(m_dir / "new.ini");
-    ASSERT_TRUE(profile.writeString("Custom", "StationID", "two\nlines"));
+    const bool written = profile.writeString("Custom", "StationID", "two\nlines");
+    ::umask(umask);
+    ASSERT_TRUE(written);
     EXPECT_EQ(profile.readString("Custom", "StationID"), "two lines");
     EXPECT_EQ(profile.readString("Custom", "lines"), "");
+    EXPECT_EQ(fs::status(m_dir / "new.ini").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    // The temporary file of the replacement is gone.
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
+}
+
+// Whatever a hand edit or a damaged disk left in the file, reads find what is there (or
+// nothing, so the caller's default applies) and a write keeps every other line.
+TEST_F(ProfileFileTest, DamagedContentReadsAsMissingAndSurvivesAWrite) {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) {
+        bytes += static_cast<char>(i);
+    }
+    const std::string megabyte(1 << 20, 'x');
+    const struct {
+        const char* what;
+        std::string content;
+        std::string type;  // what [Up] Type reads as
+    } cases[] = {
+        {"binary", bytes + bytes, ""},
+        {"NUL bytes", "\0\0=\0\n[Up]\nType=1\0 2\n[\0]\n"s, "1\0 2"s},
+        {"a 1 MB line", "[Up]\n" + megabyte + "=1\nType=" + megabyte + "\n",
+         std::string(ProfileFile::kMaxValueLength, 'x')},
+        {"no sections", "Type=1\nServer=a\n", ""},
+        {"unclosed header", "[Up\nType=1\n", ""},
+    };
+    for (const auto& c : cases) {
+        const auto path = file(c.content);
+        ProfileFile profile(path);
+        EXPECT_EQ(profile.readString("Up", "Type"), c.type) << c.what;
+        EXPECT_EQ(profile.readString("Custom", "Server"), "") << c.what;
+        ASSERT_TRUE(profile.writeString("Custom", "Server", "x")) << c.what;
+        const std::string ending = c.content.ends_with('\n') ? "" : "\n";
+        EXPECT_EQ(contents(path), c.content + ending + "[Custom]\nServer=x\n") << c.what;
+        EXPECT_EQ(profile.readString("Custom", "Server"), "x") << c.what;
+    }
+}
+
+// A write never replaces a file it could not read: the user's other lines would be lost.
+TEST_F(ProfileFileTest, AFileThatCannotBeReadIsLeftAlone) {
+    const auto folder = m_dir / "Main.ini";
+    fs::create_directories(folder / "inside");
+    ProfileFile asFolder(folder);
+    EXPECT_EQ(asFolder.readString("Language", "Language"), "");
+    EXPECT_FALSE(asFolder.writeString("Language", "Language", "English"));
+    EXPECT_TRUE(fs::is_directory(folder / "inside"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1)
+        << "no temporary file is left behind";
+    fs::remove_all(folder);
+
+    const std::string content = "[Language]\nLanguage=Deutsch\n[Upload]\nPassword=secret\n";
+    const auto path = file(content);
+    fs::permissions(path, fs::perms::owner_write);
+    testing::giveToOrdinaryUser(m_dir);
+    const int outcome = testing::runAsOrdinaryUser([&path] {
+        ProfileFile profile(path);
+        const bool readNothing = profile.readString("Upload", "Password").empty();
+        const bool refused = !profile.writeString("Language", "Language", "English");
+        return (readNothing ? 0 : 1) | (refused ? 0 : 2);
+    });
+    EXPECT_EQ(outcome, 0) << "1: it read, 2: it wrote";
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(contents(path), content);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
 }
 
 TEST_F(ProfileFileTest, ReadOnlyFileIsMadeWritable) {

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "store/weather_db.h"
+#include "tests/support/ordinary_user.h"
 #include "tests/upload/test_http_server.h"
 
 extern char** environ;
@@ -61,6 +62,14 @@ protected:
 
     fs::path m_data;
 };
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+const std::string kLogOnce =
+    "--headless --once --emulator --emulator-records 20 --language English";
 
 TEST_F(ProgramTest, HeadlessOnceWithTheEmulatorStoresItsHistory) {
     const auto [output, code] =
@@ -192,6 +201,155 @@ TEST_F(ProgramTest, ScreenshotOfTheMainWindowAfterTheFirstDownload) {
     EXPECT_EQ(code, 0) << output;
     ASSERT_TRUE(fs::exists(picture));
     EXPECT_GT(fs::file_size(picture), 10000u);
+}
+
+// A Main.ini damaged by hand or by a disk: the logger starts with the defaults of what it
+// cannot read, and leaves the file as it was.
+TEST_F(ProgramTest, DamagedConfigurationStartsWithDefaultsAndIsLeftAsItWas) {
+    // Binary garbage, NUL bytes and a 1 MB line in one file; then a folder in its place.
+    std::string damaged;
+    for (int i = 0; i < 1024; ++i) {
+        damaged += static_cast<char>((i * 37 + 11) % 256);
+    }
+    damaged += std::string("\n[Up]\0\nType=\0\n[Custom]\n", 23) +
+               "Server=" + std::string(1 << 20, 'x') + "\nAutosend=1\n";
+    const fs::perms kFolderMode = fs::perms::owner_all | fs::perms::group_read |
+                                  fs::perms::group_exec | fs::perms::others_read |
+                                  fs::perms::others_exec;
+    for (const std::string& content : {damaged, std::string()}) {
+        fs::remove_all(m_data);
+        fs::create_directories(m_data);
+        const fs::path config = m_data / "Main.ini";
+        if (content.empty()) {
+            fs::create_directories(config / "not a file");
+            fs::permissions(config, kFolderMode);
+        } else {
+            std::ofstream(config, std::ios::binary) << content;
+        }
+        const auto [output, code] = run(kLogOnce + " --data-dir " + m_data.string() + " 2>&1");
+        EXPECT_EQ(code, 0) << output;
+        EXPECT_NE(output.find("Complete"), std::string::npos) << output;
+        EXPECT_EQ(storedRecords(), 20);
+        if (content.empty()) {
+            EXPECT_TRUE(fs::is_directory(config / "not a file"));
+            EXPECT_EQ(fs::status(config).permissions(), kFolderMode)
+                << "a folder in its place keeps its mode";
+        } else {
+            EXPECT_EQ(contents(config), content);
+        }
+    }
+}
+
+// The database file is something the program cannot use: it says so, names the file, ends
+// with a failure and leaves the file exactly as it was.
+TEST_F(ProgramTest, UnusableDatabaseIsReportedAndLeftAsItWas) {
+    std::string random;
+    for (int i = 0; i < 8192; ++i) {
+        random += static_cast<char>((i * 193 + i / 7) % 256);
+    }
+    const fs::path database = m_data / "Nimbra7420.db";
+    enum class Protect { nothing, file, folder };
+    const struct {
+        const char* what;
+        std::string bytes;  // empty: a real database
+        Protect protect;
+    } cases[] = {
+        {"random bytes", random, Protect::nothing},
+        {"a text file", "Time,OutTemp\n2024-03-05 09:07:00,-7.9\n", Protect::nothing},
+        {"a database file that may not be written", {}, Protect::file},
+        {"a database in a folder that may not be written", {}, Protect::folder},
+    };
+    const fs::perms readOnly =
+        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    for (const auto& c : cases) {
+        fs::remove_all(m_data);
+        fs::create_directories(m_data);
+        if (c.bytes.empty()) {
+            CWeatherDb db;
+            ASSERT_EQ(db.Connect(database), 0);
+            ASSERT_EQ(db.InsertRecord(HistoryRecord{}), 0);
+        } else {
+            std::ofstream(database, std::ios::binary) << c.bytes;
+        }
+        std::ofstream(m_data / "QX7420.lock");  // a folder that may not be written holds it
+        const std::string before = contents(database);
+        std::string asUser;
+        if (c.protect != Protect::nothing) {
+            testing::giveToOrdinaryUser(m_data);
+            if (c.protect == Protect::file) {
+                fs::permissions(database, readOnly);
+            } else {
+                fs::permissions(m_data, readOnly | fs::perms::owner_exec);
+            }
+            if (::geteuid() == 0) {
+                asUser = "setpriv --reuid=" + std::to_string(testing::kOrdinaryUser) +
+                         " --regid=" + std::to_string(testing::kOrdinaryUser) + " --clear-groups ";
+            }
+        }
+        const auto [output, code] = run(asUser + NIMBRAPLUS_PROGRAM + " " + kLogOnce +
+                                            " --data-dir " + m_data.string() + " 2>&1",
+                                        true);
+        fs::permissions(m_data, fs::perms::owner_all);
+        EXPECT_EQ(code, 1) << c.what << ": " << output;
+        EXPECT_NE(output.find("Cannot open the database! " + database.string()), std::string::npos)
+            << c.what << ": " << output;
+        EXPECT_EQ(contents(database), before) << c.what;
+    }
+}
+
+// A disk that fills up during the download: the batch is refused, --once ends with a
+// failure and says why, and the database holds exactly what it held before.
+TEST_F(ProgramTest, AFullDiskEndsTheRunWithAFailureAndChangesNothing) {
+    fs::create_directories(m_data);
+    const fs::path database = m_data / "Nimbra7420.db";
+    {
+        CWeatherDb db;
+        ASSERT_EQ(db.Connect(database), 0);
+        for (int i = 0; i < 5; ++i) {
+            HistoryRecord record;
+            record.Time = 45000.0 + i;
+            ASSERT_EQ(db.InsertRecord(record), 0);
+        }
+    }
+    const std::string before = contents(database);
+    // Files may not grow beyond the limit; an ignored SIGXFSZ stays ignored in the
+    // program, whose writes then fail with EFBIG as they would with ENOSPC.
+    const struct {
+        const char* limit;
+        const char* reason;
+    } cases[] = {
+        {"200000", "database: "},  // room for the temporary file, not for the batch
+        {"50000", "database: Cannot write the temporary file of the download."},
+    };
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    for (const auto& c : cases) {
+        const auto [output, code] =
+            run(std::string("prlimit --fsize=") + c.limit + " " + NIMBRAPLUS_PROGRAM +
+                    " --headless --once --emulator --emulator-records 1500 --language English"
+                    " --data-dir " +
+                    m_data.string() + " 2>&1",
+                true);
+        EXPECT_EQ(code, 1) << output;
+        EXPECT_NE(output.find(c.reason), std::string::npos) << output;
+        EXPECT_NE(output.find("the records could not be stored in " + database.string()),
+                  std::string::npos)
+            << output;
+        EXPECT_EQ(contents(database), before);
+        EXPECT_EQ(storedRecords(), 5);
+    }
+    ::signal(SIGXFSZ, previous);
+}
+
+// A data folder that cannot be made is no other instance running: it is reported.
+TEST_F(ProgramTest, ADataFolderThatCannotBeMadeIsReported) {
+    fs::create_directories(m_data);
+    std::ofstream(m_data / "plain-file") << "x";
+    const fs::path dataFolder = m_data / "plain-file" / "data";
+    const auto [output, code] = run(kLogOnce + " --data-dir " + dataFolder.string() + " 2>&1");
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(output.find("cannot create the lock file " + (dataFolder / "QX7420.lock").string()),
+              std::string::npos)
+        << output;
 }
 
 TEST_F(ProgramTest, BadArgumentsAreRefusedWithAHint) {

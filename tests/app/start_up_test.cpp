@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +53,20 @@ TEST_F(StartUpTest, OnlyOneInstanceHoldsTheLockUntilItReleases) {
         EXPECT_TRUE(otherProcessAcquires(lockPath));
     }
     EXPECT_TRUE(otherProcessAcquires(lockPath));
+}
+
+TEST_F(StartUpTest, ALockFileThatCannotBeMadeIsToldApartFromAHeldLock) {
+    const fs::path lockPath = m_root / "QX7420.lock";
+    SingleInstance first(lockPath);
+    SingleInstance second(lockPath);
+    EXPECT_FALSE(second.acquired());
+    EXPECT_EQ(second.openError(), 0) << "held by another: the usual quiet end";
+    EXPECT_EQ(first.openError(), 0);
+
+    std::ofstream(m_root / "a file");
+    const SingleInstance nowhere(m_root / "a file" / "QX7420.lock");
+    EXPECT_FALSE(nowhere.acquired());
+    EXPECT_EQ(nowhere.openError(), ENOTDIR);
 }
 
 TEST_F(StartUpTest, LockLivesInTheRuntimeFolderWhenThereIsOne) {

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 namespace nimbra {
 namespace {
 
+using namespace std::string_literals;
 using test::queryRaw;
 using test::sampleRecord;
 
@@ -247,6 +249,97 @@ TEST_F(ImportTest, ASourceThatIsNotWhatItsNameSaysChangesNothing) {
     EXPECT_EQ(importRecords(database(), source("foreign.db"), options()).status,
               ImportStatus::sourceUnreadable);
     EXPECT_EQ(storedCount(), 1);
+}
+
+// Sources that are damaged or of another kind than their name says: nothing of them is
+// stored, the store keeps what it held, and each is told apart by a message naming it.
+TEST_F(ImportTest, DamagedSourcesLeaveTheStoreAsItWas) {
+    makeDatabase("Nimbra7420.db", {sampleRecord(at(2024, 1, 1))});
+    const std::string before = stored("Time || OutTemp");
+    std::vector<HistoryRecord> many;
+    for (int i = 0; i < 3000; ++i) {
+        many.push_back(sampleRecord(at(2024, 2, 1) + i / 1440.0));
+    }
+    std::string whole;
+    {
+        const auto full = makeDatabase("full.db", many);
+        std::ifstream in(full, std::ios::binary);
+        whole.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::string png = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0"s;
+    const struct {
+        std::string name;
+        std::string bytes;
+    } cases[] = {
+        {"cut.db", whole.substr(0, whole.size() / 2)},
+        {"header-only.db", whole.substr(0, 100)},
+        {"picture.db", png},
+        {"picture.mdb", png + std::string(8192, '\0')},
+        // Not one record in it: no "success" over nothing imported.
+        {"picture.dat", png},
+        {"empty.dat", ""},
+        {"one-long-line.dat", std::string(6 << 20, '7')},
+    };
+    for (const auto& c : cases) {
+        const auto result = importRecords(database(), writeFile(c.name, c.bytes), options());
+        EXPECT_EQ(result.status, ImportStatus::sourceUnreadable) << c.name;
+        EXPECT_EQ(result.stored, 0u) << c.name;
+        EXPECT_NE(result.error.find(c.name), std::string::npos) << result.error;
+        EXPECT_EQ(stored("Time || OutTemp"), before) << c.name;
+    }
+    EXPECT_EQ(queryRaw(database(), "PRAGMA integrity_check"), "ok");
+}
+
+// A figure of this process's memory from the kernel, in kB.
+std::optional<long> memoryKilobytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":")) {
+            return std::stol(line.substr(field.size() + 1));
+        }
+    }
+    return std::nullopt;
+}
+
+TEST_F(ImportTest, AHugeLineIsPassedOverWithinBoundedMemory) {
+    const auto path = source("huge.dat");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << datLine(minuteText(0)) << "\n";
+        const std::string block(1 << 20, '9');
+        for (int i = 0; i < 64; ++i) {
+            out << block;
+        }
+        out << "\n" << datLine(minuteText(1)) << "\n";
+    }
+    // Resets the peak to what is resident now.
+    std::ofstream reset("/proc/self/clear_refs");
+    if (!(reset << "5" << std::flush)) {
+        GTEST_SKIP() << "the kernel cannot reset the peak memory figure here";
+    }
+    const auto before = memoryKilobytes("VmRSS");
+    const auto result = importRecords(database(), path, options());
+    const auto peak = memoryKilobytes("VmHWM");
+    EXPECT_EQ(result.stored, 2u) << result.error;
+    EXPECT_EQ(result.unreadable, 1u);
+    ASSERT_TRUE(before && peak);
+    EXPECT_LT(*peak - *before, 16 * 1024) << "the 64 MB line was held whole";
+}
+
+TEST_F(ImportTest, TheTemporaryFileIsGoneWhenTheImportEnds) {
+    const auto dat = writeMinutes("m.dat", 50);
+    const auto temporary = m_folder.path() / "tmp";
+    std::filesystem::create_directories(temporary);
+    const char* previous = std::getenv("TMPDIR");
+    const std::string saved = previous != nullptr ? previous : "";
+    setenv("TMPDIR", temporary.c_str(), 1);
+    const auto result = importRecords(database(), dat, options());
+    const auto failed = importRecords(database(), writeFile("x.db", "text"), options());
+    previous != nullptr ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR");
+    EXPECT_EQ(result.stored, 50u);
+    EXPECT_EQ(failed.status, ImportStatus::sourceUnreadable);
+    EXPECT_TRUE(std::filesystem::is_empty(temporary));
 }
 
 TEST_F(ImportTest, OtherFilesAndAnUnavailableDatabaseAreReported) {

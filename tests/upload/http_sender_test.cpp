@@ -1,6 +1,10 @@
 #include "upload/http_sender.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <string>
 #include <thread>
@@ -86,6 +90,58 @@ TEST(SendHttpRequest, FailuresOfTheConnection) {
     EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, 0, "200", quick()));
     EXPECT_FALSE(SendHttpRequest("bad host\r\n", kRequest, 80, "200", quick()));
     EXPECT_FALSE(SendHttpRequest("", kRequest, 80, "200", quick()));
+}
+
+// Servers that misbehave in every way a client can see: each is a plain failure, within
+// the sender's own time limits, never a success.
+TEST(SendHttpRequest, MisbehavingServersFailPromptly) {
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) {
+        garbage += static_cast<char>((i * 131 + 7) % 256);
+    }
+    const struct {
+        const char* what;
+        TestHttpServer::Responder respond;
+    } cases[] = {
+        {"garbage", TestHttpServer::reply(garbage)},
+        {"NUL bytes", TestHttpServer::reply(std::string(64, '\0'))},
+        {"megabytes without the token", TestHttpServer::reply(std::string(8 << 20, 'x'))},
+        {"closed in the middle of the head", TestHttpServer::reply("HTTP/1.0 200 OK\r\nConte")},
+        {"reset in the middle of the head",
+         [](int fd, const std::atomic<bool>&) {
+             testing::writeAll(fd, "HTTP/1.0 200 OK\r\n");
+             const linger abort{1, 0};  // the close sends a reset
+             ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+         }},
+    };
+    for (const auto& c : cases) {
+        TestHttpServer server(c.respond);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "success", quick()))
+            << c.what;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << c.what;
+    }
+}
+
+// A server whose queue takes the connection but which never reads: a request larger than
+// the socket buffers cannot go out, and the send time limit ends the wait.
+TEST(SendHttpRequest, ServerThatNeverReadsFailsAfterTheSendTime) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+    SendOptions options = quick();
+    options.sendTimeout = 1000ms;
+    const std::string request = "GET /" + std::string(64 << 20, 'q') + " HTTP/1.0\r\n\r\n";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", request, ntohs(address.sin_port), "200", options));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    ::close(listener);
 }
 
 TEST(SendHttpRequest, ServerThatNeverAnswersFailsAfterTheReplyWait) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "sample_reading.h"
@@ -192,6 +193,17 @@ TEST(UploadRequests, CredentialsAreEncodedSoTheyCannotSplitTheQuery) {
     EXPECT_NE(request.find("?ID=id%26x%3D1&PASSWORD=p%20w%25%3D%26%0D%0A%C3%A9&"),
               std::string::npos);
     EXPECT_EQ(request.find("\r\n"), request.find(" HTTP/1.0\r\n") + 9);
+
+    // Every service's request keeps its four head lines, whatever the credentials hold.
+    t.stationId = "a\rX-Injected: 1";
+    for (const std::string& each :
+         {text(buildWundergroundRequest(kNimbraPlusIdentity, t, UploadReading{}, kSampleTime)),
+          text(buildWowRequest(kNimbraPlusIdentity, t, UploadReading{}, kSampleTime)),
+          text(buildWeathercloudRequest(t, UploadReading{}, kSampleTime))}) {
+        EXPECT_EQ(std::count(each.begin(), each.end(), '\r'), 5) << each;
+        EXPECT_EQ(std::count(each.begin(), each.end(), '\n'), 5) << each;
+        EXPECT_EQ(each.find("X-Injected: "), std::string::npos) << each;
+    }
 }
 
 TEST(UploadRequests, HostThatCannotBeSentGivesNoRequest) {
