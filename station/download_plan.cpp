@@ -17,8 +17,21 @@ int wrappedStart(int dataCount, int recordsBeforePos) {
 DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount) {
     const int recordsBeforePos = (currentPos - kRingStart) / kRecordSize;
     DownloadPlan plan;
+    // A clear leaves the count at the records before the pointer, plus the one being
+    // filled; a ring that ran past its end keeps counting beyond them. Then the records
+    // since the last run are still there, from the last point around the end of memory,
+    // and their times follow on from those stored.
+    const int sinceLastPoint =
+        (currentPos - lastPoint) / kRecordSize + memory_map::kRingRecords + 1;
+    if (currentPos < lastPoint && dataCount > recordsBeforePos + 1 &&
+        memory_map::isRecordAddress(lastPoint) && sinceLastPoint <= dataCount) {
+        plan.start = lastPoint;
+        plan.count = sinceLastPoint;
+        return plan;
+    }
     if (currentPos < lastPoint) {
-        // Memory cleared or the ring wrapped past the last position: take everything.
+        // Memory cleared, or the pointer went back further than a ring that ran past its
+        // end explains: take everything.
         plan.count = dataCount;
         plan.start = kRingStart;
         if (recordsBeforePos > dataCount) {
