@@ -29,6 +29,7 @@ constexpr int kMemorySize = static_cast<int>(memory_map::kMemorySize);
 constexpr int kFixedBlockSize = static_cast<int>(memory_map::kFixedBlockSize);
 
 constexpr int kFixedBlockRetries = 10;
+constexpr int kWindowRetries = 3;
 constexpr int kWindowBytes = 64;
 constexpr int kWindowStep = 3 * kRecordSize;
 constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
@@ -136,7 +137,10 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
         d.m_Reading = 1;
         const int windowStart = m_start;
         std::uint8_t* window = d.m_ReadBuffer.data();
-        if (ReadData(windowStart, window) == 0 || ReadData(windowStart + 32, window + 32) == 0) {
+        // Each half is taken only when two reads agree: a byte spoiled on the way may still
+        // decode as a plausible record, which would then be stored as the station's own.
+        if (V_ReadData(windowStart, window, kWindowRetries) != 0 ||
+            V_ReadData(windowStart + 32, window + 32, kWindowRetries) != 0) {
             d.m_Stop = 1;
             return DownloadEnd::linkLost;
         }

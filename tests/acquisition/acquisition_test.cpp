@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "station/record_codec.h"
 #include "station/station_writes.h"
 #include "tests/acquisition/emulated_station.h"
 
@@ -18,6 +19,36 @@ protected:
                                    [this](const CStationData& d) { m_published = d; },
                                    [this] { ++m_passes; }, [this] { return stationNow(); }};
         return RunAcquisition(m_data, context);
+    }
+
+    // The readings of every complete record the station holds, oldest first.
+    std::vector<HistoryRecord> stationRecords() {
+        const auto memory = m_model->image();
+        const int pointer = memory[30] | memory[31] << 8;
+        const int count = memory[27] | memory[28] << 8;
+        std::vector<HistoryRecord> records;
+        for (int age = count - 1; age >= 1; --age) {
+            const std::uint16_t address =
+                memory_map::recordAddress(memory_map::ringIndex(pointer) - age);
+            records.push_back(
+                decodeHistoryRecord(RecordBytes(&memory[address], memory_map::kRecordSize), 0.0f)
+                    .record);
+        }
+        return records;
+    }
+
+    static void expectSameReadings(const std::vector<HistoryRecord>& stored,
+                                   const std::vector<HistoryRecord>& station) {
+        ASSERT_EQ(stored.size(), station.size());
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(stored[i].InTemp, station[i].InTemp);
+            EXPECT_EQ(stored[i].OutTemp, station[i].OutTemp);
+            EXPECT_EQ(stored[i].AbsPressure, station[i].AbsPressure);
+            EXPECT_EQ(stored[i].Wind, station[i].Wind);
+            EXPECT_EQ(stored[i].Gust, station[i].Gust);
+            EXPECT_EQ(stored[i].Light, station[i].Light);
+        }
     }
 
     CStationData m_data;
@@ -132,7 +163,7 @@ TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
     ASSERT_EQ(acquire(), 1);
     m_model->advanceMinutes(20);
     m_server->setFaults(
-        testing::silentAfter(20));  // the fixed block, the current record and one window
+        testing::silentAfter(20));  // the fixed block, the current record, a first block
     EXPECT_EQ(acquire(), 0);
     EXPECT_EQ(storedRecords(), 30);
     m_server->setFaults(emulator::LinkFaults{});
@@ -185,6 +216,45 @@ TEST_F(AcquisitionTest, StationWritesReachTheStationMemoryByteForByte) {
     EXPECT_EQ(highAbs, static_cast<int>(1040.0 / 3.38638 * 10));
     ASSERT_EQ(acquire(), 1);  // read back: the record shows what the station holds
     EXPECT_EQ(m_data.PressureUnit, 1);
+}
+
+}  // namespace
+}  // namespace nimbra
+
+namespace nimbra {
+namespace {
+
+TEST_F(AcquisitionTest, RingRunningPastItsEndBetweenRunsStoresOnlyTheNewRecords) {
+    startStation(test::stationOptions(17, 3260, 5));
+    ASSERT_EQ(acquire(), 1);
+    ASSERT_EQ(storedRecords(), 3260);
+    m_model->advanceMinutes(30);  // six new records carry the pointer past the end of memory
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(m_data.m_Reanchor, 0);
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 3266u);
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        ASSERT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)), 5)
+            << "record " << i << " out of order, missing or stored twice";
+    }
+    const auto station = stationRecords();
+    expectSameReadings({records.end() - 10, records.end()}, {station.end() - 10, station.end()});
+}
+
+TEST_F(AcquisitionTest, DisagreeingReadsDuringTheDownloadStoreNothingSpoiled) {
+    startStation(test::stationOptions(18, 20, 5));
+    ASSERT_EQ(acquire(), 1);
+    m_model->advanceMinutes(60);
+    // From the download's second read on, every second block read comes back spoiled in a
+    // byte that still decodes as a plausible wind speed.
+    emulator::LinkFaults faults = testing::flakyReads();
+    faults.afterReports = 19;
+    m_server->setFaults(faults);
+    EXPECT_EQ(acquire(), 0);
+    m_server->setFaults(emulator::LinkFaults{});
+    ASSERT_EQ(CheckHandle(), 1);
+    ASSERT_EQ(acquire(), 1);
+    expectSameReadings(allRecords(), stationRecords());
 }
 
 }  // namespace
