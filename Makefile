@@ -5,7 +5,7 @@ WERROR ?= ON
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test demo check-sanitize install package clean
+.PHONY: all deps configure build test demo check-sanitize soak install package clean
 
 all: build
 
@@ -74,6 +74,10 @@ check-sanitize: deps
 	@cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target $(THREADED_TESTS)
 	@cd $(BUILD_DIR)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) \
 		--timeout 900 -L '$(subst $() ,|,$(THREADED_TESTS))'
+
+# Acquisitions against the station emulator with faults injected, checked record by record.
+soak: build
+	@$(BUILD_DIR)/bin/nimbra-fault-soak
 
 # DESTDIR=DIR stages the installation under DIR, as packagers do.
 install: build
