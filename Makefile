@@ -5,7 +5,8 @@ WERROR ?= ON
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test demo check-sanitize soak install package clean
+.PHONY: all deps configure build test demo bench fuzz check-sanitize check-asan check-tsan soak \
+	install package clean
 
 all: build
 
@@ -44,7 +45,7 @@ bench: deps
 # Each fuzz target for FUZZ_SECONDS from its seed corpus (fuzz/corpus/<target>); new
 # inputs that reach new code are kept in build-fuzz/corpus, crashes in build-fuzz.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = record fixed_block image dat_line profile
+FUZZ_TARGETS = record fixed_block image dat_line profile http_reply
 fuzz: deps
 	@cmake -S fuzz -B $(BUILD_DIR)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 	@cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
@@ -55,19 +56,23 @@ fuzz: deps
 			-print_final_stats=1 corpus/$$target ../fuzz/corpus/$$target ) || exit 1; \
 	done
 
-# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded
-# tests under ThreadSanitizer, each in a build folder of its own.
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer (check-asan), and the
+# threaded tests under ThreadSanitizer (check-tsan), each in a build folder of its own.
 # GCC warns of uninitialised values it cannot see through the instrumentation: noise here.
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all \
 	-Wno-maybe-uninitialized
 THREADED_TESTS = acquisition_tests station_link_tests upload_tests store_tests app_config_tests \
 	station_model_tests emulator_tests
-check-sanitize: deps
+check-sanitize: check-asan check-tsan
+
+check-asan: deps
 	@cmake -S . -B $(BUILD_DIR)-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DNIMBRA_WERROR=$(WERROR) -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
 		-DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZE_FLAGS)"
 	@cmake --build $(BUILD_DIR)-asan -j $(JOBS)
 	@cd $(BUILD_DIR)-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 600
+
+check-tsan: deps
 	@cmake -S . -B $(BUILD_DIR)-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DNIMBRA_WERROR=$(WERROR) -DCMAKE_CXX_FLAGS=-fsanitize=thread \
 		-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread

@@ -80,6 +80,7 @@ const std::map<std::string_view, FlagSetter>& flagOptions() {
         {"--flaky-reads", [](EmulatorOptions& o) { o.linkFaults.flakyReads = true; }},
         {"--corrupt-records", [](EmulatorOptions& o) { o.corruptRecords = true; }},
         {"--pointer-back", [](EmulatorOptions& o) { o.pointerBack = true; }},
+        {"--torn-writes", [](EmulatorOptions& o) { o.tornWrites = true; }},
     };
     return options;
 }
@@ -162,7 +163,9 @@ std::string emulatorUsage(std::string_view program) {
            "  --corrupt-records    two stored records are corrupted: one with an invalid\n"
            "                       interval, one with values out of range\n"
            "  --pointer-back       start with the history cleared: the record pointer goes\n"
-           "                       back to the start of the ring (SIGUSR2 does so at any time)\n";
+           "                       back to the start of the ring (SIGUSR2 does so at any time)\n"
+           "  --torn-writes        the console writes a record it closes after moving its\n"
+           "                       pointer, over 40 ms: reads meanwhile mix old and new bytes\n";
 }
 
 }  // namespace nimbra::emulator

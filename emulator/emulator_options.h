@@ -29,6 +29,7 @@ struct EmulatorOptions {
     LinkFaults linkFaults;
     bool corruptRecords = false;
     bool pointerBack = false;
+    bool tornWrites = false;
 };
 
 struct ParsedCommandLine {

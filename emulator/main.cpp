@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <exception>
 #include <iostream>
@@ -42,6 +43,9 @@ nimbra::emulator::StationModelOptions modelOptions(const EmulatorOptions& option
     return model;
 }
 
+// How long a console with torn writes takes to write a record it closes.
+constexpr std::chrono::milliseconds kTornRecordWriteTime{40};
+
 // The station faults that shape the memory before anyone reads it.
 void applyMemoryFaults(const EmulatorOptions& options, StationModel& model) {
     using nimbra::emulator::RecordCorruption;
@@ -53,6 +57,9 @@ void applyMemoryFaults(const EmulatorOptions& options, StationModel& model) {
     }
     if (options.pointerBack) {
         model.clearHistory();
+    }
+    if (options.tornWrites) {
+        model.setTornWrites(kTornRecordWriteTime);
     }
 }
 

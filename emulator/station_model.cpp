@@ -201,6 +201,10 @@ void StationModel::stepMinuteLocked() {
     m_rain.addMinute(now, m_sample.rainTips);
 
     if (++m_minutesInRecord > m_interval) {
+        if (m_recordWriteTime > Clock::duration::zero()) {
+            // The closed record's last minute lands only now, after the pointer moved.
+            m_recordWrite = RecordWrite{m_currentPos, m_recordBeforeUpdate, steadyNow()};
+        }
         startNextRecordLocked();
     }
     writeCurrentRecordLocked();
@@ -231,6 +235,7 @@ void StationModel::startNextRecordLocked() {
 }
 
 void StationModel::writeCurrentRecordLocked() {
+    std::copy_n(currentRecordLocked(), map::kRecordSize, m_recordBeforeUpdate.begin());
     const WeatherSample& s = m_sample;
     HistoryRecord r;
     r.Interval = m_minutesInRecord;
@@ -301,6 +306,35 @@ void StationModel::readBlock(std::uint16_t address, std::uint8_t* out) {
     for (std::uint32_t i = 0; i < kBlockSize; ++i) {
         out[i] = m_memory[(address + i) % map::kMemorySize];
     }
+    showUnwrittenBytesLocked(address, out);
+}
+
+void StationModel::showUnwrittenBytesLocked(std::uint16_t address, std::uint8_t* out) {
+    if (!m_recordWrite) {
+        return;
+    }
+    const auto elapsed = std::max(Clock::duration::zero(), steadyNow() - m_recordWrite->start);
+    if (elapsed >= m_recordWriteTime) {
+        m_recordWrite.reset();
+        return;
+    }
+    const auto written = static_cast<std::size_t>(
+        elapsed.count() * static_cast<Clock::rep>(map::kRecordSize) / m_recordWriteTime.count());
+    for (std::size_t i = written; i < map::kRecordSize; ++i) {
+        const std::size_t offset =
+            (m_recordWrite->address + i + map::kMemorySize - address) % map::kMemorySize;
+        if (offset < kBlockSize) {
+            out[offset] = m_recordWrite->before[i];
+        }
+    }
+}
+
+void StationModel::setTornWrites(std::chrono::milliseconds duration) {
+    const std::lock_guard lock(m_mutex);
+    m_recordWriteTime = std::max(Clock::duration::zero(), Clock::duration(duration));
+    if (m_recordWriteTime == Clock::duration::zero()) {
+        m_recordWrite.reset();
+    }
 }
 
 void StationModel::writeBlock(std::uint16_t address, const std::uint8_t* data) {
@@ -364,6 +398,7 @@ void StationModel::commitLocked() {
 }
 
 void StationModel::clearHistoryLocked() {
+    m_recordWrite.reset();
     m_currentPos = map::kRingStart;
     m_count = 1;
     m_minutesInRecord = 1;
@@ -405,6 +440,7 @@ ImageStatus StationModel::loadImage(const std::string& path) {
     const std::lock_guard lock(m_mutex);
     m_memory = loaded;
     m_pendingWrites.reset();
+    m_recordWrite.reset();
     m_currentPos = position;
     m_count = std::clamp<int>(loadLe16(&m_memory[fx::kDataCount]), 1, map::kRingRecords);
     const int interval = m_memory[fx::kInterval];

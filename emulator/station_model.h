@@ -103,6 +103,10 @@ public:
     void clearHistory();
     // The outdoor sensors fall silent for the coming `minutes` station minutes.
     void loseOutdoorContact(int minutes);
+    // A console that moves its record pointer first and then writes the last minute of
+    // the record it closes, byte by byte over `duration`: a read in that time sees the
+    // bytes written so far new and the rest as they were. Zero writes at once again.
+    void setTornWrites(std::chrono::milliseconds duration);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -121,6 +125,15 @@ private:
     void writeFactorySettingsLocked(double absPressure);
     std::array<std::uint8_t, memory_map::kFixedBlockSize> fixedBlockLocked() const;
     std::uint8_t* currentRecordLocked() { return &m_memory[m_currentPos]; }
+    void showUnwrittenBytesLocked(std::uint16_t address, std::uint8_t* out);
+
+    // A record the console is still writing: memory already holds `written`, reads see
+    // `before` for the bytes it has not reached yet.
+    struct RecordWrite {
+        std::uint16_t address = 0;
+        std::array<std::uint8_t, memory_map::kRecordSize> before{};
+        Clock::time_point start;
+    };
 
     std::mutex m_mutex;
     std::array<std::uint8_t, memory_map::kMemorySize> m_memory{};
@@ -148,6 +161,11 @@ private:
     bool m_logCompleted;
     std::vector<CompletedRecord> m_completed;
     float m_pressureOffset;  // relative minus absolute pressure, set by the user
+
+    Clock::duration m_recordWriteTime{};  // zero: records are written at once
+    // The record being filled as it was before its latest update.
+    std::array<std::uint8_t, memory_map::kRecordSize> m_recordBeforeUpdate{};
+    std::optional<RecordWrite> m_recordWrite;
 };
 
 }  // namespace nimbra::emulator

@@ -33,6 +33,10 @@ constexpr int kWindowRetries = 3;
 constexpr int kWindowBytes = 64;
 constexpr int kWindowStep = 3 * kRecordSize;
 constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
+// A console moves its record pointer before it has finished writing the record it
+// closes; within this time of the pointer being read, that record may still read as a
+// mix of old and new bytes.
+constexpr auto kRecordCloseTime = std::chrono::milliseconds(100);
 
 using FixedBlockBuffer = std::array<std::uint8_t, memory_map::kFixedBlockSize>;
 
@@ -44,6 +48,7 @@ public:
 
 private:
     bool readFixedBlock(FixedBlockBuffer& block);
+    bool readWindow(int windowStart, std::uint8_t* window);
     bool readCurrentRecord();
     void planDownload();
     enum class DownloadEnd { complete, linkLost, failed };
@@ -59,6 +64,7 @@ private:
     AcquisitionContext& ctx;
     int m_start = kRingStart;
     int m_toStore = 0;
+    std::chrono::steady_clock::time_point m_pointerReadAt;
 };
 
 bool Run::readFixedBlock(FixedBlockBuffer& block) {
@@ -72,7 +78,21 @@ bool Run::readFixedBlock(FixedBlockBuffer& block) {
         }
     }
     d.m_ReadFailed = 0;
+    m_pointerReadAt = std::chrono::steady_clock::now();
     return true;
+}
+
+// 64 bytes from windowStart, each half taken only when two reads agree: a byte spoiled
+// on the way may still decode as a plausible record, which would then be stored as the
+// station's own. The window that holds the newest record to store is read only once the
+// console is sure to have finished writing it.
+bool Run::readWindow(int windowStart, std::uint8_t* window) {
+    const bool holdsNewest = d.m_ToRead - 1 <= kWindowStep / kRecordSize;
+    if (holdsNewest) {
+        std::this_thread::sleep_until(m_pointerReadAt + kRecordCloseTime);
+    }
+    return V_ReadData(windowStart, window, kWindowRetries) == 0 &&
+           V_ReadData(windowStart + 32, window + 32, kWindowRetries) == 0;
 }
 
 bool Run::readCurrentRecord() {
@@ -137,10 +157,7 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
         d.m_Reading = 1;
         const int windowStart = m_start;
         std::uint8_t* window = d.m_ReadBuffer.data();
-        // Each half is taken only when two reads agree: a byte spoiled on the way may still
-        // decode as a plausible record, which would then be stored as the station's own.
-        if (V_ReadData(windowStart, window, kWindowRetries) != 0 ||
-            V_ReadData(windowStart + 32, window + 32, kWindowRetries) != 0) {
+        if (!readWindow(windowStart, window)) {
             d.m_Stop = 1;
             return DownloadEnd::linkLost;
         }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <numeric>
 
@@ -179,6 +180,35 @@ TEST_F(AcquisitionTest, UnreadableStationIsMarkedForRepair) {
     EXPECT_EQ(m_data.m_ReadFailed, 1);
     EXPECT_EQ(m_published.m_ReadFailed, 1);
     EXPECT_EQ(storedRecords(), 0);
+}
+
+TEST_F(AcquisitionTest, ARecordTheConsoleIsStillWritingIsStoredOnlyAsFinallyWritten) {
+    startStation(test::stationOptions(16, 10, 5));
+    m_model->setTornWrites(std::chrono::milliseconds(60));
+    ASSERT_EQ(acquire(), 1);
+    for (int closed = 0; closed < 3; ++closed) {
+        // A record closes; the console is still writing its last minute as the run starts.
+        m_model->advanceMinutes(5);
+        ASSERT_EQ(acquire(), 1);
+    }
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 13u);
+    const auto memory = m_model->image();
+    for (int age = 1; age <= 13; ++age) {
+        const auto address = static_cast<std::size_t>(m_data.m_CurrentPos - 20 * age);
+        const HistoryRecord written =
+            decodeHistoryRecord(RecordBytes(memory.data() + address, memory_map::kRecordSize),
+                                relativePressureOffset(m_data))
+                .record;
+        const HistoryRecord& stored = records[records.size() - static_cast<std::size_t>(age)];
+        EXPECT_EQ(stored.Interval, written.Interval) << age;
+        EXPECT_EQ(stored.InTemp, written.InTemp) << age;
+        EXPECT_EQ(stored.OutTemp, written.OutTemp) << age;
+        EXPECT_EQ(stored.OutHumi, written.OutHumi) << age;
+        EXPECT_EQ(stored.AbsPressure, written.AbsPressure) << age;
+        EXPECT_EQ(stored.Gust, written.Gust) << age;
+        EXPECT_EQ(stored.Light, written.Light) << age;
+    }
 }
 
 TEST_F(AcquisitionTest, ClearedStationMemoryStartsOverAtTheRingStart) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <thread>
 
 #include "station/byte_order.h"
@@ -364,6 +365,41 @@ TEST(StationModel, TheClockRunsAtTheChosenSpeed) {
     EXPECT_EQ(model.stationTime().minute, 3);
     model.advanceMinutes(10);
     EXPECT_EQ(model.stationTime().minute, 13);
+}
+
+TEST(StationModel, ARecordClosedWithTornWritesReadsAsAMixUntilItIsWritten) {
+    auto now = std::chrono::steady_clock::time_point{};
+    StationModelOptions options = stillClock(3, 5);
+    options.steadyNow = [&now] { return now; };
+    StationModel model(options);
+    model.setTornWrites(std::chrono::milliseconds(100));
+    model.advanceMinutes(3);  // the record being filled is at its fourth minute
+    const int closing = readFixedBlock(model).m_CurrentPos;
+    const auto before = readRecordBytes(model, closing);
+    model.advanceMinutes(2);  // its fifth and last minute, then the next record starts
+
+    const CStationData station = readFixedBlock(model);
+    ASSERT_EQ(station.m_CurrentPos, closing + 20);  // the pointer has already moved on
+    const auto written = model.image();
+    const auto after = std::span(written).subspan(static_cast<std::size_t>(closing), 20);
+    ASSERT_FALSE(std::equal(before.begin(), before.end(), after.begin()));
+
+    now += std::chrono::milliseconds(50);  // half of the record written
+    const auto mixed = readRecordBytes(model, closing);
+    EXPECT_TRUE(std::equal(mixed.begin(), mixed.begin() + 10, after.begin()));
+    EXPECT_TRUE(std::equal(mixed.begin() + 10, mixed.end(), before.begin() + 10));
+
+    now += std::chrono::milliseconds(50);
+    const auto done = readRecordBytes(model, closing);
+    EXPECT_TRUE(std::equal(done.begin(), done.end(), after.begin()));
+
+    // Without the fault a closed record reads whole at once.
+    model.setTornWrites(std::chrono::milliseconds(0));
+    model.advanceMinutes(5);
+    const int next = readFixedBlock(model).m_CurrentPos - 20;
+    const auto image = model.image();
+    const auto whole = readRecordBytes(model, next);
+    EXPECT_TRUE(std::equal(whole.begin(), whole.end(), image.begin() + next));
 }
 
 TEST(StationModel, SavedImagesLoadIntoAnotherModelAndCarryOn) {

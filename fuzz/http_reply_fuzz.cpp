@@ -1,0 +1,133 @@
+// Any reply a server sends, in any pieces, is taken without harm by the upload sender,
+// and it never reports success unless the reply holds the token it looks for.
+//
+// The input's first byte chooses the token and how the reply is written: whole or in
+// pieces, with or without the connection closed after it. The rest is the reply. A real
+// server on 127.0.0.1 answers the sender's real request with it.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "upload/http_sender.h"
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kTokens{"success", "200", "OK", "\r\n\r\n"};
+
+struct Reply {
+    std::string bytes;
+    bool inPieces = false;
+    bool keepOpen = false;
+};
+
+class ReplyServer {
+public:
+    ReplyServer() {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (m_listener < 0 ||
+            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(m_listener, 16) != 0 ||
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            std::abort();
+        }
+        m_port = ntohs(address.sin_port);
+        std::thread([this] { serve(); }).detach();
+    }
+
+    std::uint16_t port() const { return m_port; }
+
+    void setReply(Reply reply) {
+        const std::lock_guard lock(m_mutex);
+        m_reply = std::move(reply);
+    }
+
+private:
+    void serve() {
+        for (;;) {
+            const int connection = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection < 0) {
+                continue;
+            }
+            Reply reply;
+            {
+                const std::lock_guard lock(m_mutex);
+                reply = m_reply;
+            }
+            answer(connection, reply);
+            ::close(connection);
+        }
+    }
+
+    static void answer(int connection, const Reply& reply) {
+        // The whole request head first, as a server would.
+        std::string request;
+        char buffer[2048];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                return;
+            }
+            request.append(buffer, static_cast<std::size_t>(n));
+        }
+        const std::size_t piece = reply.inPieces ? 7 : reply.bytes.size();
+        for (std::size_t sent = 0; sent < reply.bytes.size(); sent += piece) {
+            const std::size_t n = std::min(piece, reply.bytes.size() - sent);
+            if (::send(connection, reply.bytes.data() + sent, n, MSG_NOSIGNAL) < 0) {
+                return;
+            }
+        }
+        if (reply.keepOpen) {
+            // Long enough for the sender to give up waiting for more.
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+    int m_listener = -1;
+    std::uint16_t m_port = 0;
+    std::mutex m_mutex;
+    Reply m_reply;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static ReplyServer server;
+    if (size == 0) {
+        return 0;
+    }
+    const std::uint8_t mode = data[0];
+    Reply reply;
+    reply.bytes.assign(reinterpret_cast<const char*>(data + 1), size - 1);
+    reply.inPieces = (mode & 0x04) != 0;
+    reply.keepOpen = (mode & 0x08) != 0;
+    const std::string_view token = kTokens[mode % kTokens.size()];
+    server.setReply(reply);
+
+    nimbra::SendOptions options;
+    options.connectTimeout = std::chrono::milliseconds(1000);
+    options.sendTimeout = std::chrono::milliseconds(1000);
+    options.replyPollInterval = std::chrono::milliseconds(1);
+    options.replyPolls = 20;
+    const std::string request = "GET /upload?ID=fuzz HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+    const bool accepted =
+        nimbra::SendHttpRequest("127.0.0.1", request, server.port(), token, options);
+    if (accepted && reply.bytes.find(token) == std::string::npos) {
+        std::abort();  // success claimed for a reply without the token
+    }
+    return 0;
+}
