@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <set>
 #include <span>
 #include <thread>
@@ -30,6 +31,8 @@ constexpr int kFixedBlockSize = static_cast<int>(memory_map::kFixedBlockSize);
 
 constexpr int kFixedBlockRetries = 10;
 constexpr int kWindowRetries = 3;
+// Newest stored records a re-anchored batch must repeat, in order, to take their times.
+constexpr int kAlignRecords = 3;
 constexpr int kWindowBytes = 64;
 constexpr int kWindowStep = 3 * kRecordSize;
 constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
@@ -54,6 +57,7 @@ private:
     enum class DownloadEnd { complete, linkLost, failed };
     DownloadEnd download(TempRecordFile& file);
     void stamp(HistoryRecord& record);
+    std::optional<std::int64_t> storedTimeline(const TempRecordFile& file);
     bool store(const TempRecordFile& file, std::int64_t shiftMinutes);
     void reportProgress() {
         ctx.events.progress({d.m_Reading != 0, d.m_StoredCount, d.m_RainDoneCount, m_toStore});
@@ -202,6 +206,37 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
     return DownloadEnd::complete;
 }
 
+// The shift that puts a batch back on the times already stored, when it ends with, or
+// goes on past, the newest stored records: a batch read again after a lost link is
+// re-anchored to the clock, which can place each record up to an interval away from its
+// stored copy, too far to recognise it, so that the whole ring would be stored twice.
+std::optional<std::int64_t> Run::storedTimeline(const TempRecordFile& file) {
+    std::vector<HistoryRecord> newest;
+    RecordCursor cursor;
+    if (ctx.db.OpenLatest(kAlignRecords, cursor) != 0) {
+        return std::nullopt;
+    }
+    for (; !cursor.atEnd(); cursor.moveNext()) {
+        HistoryRecord record;
+        if (cursor.ExchangeRecord(record, ExchangeDirection::read) != 0) {
+            return std::nullopt;
+        }
+        newest.push_back(record);
+    }
+    std::vector<HistoryRecord> batch;
+    if (newest.size() < kAlignRecords ||
+        !file.forEach([&](const HistoryRecord& record) { batch.push_back(record); })) {
+        return std::nullopt;
+    }
+    for (std::size_t end = batch.size(); end >= newest.size(); --end) {
+        const auto from = batch.begin() + static_cast<std::ptrdiff_t>(end - newest.size());
+        if (std::equal(newest.begin(), newest.end(), from, SameReadings)) {
+            return WholeMinutesBetween(OleDate(batch[end - 1].Time), OleDate(newest.back().Time));
+        }
+    }
+    return std::nullopt;
+}
+
 bool Run::store(const TempRecordFile& file, std::int64_t shiftMinutes) {
     const auto shifted = [shiftMinutes](HistoryRecord record) {
         record.Time =
@@ -292,10 +327,15 @@ int Run::execute() {
     }
 
     const std::int64_t span = WholeMinutesBetween(d.RecordTime, d.m_Now);
-    const std::int64_t shift =
+    std::int64_t shift =
         ReanchorShiftMinutes({span, d.m_Reanchor != 0, d.m_IntervalSum, gap, delay});
     if (shift != 0) {
-        d.RecordTime = d.m_Now;
+        if (const auto onStored = storedTimeline(*file)) {
+            shift = *onStored;
+            d.RecordTime = d.RecordTime.addSeconds(static_cast<double>(shift) * 60.0);
+        } else {
+            d.RecordTime = d.m_Now;
+        }
     }
     const bool committed = store(*file, shift);
     d.m_TempFileOpen = 0;

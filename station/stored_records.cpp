@@ -17,6 +17,10 @@ double toleranceSeconds(const HistoryRecord& record) {
 
 }  // namespace
 
+bool SameReadings(const HistoryRecord& a, const HistoryRecord& b) {
+    return StoredRecords::readingsOf(a) == StoredRecords::readingsOf(b);
+}
+
 bool StoredRecords::load(CWeatherDb& db, const OleDate& first, const OleDate& last) {
     RecordCursor cursor;
     if (db.FillHistoryList(first.addSeconds(-kLongestIntervalSeconds / 2.0),

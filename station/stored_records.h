@@ -14,6 +14,9 @@ namespace nimbra {
 // times were anchored to a clock whose seconds differ, while two records that share a
 // local time but not their readings (the hour repeated when daylight saving ends) are
 // both kept, and so are equal readings an interval apart.
+// Whether two records hold the same readings, as far as recognising a repeat goes.
+bool SameReadings(const HistoryRecord& a, const HistoryRecord& b);
+
 class StoredRecords {
 public:
     // Reads the stored records from a little before `first` to a little after `last`.
@@ -23,6 +26,7 @@ public:
     bool contains(const HistoryRecord& record) const;
 
 private:
+    friend bool SameReadings(const HistoryRecord& a, const HistoryRecord& b);
     using Readings = std::tuple<int, float, float, int, int, float, float, float, int>;
     static Readings readingsOf(const HistoryRecord& record);
 

@@ -101,6 +101,28 @@ TEST_F(AcquisitionTest, ForcedFullDownloadStoresNothingTwice) {
     EXPECT_EQ(storedRecords(), 40);
 }
 
+TEST_F(AcquisitionTest, FullDownloadLaterInTheIntervalStoresNothingTwice) {
+    startStation(test::stationOptions(19, 40, 5));
+    ASSERT_EQ(acquire(), 1);
+    // Three minutes into the record being filled, and on past two new ones: read again
+    // from the ring start, every record lands three minutes off its stored copy.
+    for (const int minutes : {3, 10}) {
+        SCOPED_TRACE(minutes);
+        m_model->advanceMinutes(minutes);
+        CStationData forced = m_data;
+        forced.LastPoint = 256;
+        ASSERT_EQ(m_db.WriteParam(forced), 0);
+        ASSERT_EQ(acquire(), 1);
+        const auto records = allRecords();
+        ASSERT_EQ(records.size(), minutes == 3 ? 40u : 42u);
+        for (std::size_t i = 1; i < records.size(); ++i) {
+            ASSERT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)),
+                      5)
+                << i;
+        }
+    }
+}
+
 TEST_F(AcquisitionTest, LaterRunsStoreOnlyTheNewRecordsFiveMinutesApart) {
     startStation(test::stationOptions(12, 10, 5));
     ASSERT_EQ(acquire(), 1);
