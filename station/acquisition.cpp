@@ -31,6 +31,7 @@ constexpr int kFixedBlockSize = static_cast<int>(memory_map::kFixedBlockSize);
 
 constexpr int kFixedBlockRetries = 10;
 constexpr int kWindowRetries = 3;
+constexpr int kLongestInterval = 240;
 // Newest stored records a re-anchored batch must repeat, in order, to take their times.
 constexpr int kAlignRecords = 3;
 constexpr int kWindowBytes = 64;
@@ -57,6 +58,7 @@ private:
     enum class DownloadEnd { complete, linkLost, failed };
     DownloadEnd download(TempRecordFile& file);
     void stamp(HistoryRecord& record);
+    void skipInvalid(const HistoryRecord& record);
     std::optional<std::int64_t> storedTimeline(const TempRecordFile& file);
     bool store(const TempRecordFile& file, std::int64_t shiftMinutes);
     void reportProgress() {
@@ -151,6 +153,17 @@ void Run::stamp(HistoryRecord& record) {
     record.RainYear = 0.0f;
 }
 
+// An invalid record is not stored, but the console spent an interval on it: the records
+// after it keep their place in time. Its own interval counts when it is one a console
+// could record, the station's setting otherwise.
+void Run::skipInvalid(const HistoryRecord& record) {
+    const int minutes = record.Interval >= 1 && record.Interval <= kLongestInterval
+                            ? record.Interval
+                            : d.m_Interval;
+    d.RecordTime = d.RecordTime.addSeconds(minutes * 60.0);
+    d.m_IntervalSum += minutes;
+}
+
 Run::DownloadEnd Run::download(TempRecordFile& file) {
     int resumeAt = 0;
     bool retrying = false;
@@ -192,6 +205,7 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
             retrying = false;
             --d.m_ToRead;
             if (!decoded.valid) {
+                skipInvalid(decoded.record);
                 continue;
             }
             HistoryRecord record = decoded.record;

@@ -179,6 +179,13 @@ TEST_F(AcquisitionTest, InvalidRecordsAreSkippedAndTheirNeighboursKept) {
     ASSERT_TRUE(m_model->corruptRecord(4, emulator::RecordCorruption::kOutOfRange));
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(storedRecords(), 18);
+    // The records on either side keep their times: three intervals apart across the gap.
+    const auto records = allRecords();
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        EXPECT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)),
+                  i == records.size() - 2 ? 15 : 5)
+            << i;
+    }
 }
 
 TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
