@@ -20,13 +20,15 @@ std::string_view faultName(FaultKind kind) {
             return "history cleared";
         case FaultKind::ringWrap:
             return "ring wrap";
+        case FaultKind::tornWrite:
+            return "torn write";
     }
     return "?";
 }
 
 bool changesStation(FaultKind kind) {
     return kind == FaultKind::corruptRecord || kind == FaultKind::historyCleared ||
-           kind == FaultKind::ringWrap;
+           kind == FaultKind::ringWrap || kind == FaultKind::tornWrite;
 }
 
 FaultKind FaultDeck::draw(std::mt19937& random) {

@@ -17,8 +17,9 @@ enum class FaultKind : std::size_t {
     corruptRecord,   // a record not yet downloaded is spoiled
     historyCleared,  // the station's pointer goes back to the ring start
     ringWrap,        // new records carry the pointer past the end of memory
+    tornWrite,       // a record closes while read, its last bytes not yet written
 };
-inline constexpr std::size_t kFaultKinds = 7;
+inline constexpr std::size_t kFaultKinds = 8;
 
 std::string_view faultName(FaultKind kind);
 

@@ -33,6 +33,8 @@ namespace fx = memory_map::fixed;
 constexpr int kReportsBeforeDownload = 18;
 constexpr int kReportsPerWindow = 4;
 const CivilTime kStart{2024, 3, 1, 0, 0, 0};
+// How long the console takes to write a record it closes, in the torn-write rounds.
+constexpr std::chrono::milliseconds kRecordWriteTime{40};
 
 class QuietEvents : public ViewEvents {
 public:
@@ -263,6 +265,14 @@ private:
                          " short of the end)";
                 break;
             }
+            case FaultKind::tornWrite: {
+                const int minutes = uniform(m_random, 1, 3) * m_options.intervalMinutes;
+                m_model.setTornWrites(kRecordWriteTime);
+                stationFault = [this, minutes] { m_model.advanceMinutes(minutes); };
+                detail =
+                    " (" + std::to_string(minutes / m_options.intervalMinutes) + " records closed)";
+                break;
+            }
         }
 
         // A station fault that strikes before block 0 has been read twice alike changes
@@ -286,6 +296,8 @@ private:
         faultyOk = acquire() == 1 && faultyOk;
         if (strikesBeforeFirstRead) {
             decide();
+        } else {
+            m_ledger.dropOverwritten(m_log, m_model.image());
         }
 
         m_server->setFaults(emulator::LinkFaults{});
@@ -303,6 +315,7 @@ private:
         }
         decide();
         cleanOk = acquire() == 1 && cleanOk;
+        m_model.setTornWrites(std::chrono::milliseconds::zero());
         if (!cleanOk) {
             ++m_result.cleanFailures;
         }

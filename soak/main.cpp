@@ -7,17 +7,21 @@
 // acquisition. Faults, drawn from shuffled decks of every kind: the station unplugged;
 // the station falling silent; bad acknowledgements while the settings are written (the
 // only exchange they touch), followed by a clean write; disagreeing reads; a record not
-// yet downloaded spoiled; the history cleared; and the pointer carried by new records
-// past the end of memory from a few records short of it.
+// yet downloaded spoiled; the history cleared; the pointer carried by new records past
+// the end of memory from a few records short of it; and records closing while a console
+// that writes a closed record after moving its pointer is read (torn writes, on for that
+// round only, so the clean run that follows may meet one too).
 //
 // What counts as expected: every record the console completes is logged with its bytes.
 // A record is expected in the store exactly once, in the order of production, when the
 // station still held it (within its record count behind the pointer, bytes unchanged)
-// when an acquisition first read the pointer after the record was completed. Records the
-// console had already dropped by then (a history clear that struck before block 0 was
-// read twice alike) are not expected. Records spoiled on purpose are not expected: their
-// true bytes may be stored if they were read before the spoiling, their spoiled bytes
-// must never be. A stored record whose readings match no record the station produced
+// when an acquisition first read the pointer after the record was completed, and the
+// console did not write over it during that acquisition. Records the console had
+// already dropped by then (a history clear that struck before block 0 was read twice
+// alike) or wrote over while they waited to be read (the record at the ring start, when
+// the history is cleared in the middle of a download) are not expected. Records spoiled on purpose
+// are not expected: their true bytes may be stored if they were read before the spoiling, their
+// spoiled bytes must never be. A stored record whose readings match no record the station produced
 // counts as unknown.
 //
 // The exit status is 0 only when no record is lost, doubled, out of order or unknown,
@@ -123,8 +127,8 @@ int main(int argc, char** argv) {
     std::cout << "nimbra-fault-soak: " << options.rounds << " rounds, seed " << options.seed
               << " (repeat with --seed " << options.seed << ")\n"
               << "expected: every record the station completed and still held when an "
-                 "acquisition first read its pointer, not spoiled on purpose; once each, in "
-                 "order of production\n"
+                 "acquisition first read its pointer, not written over during that run nor "
+                 "spoiled on purpose; once each, in order of production\n"
               << std::flush;
     try {
         const SoakResult result = nimbra::soak::runSoak(options, std::cout);

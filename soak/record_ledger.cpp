@@ -51,8 +51,19 @@ std::string describe(const char* what, const emulator::CompletedRecord& record) 
 }  // namespace
 
 void RecordLedger::decide(const std::vector<emulator::CompletedRecord>& log, const Image& image) {
+    m_lastDecided = m_verdicts.size();
     for (std::size_t i = m_verdicts.size(); i < log.size(); ++i) {
         m_verdicts.push_back(holds(image, log[i]) ? Verdict::expected : Verdict::dropped);
+    }
+}
+
+void RecordLedger::dropOverwritten(const std::vector<emulator::CompletedRecord>& log,
+                                   const Image& image) {
+    for (std::size_t i = m_lastDecided; i < m_verdicts.size(); ++i) {
+        const emulator::CompletedRecord& record = log[i];
+        if (!std::equal(record.bytes.begin(), record.bytes.end(), &image[record.address])) {
+            m_verdicts[i] = Verdict::dropped;
+        }
     }
 }
 
@@ -84,9 +95,16 @@ RecordLedger::Figures RecordLedger::compare(
                  " minutes at OLE time " + std::to_string(stored.Time));
             continue;
         }
+        // Equal readings (a calm night without the outdoor sensor) are common: the record
+        // taken is the first one not yet stored that follows the one stored before it.
         const std::vector<std::size_t>& candidates = found->second;
-        const auto fresh = std::find_if(candidates.begin(), candidates.end(),
-                                        [&](std::size_t i) { return timesStored[i] == 0; });
+        const auto unstored = [&](std::size_t i) { return timesStored[i] == 0; };
+        auto fresh = std::find_if(candidates.begin(), candidates.end(), [&](std::size_t i) {
+            return unstored(i) && (!anyMatched || i > latestMatched);
+        });
+        if (fresh == candidates.end()) {
+            fresh = std::find_if(candidates.begin(), candidates.end(), unstored);
+        }
         const std::size_t index = fresh != candidates.end() ? *fresh : candidates.front();
         if (++timesStored[index] > 1) {
             ++f.doubled;

@@ -27,6 +27,9 @@ public:
     // Decides, for every logged record not yet decided, whether the station holds it in
     // `image`. `log` is the station's whole log so far, oldest first.
     void decide(const std::vector<emulator::CompletedRecord>& log, const Image& image);
+    // After the acquisition that followed the last decide: a record the station wrote
+    // over during that run could not be read, and is no longer expected.
+    void dropOverwritten(const std::vector<emulator::CompletedRecord>& log, const Image& image);
 
     struct Figures {
         std::int64_t produced = 0;   // records the console completed
@@ -49,6 +52,7 @@ public:
 private:
     enum class Verdict : std::uint8_t { expected, dropped };
     std::vector<Verdict> m_verdicts;  // one per logged record decided so far
+    std::size_t m_lastDecided = 0;    // the first record the last decide decided
 };
 
 }  // namespace nimbra::soak

@@ -110,6 +110,16 @@ TEST_F(LedgerTest, RecordsOverwrittenOrOutsideTheCountAreDropped) {
     EXPECT_EQ(f.lost, 0);
 }
 
+TEST_F(LedgerTest, RecordsWrittenOverDuringTheirFirstRunAreNotExpected) {
+    produce(3);
+    m_ledger.decide(m_log, m_image);
+    m_image[m_log[0].address] ^= 0x01;  // the history cleared: a new record at the ring start
+    m_ledger.dropOverwritten(m_log, m_image);
+    const auto f = m_ledger.compare(m_log, {stored(2), stored(3)});
+    EXPECT_EQ(f.dropped, 1);
+    EXPECT_EQ(f.lost, 0);
+}
+
 TEST_F(LedgerTest, SpoiledRecordsMayBeStoredTrueButNeverSpoiled) {
     produce(3);
     m_log[1].corrupted = true;
@@ -119,6 +129,17 @@ TEST_F(LedgerTest, SpoiledRecordsMayBeStoredTrueButNeverSpoiled) {
     HistoryRecord spoiled = stored(2);
     spoiled.Interval = 0;
     EXPECT_EQ(m_ledger.compare(m_log, {stored(1), spoiled, stored(3)}).unknown, 1);
+}
+
+TEST_F(LedgerTest, EqualReadingsAreMatchedInTheOrderOfProduction) {
+    produce(4);
+    // Records 2 and 4 read alike; 2 was spoiled before it could be read.
+    m_log[3].bytes = m_log[1].bytes;
+    m_log[1].corrupted = true;
+    std::copy(m_log[3].bytes.begin(), m_log[3].bytes.end(), &m_image[m_log[3].address]);
+    m_ledger.decide(m_log, m_image);
+    const auto f = m_ledger.compare(m_log, {stored(1), stored(3), stored(4)});
+    EXPECT_EQ(f.lost + f.doubled + f.outOfOrder + f.unknown, 0);
 }
 
 TEST_F(LedgerTest, RecordsNotYetDecidedAreNotExpected) {
