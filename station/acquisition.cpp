@@ -59,8 +59,12 @@ private:
     DownloadEnd download(TempRecordFile& file);
     void stamp(HistoryRecord& record);
     void skipInvalid(const HistoryRecord& record);
-    std::optional<std::int64_t> storedTimeline(const TempRecordFile& file);
-    bool store(const TempRecordFile& file, std::int64_t shiftMinutes);
+    struct StoredTimeline {
+        std::int64_t shiftMinutes = 0;
+        std::size_t readAgain = 0;  // leading records of the batch that repeat stored ones
+    };
+    std::optional<StoredTimeline> storedTimeline(const TempRecordFile& file);
+    bool store(const TempRecordFile& file, const StoredTimeline& timeline);
     void reportProgress() {
         ctx.events.progress({d.m_Reading != 0, d.m_StoredCount, d.m_RainDoneCount, m_toStore});
     }
@@ -224,7 +228,7 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
 // goes on past, the newest stored records: a batch read again after a lost link is
 // re-anchored to the clock, which can place each record up to an interval away from its
 // stored copy, too far to recognise it, so that the whole ring would be stored twice.
-std::optional<std::int64_t> Run::storedTimeline(const TempRecordFile& file) {
+std::optional<Run::StoredTimeline> Run::storedTimeline(const TempRecordFile& file) {
     std::vector<HistoryRecord> newest;
     RecordCursor cursor;
     if (ctx.db.OpenLatest(kAlignRecords, cursor) != 0) {
@@ -245,14 +249,16 @@ std::optional<std::int64_t> Run::storedTimeline(const TempRecordFile& file) {
     for (std::size_t end = batch.size(); end >= newest.size(); --end) {
         const auto from = batch.begin() + static_cast<std::ptrdiff_t>(end - newest.size());
         if (std::equal(newest.begin(), newest.end(), from, SameReadings)) {
-            return WholeMinutesBetween(OleDate(batch[end - 1].Time), OleDate(newest.back().Time));
+            return StoredTimeline{
+                WholeMinutesBetween(OleDate(batch[end - 1].Time), OleDate(newest.back().Time)),
+                end};
         }
     }
     return std::nullopt;
 }
 
-bool Run::store(const TempRecordFile& file, std::int64_t shiftMinutes) {
-    const auto shifted = [shiftMinutes](HistoryRecord record) {
+bool Run::store(const TempRecordFile& file, const StoredTimeline& timeline) {
+    const auto shifted = [shiftMinutes = timeline.shiftMinutes](HistoryRecord record) {
         record.Time =
             OleDate(record.Time).addSeconds(static_cast<double>(shiftMinutes) * 60.0).value();
         return record;
@@ -275,9 +281,10 @@ bool Run::store(const TempRecordFile& file, std::int64_t shiftMinutes) {
     }
     bool inserted = true;
     int storedNow = 0;
+    std::size_t index = 0;
     const bool readBack = file.forEach([&](const HistoryRecord& downloaded) {
         const HistoryRecord record = shifted(downloaded);
-        if (!inserted || alreadyStored.contains(record)) {
+        if (!inserted || alreadyStored.contains(record, index++ < timeline.readAgain)) {
             return;
         }
         inserted = ctx.db.InsertRecord(record) == 0;
@@ -341,17 +348,18 @@ int Run::execute() {
     }
 
     const std::int64_t span = WholeMinutesBetween(d.RecordTime, d.m_Now);
-    std::int64_t shift =
-        ReanchorShiftMinutes({span, d.m_Reanchor != 0, d.m_IntervalSum, gap, delay});
-    if (shift != 0) {
+    StoredTimeline timeline{
+        ReanchorShiftMinutes({span, d.m_Reanchor != 0, d.m_IntervalSum, gap, delay})};
+    if (timeline.shiftMinutes != 0) {
         if (const auto onStored = storedTimeline(*file)) {
-            shift = *onStored;
-            d.RecordTime = d.RecordTime.addSeconds(static_cast<double>(shift) * 60.0);
+            timeline = *onStored;
+            d.RecordTime =
+                d.RecordTime.addSeconds(static_cast<double>(timeline.shiftMinutes) * 60.0);
         } else {
             d.RecordTime = d.m_Now;
         }
     }
-    const bool committed = store(*file, shift);
+    const bool committed = store(*file, timeline);
     d.m_TempFileOpen = 0;
     if (!committed) {
         // Rolled back: the same records are downloaded again next time.

@@ -23,7 +23,12 @@ public:
     // False after a reported database failure.
     bool load(CWeatherDb& db, const OleDate& first, const OleDate& last);
 
-    bool contains(const HistoryRecord& record) const;
+    // `readAgain`: the record repeats one known to be stored, in a batch put back on the
+    // stored times. Each re-anchoring to the clock put the newest record wherever the
+    // console stood in the interval being filled, so the stored times run in stretches
+    // up to just under an interval apart, and a copy may lie that far from the time the
+    // batch now gives it.
+    bool contains(const HistoryRecord& record, bool readAgain = false) const;
 
 private:
     friend bool SameReadings(const HistoryRecord& a, const HistoryRecord& b);

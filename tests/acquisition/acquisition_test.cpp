@@ -123,6 +123,20 @@ TEST_F(AcquisitionTest, FullDownloadLaterInTheIntervalStoresNothingTwice) {
     }
 }
 
+TEST_F(AcquisitionTest, FullDownloadAcrossStretchesAnchoredApartStoresNothingTwice) {
+    startStation(test::stationOptions(20, 40, 5));
+    m_model->advanceMinutes(3);  // anchored three minutes into the record being filled
+    ASSERT_EQ(acquire(), 1);
+    m_model->advanceMinutes(2);  // a new record at once: it looks early, and is re-anchored
+    ASSERT_EQ(acquire(), 1);
+    ASSERT_EQ(storedRecords(), 41);
+    CStationData forced = m_data;
+    forced.LastPoint = 256;
+    ASSERT_EQ(m_db.WriteParam(forced), 0);
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(storedRecords(), 41);
+}
+
 TEST_F(AcquisitionTest, LaterRunsStoreOnlyTheNewRecordsFiveMinutesApart) {
     startStation(test::stationOptions(12, 10, 5));
     ASSERT_EQ(acquire(), 1);
