@@ -276,12 +276,20 @@ private:
         }
 
         // A station fault that strikes before block 0 has been read twice alike changes
-        // the station before the program could read its pointer.
-        const bool strikesBeforeFirstRead = changesStation(kind) && at <= 1;
+        // the station before the program could read its pointer. One that moves the
+        // station's clock on strikes just before the run instead: the run reads its own
+        // clock first, which on a real console cannot fall minutes behind the station's.
+        const bool movesClock = kind == FaultKind::ringWrap || kind == FaultKind::tornWrite;
+        std::atomic<bool> struck{false};
+        if (movesClock && at <= 1) {
+            stationFault();
+            stationFault = nullptr;
+            struck = true;
+        }
+        const bool strikesBeforeFirstRead = changesStation(kind) && at <= 1 && !movesClock;
         if (!strikesBeforeFirstRead) {
             decide();
         }
-        std::atomic<bool> struck{false};
         CheckHandle();
         m_server->setFaults(faults, [&struck, stationFault] {
             if (stationFault) {

@@ -10,7 +10,10 @@
 // yet downloaded spoiled; the history cleared; the pointer carried by new records past
 // the end of memory from a few records short of it; and records closing while a console
 // that writes a closed record after moving its pointer is read (torn writes, on for that
-// round only, so the clean run that follows may meet one too).
+// round only, so the clean run that follows may meet one too). The two faults that move
+// the station's clock on strike just before the run when their report is one of the
+// first two: the run reads its own clock first, and a real console's cannot jump ahead
+// of it by minutes between two reports.
 //
 // What counts as expected: every record the console completes is logged with its bytes.
 // A record is expected in the store exactly once, in the order of production, when the
