@@ -5,7 +5,7 @@ WERROR ?= ON
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test demo bench fuzz check-sanitize check-asan check-tsan soak \
+.PHONY: all deps configure build test demo bench fuzz soak check-sanitize check-asan check-tsan \
 	install package clean
 
 all: build
@@ -32,6 +32,14 @@ demo: build
 		echo "No display: running the logger on the emulator (Ctrl+C stops it)."; \
 		$(BUILD_DIR)/bin/nimbraplus --headless --emulator --language English --data-dir $(DEMO_DATA); \
 	fi
+
+# Kills the logger at random moments of its downloads and checks the store after each kill;
+# SOAK_KILLS and SOAK_SEED (printed by every run) repeat a run. Then 200 acquisitions with
+# faults injected at random reports, checked record by record against the station's log.
+SOAK_KILLS ?= 50
+soak: build
+	@$(BUILD_DIR)/bin/nimbra-crash-soak --kills $(SOAK_KILLS) $(if $(SOAK_SEED),--seed $(SOAK_SEED))
+	@$(BUILD_DIR)/bin/nimbra-fault-soak
 
 # Every benchmark in an optimised build of its own, a few runs each, as one table. GCC 12
 # reports false overlaps in inlined string code at -O3, so warnings do not stop this build;
@@ -79,10 +87,6 @@ check-tsan: deps
 	@cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target $(THREADED_TESTS)
 	@cd $(BUILD_DIR)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) \
 		--timeout 900 -L '$(subst $() ,|,$(THREADED_TESTS))'
-
-# Acquisitions against the station emulator with faults injected, checked record by record.
-soak: build
-	@$(BUILD_DIR)/bin/nimbra-fault-soak
 
 # DESTDIR=DIR stages the installation under DIR, as packagers do.
 install: build

@@ -297,7 +297,13 @@ bool Run::store(const TempRecordFile& file, const StoredTimeline& timeline) {
     if (d.m_DataCount == 0) {
         d.RainCounter = d.m_Current.Rcount == -1 ? 0 : d.m_Current.Rcount;
     }
-    return ctx.db.WriteParam(d) == 0 && transaction.commit() == 0;
+    // The rain totals are committed with the records: a run ended between the two would
+    // leave stored records whose totals no later run works out.
+    const int rainStatus = FillStoredRainTotals(ctx.db, storedNow, [this] {
+        ++d.m_RainDoneCount;
+        reportProgress();
+    });
+    return rainStatus == 0 && ctx.db.WriteParam(d) == 0 && transaction.commit() == 0;
 }
 
 int Run::execute() {
@@ -369,11 +375,7 @@ int Run::execute() {
         return 0;
     }
 
-    const int rainStatus = ComputeStoredRainTotals(ctx.db, d.m_StoredCount, [this] {
-        ++d.m_RainDoneCount;
-        reportProgress();
-    });
-    if (rainStatus != 0 || ComputeCurrentRainTotals(ctx.db, d.m_Now, d) != 0) {
+    if (ComputeCurrentRainTotals(ctx.db, d.m_Now, d) != 0) {
         d.m_Reading = 0;
         reportProgress();
         return 0;

@@ -12,26 +12,29 @@ int wrappedStart(int dataCount, int recordsBeforePos) {
     return kMemoryEnd + kRecordSize - kRecordSize * (dataCount - recordsBeforePos);
 }
 
+constexpr int kRingBytes = kMemoryEnd - kRingStart;
+
 }  // namespace
 
 DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount) {
     const int recordsBeforePos = (currentPos - kRingStart) / kRecordSize;
     DownloadPlan plan;
-    // A clear leaves the count at the records before the pointer, plus the one being
-    // filled; a ring that ran past its end keeps counting beyond them. Then the records
-    // since the last run are still there, from the last point around the end of memory,
-    // and their times follow on from those stored.
-    const int sinceLastPoint =
-        (currentPos - lastPoint) / kRecordSize + memory_map::kRingRecords + 1;
-    if (currentPos < lastPoint && dataCount > recordsBeforePos + 1 &&
-        memory_map::isRecordAddress(lastPoint) && sinceLastPoint <= dataCount) {
+    // More records than lie before the pointer: the ring has wrapped, so a pointer below
+    // the last position went on round the end of memory; it did not go back.
+    const bool wentRound = currentPos < lastPoint && recordsBeforePos + 1 < dataCount;
+    if (wentRound) {
+        // The new records run from the last position to the end of memory and on from
+        // the ring start, like any later run's; the download walks across the end.
         plan.start = lastPoint;
-        plan.count = sinceLastPoint;
-        return plan;
-    }
-    if (currentPos < lastPoint) {
-        // Memory cleared, or the pointer went back further than a ring that ran past its
-        // end explains: take everything.
+        plan.count = (currentPos + kRingBytes - lastPoint) / kRecordSize + 1;
+        if (plan.count > dataCount) {
+            // Fewer records held than came since: from the oldest the station holds.
+            plan.count = dataCount;
+            plan.start = currentPos - kRecordSize * (dataCount - 1);
+            plan.start += plan.start < kRingStart ? kRingBytes : 0;
+        }
+    } else if (currentPos < lastPoint) {
+        // Memory cleared, or the pointer went back: take everything.
         plan.count = dataCount;
         plan.start = kRingStart;
         if (recordsBeforePos > dataCount) {

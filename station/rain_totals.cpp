@@ -99,13 +99,21 @@ int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,
         return 0;
     }
     Transaction transaction(db);
-    if (!transaction.isOpen()) {
+    if (!transaction.isOpen() || FillStoredRainTotals(db, storedCount, recordDone) != 0) {
         return 1;
     }
-    // The new records, oldest first: the newest rows of the table.
+    return transaction.commit();
+}
+
+int FillStoredRainTotals(CWeatherDb& db, int storedCount, const std::function<void()>& recordDone) {
+    if (storedCount <= 0) {
+        return 0;
+    }
+    // The new records, oldest first: the rows stored last. They need not be the newest
+    // rows by time (records stamped in an hour repeated when the clocks go back).
     std::vector<HistoryRecord> records;
     RecordCursor latest;
-    if (db.OpenLatest(storedCount, latest) != 0) {
+    if (db.OpenLastStored(storedCount, latest) != 0) {
         return 1;
     }
     for (; !latest.atEnd(); latest.moveNext()) {
@@ -131,7 +139,7 @@ int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,
     }
 
     RecordCursor cursor;
-    if (db.OpenLatest(storedCount, cursor) != 0) {
+    if (db.OpenLastStored(storedCount, cursor) != 0) {
         return 1;
     }
     for (HistoryRecord& record : records) {
@@ -155,16 +163,17 @@ int ComputeStoredRainTotals(CWeatherDb& db, int storedCount,
         }
     }
     cursor.close();
-    return transaction.commit();
+    return 0;
 }
 
 int ComputeCurrentRainTotals(CWeatherDb& db, const OleDate& now, CStationData& data) {
     HistoryRecord& current = data.m_Current;
-    std::int64_t count = 0;
-    if (db.CountAll(count) != 0) {
+    // Only whether anything is stored: counting a ten-year store would cost every pass.
+    RecordCursor newest;
+    if (db.OpenLatest(1, newest) != 0) {
         return 1;
     }
-    if (count == 0) {
+    if (newest.atEnd()) {
         current.Rain1 = current.Rain2 = current.Rain3 = current.Rain4 = current.Rain5 =
             current.RainYear = 0.0f;
         return 0;

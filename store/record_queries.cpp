@@ -94,6 +94,11 @@ std::string latestQuery() {
            " FROM Records ORDER BY Time DESC LIMIT ?1) ORDER BY Time";
 }
 
+std::string lastStoredQuery() {
+    return "SELECT * FROM (SELECT " + selectList() +
+           " FROM Records ORDER BY rowid DESC LIMIT ?1) ORDER BY " + kRowIdAlias;
+}
+
 // total() is 0.0 over no rows where sum() would be NULL. An absent rain value is not
 // 65535 mm of rain, so it stays out of the sums.
 std::string rainSumQuery() {
@@ -123,14 +128,20 @@ std::string insertRecordStatement() {
            ")";
 }
 
+// A cursor never reads Rcount back, so a row read, changed and written through one
+// carries the caller's counter, not the row's: the update leaves the stored one alone.
 std::string updateRecordStatement() {
     std::string assignments;
     std::size_t index = 1;
     for (const RecordField& field : recordFields()) {
-        if (index > 1) {
+        const std::size_t parameter = index++;
+        if (field.column == RecordColumn::Rcount) {
+            continue;
+        }
+        if (!assignments.empty()) {
             assignments += ", ";
         }
-        assignments += std::string(field.name) + " = ?" + std::to_string(index++);
+        assignments += std::string(field.name) + " = ?" + std::to_string(parameter);
     }
     return "UPDATE Records SET " + assignments + " WHERE rowid = ?" + std::to_string(index);
 }

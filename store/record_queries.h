@@ -21,13 +21,15 @@ std::string historyQuery();
 std::string maxMinQuery(RecordColumn column);
 std::string countQuery(RecordColumn column);
 std::string countAllQuery();
-std::string latestQuery();  // ?1 = number of rows
+std::string latestQuery();
+std::string lastStoredQuery();  // ?1 = count  // ?1 = number of rows
 std::string rainSumQuery();
 std::string rainSumUpToQuery();  // ?1 = end
 std::string allRecordsQuery();
 std::string intervalRainQuery();
 
 std::string insertRecordStatement();  // ?1..?22 in column order
-std::string updateRecordStatement();  // ?1..?22 in column order, ?23 = row id
+// ?1..?22 in column order, ?23 = row id; Rcount's parameter is bound but not stored.
+std::string updateRecordStatement();
 
 }  // namespace nimbra::detail

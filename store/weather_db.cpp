@@ -421,6 +421,10 @@ int CWeatherDb::OpenLatest(int count, RecordCursor& cursor) {
     return openCursor(detail::latestQuery(), cursor, std::nullopt, std::max(count, 0));
 }
 
+int CWeatherDb::OpenLastStored(int count, RecordCursor& cursor) {
+    return openCursor(detail::lastStoredQuery(), cursor, std::nullopt, std::max(count, 0));
+}
+
 int CWeatherDb::OpenRainSum(OleDate start, OleDate end, double& sum) {
     static const std::string kQuery = detail::rainSumQuery();
     const std::lock_guard guard(*m_session);

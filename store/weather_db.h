@@ -84,6 +84,9 @@ public:
     int CountAll(std::int64_t& count);
     // The `count` newest rows, oldest first; every row when the table holds fewer.
     int OpenLatest(int count, RecordCursor& cursor);
+    // The `count` rows stored last, in the order they were stored, which is not the time
+    // order when rows were stored amid older ones; every row when the table holds fewer.
+    int OpenLastStored(int count, RecordCursor& cursor);
     // Rain over (start, end] and up to `end`; 0 over no rows. Absent values are skipped.
     // Both run on the index. The total up to `end` is carried forward from the previous
     // one when `end` moves on, so asking for it record after record stays cheap.

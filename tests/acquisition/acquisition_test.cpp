@@ -1,7 +1,9 @@
 #include "station/acquisition.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <numeric>
@@ -172,6 +174,65 @@ TEST_F(AcquisitionTest, RainTotalsOfStoredRecordsAddUp) {
     EXPECT_NEAR(m_data.m_Current.Rain5, total, 0.31);
 }
 
+// Working out the rain totals rewrites every new row; the station's counter must survive.
+TEST_F(AcquisitionTest, StoredRecordsKeepTheStationsRainCounter) {
+    auto options = test::stationOptions(1, 300, 30);  // a seed with showers
+    options.rainCounter = 100;
+    startStation(options);
+    ASSERT_EQ(acquire(), 1);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open((m_folder / "Nimbra7420.db").c_str(), &raw), SQLITE_OK);
+    std::vector<std::int32_t> stored;
+    sqlite3_exec(
+        raw, "SELECT Rcount FROM Records ORDER BY Time",
+        [](void* out, int, char** values, char**) {
+            static_cast<std::vector<std::int32_t>*>(out)->push_back(std::atoi(values[0]));
+            return 0;
+        },
+        &stored, nullptr);
+    sqlite3_close(raw);
+    ASSERT_EQ(stored.size(), 300u);
+    EXPECT_GE(stored.front(), 100);
+    EXPECT_GT(stored.back(), stored.front()) << "the seed should bring some rain";
+    // Records made while the outdoor sensor was silent hold no counter (-1).
+    std::erase(stored, -1);
+    EXPECT_TRUE(std::is_sorted(stored.begin(), stored.end()));
+}
+
+// A run cut short while it works out the rain totals (the program killed, say) stores
+// nothing: records and totals are committed together, so the next run downloads the
+// records again and works their totals out, instead of leaving them without any.
+TEST_F(AcquisitionTest, ARunEndedDuringTheRainTotalsStoresNothing) {
+    auto options = test::stationOptions(1, 300, 30);  // a seed with showers
+    options.rainCounter = 100;
+    startStation(options);
+    struct RunEnded {};
+    class EndsInTheRainTotals : public ViewEvents {
+    public:
+        void send(ViewEvent) override {}
+        void progress(const DownloadProgress& progress) override {
+            if (progress.rainDoneCount > 0) {
+                throw RunEnded{};
+            }
+        }
+    } ending;
+    AcquisitionContext context{
+        m_db, ending, [](const CStationData&) {}, {}, [this] { return stationNow(); }};
+    CStationData data;
+    EXPECT_THROW(RunAcquisition(data, context), RunEnded);
+    EXPECT_EQ(storedRecords(), 0);
+
+    ASSERT_EQ(acquire(), 1);
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 300u);
+    double total = 0.0;
+    for (const auto& record : records) {
+        total += record.Rain;
+    }
+    EXPECT_GT(total, 0.0) << "the seed should bring some rain";
+    EXPECT_NEAR(records.back().Rain5, total, 0.01);
+}
+
 TEST_F(AcquisitionTest, FullWrappedRingIsReadAroundTheEndOfMemory) {
     auto options = test::stationOptions(5, 4000, 5);
     options.wrapped = true;
@@ -180,6 +241,25 @@ TEST_F(AcquisitionTest, FullWrappedRingIsReadAroundTheEndOfMemory) {
     EXPECT_EQ(m_data.m_DataCount, 3264);
     // Everything but the record being filled.
     EXPECT_EQ(storedRecords(), 3263);
+    const auto records = allRecords();
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        ASSERT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)), 5)
+            << "record " << i << " out of order or missing";
+    }
+}
+
+// Later runs go on across the end of memory as anywhere else: nothing is read twice or
+// skipped, and the times run on five minutes apart.
+TEST_F(AcquisitionTest, RunsAfterThePointerWentRoundTheEndStoreOnlyTheNewRecords) {
+    startStation(test::stationOptions(6, memory_map::kRingRecords - 4, 5));
+    ASSERT_EQ(acquire(), 1);
+    int expected = memory_map::kRingRecords - 4;
+    for (const int newRecords : {5, 3, 4}) {
+        m_model->advanceMinutes(5 * newRecords);
+        ASSERT_EQ(acquire(), 1);
+        expected += newRecords;
+        EXPECT_EQ(storedRecords(), expected);
+    }
     const auto records = allRecords();
     for (std::size_t i = 1; i < records.size(); ++i) {
         ASSERT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)), 5)

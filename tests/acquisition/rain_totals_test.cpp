@@ -48,6 +48,24 @@ protected:
     CWeatherDb m_db;
 };
 
+// Records stored after others but stamped earlier (an hour repeated when the clocks go
+// back) get their own totals; the rows stored before them are left as they were.
+TEST_F(StoreBackedTest, TotalsGoToTheRowsStoredLastWhateverTheirTimes) {
+    insert(OleDate::fromCivil(2024, 10, 27, 2, 30), 1.0f);
+    insert(OleDate::fromCivil(2024, 10, 27, 3, 0), 2.0f);
+    ASSERT_EQ(ComputeStoredRainTotals(m_db, 2, {}), 0);
+    insert(OleDate::fromCivil(2024, 10, 27, 2, 0), 4.0f);
+    insert(OleDate::fromCivil(2024, 10, 27, 2, 15), 8.0f);
+    ASSERT_EQ(ComputeStoredRainTotals(m_db, 2, {}), 0);
+    const auto r = rows();  // in time order: 2:00, 2:15, 2:30, 3:00
+    ASSERT_EQ(r.size(), 4u);
+    EXPECT_FLOAT_EQ(r[0].Rain5, 4.0f);
+    EXPECT_FLOAT_EQ(r[1].Rain5, 12.0f);
+    EXPECT_FLOAT_EQ(r[1].Rain1, 8.0f);  // the hour starts just after 2:00
+    EXPECT_FLOAT_EQ(r[2].Rain5, 1.0f);  // worked out before the earlier records came
+    EXPECT_FLOAT_EQ(r[3].Rain5, 3.0f);
+}
+
 TEST_F(StoreBackedTest, RollingTotalsStartJustAfterEachBoundary) {
     // Saturday 2024-03-30 23:30, then Sunday midnight, then 00:30 and 01:00.
     insert(OleDate::fromCivil(2024, 3, 30, 23, 30), 1.0f);

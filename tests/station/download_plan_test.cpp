@@ -24,10 +24,12 @@ TEST(DownloadPlan, ChoosesTheRecordsToRead) {
         {"memory cleared: everything from the ring start, re-anchored", 356, 5000, 6, 256, 6, true},
         {"pointer went back past more records than the station holds", 2256, 5000, 10, 2056, 10,
          true},
-        {"the ring ran past its end since the last run: on from there, around the end",
-         256 + 20 * 2, 256 + 20 * 3262, 3264, 256 + 20 * 3262, 5, false},
-        {"the ring wrapped past the last point for the first time", 256 + 20 * 1, 256 + 20 * 3260,
-         3264, 256 + 20 * 3260, 6, false},
+        {"a full ring's pointer went round the end: on from the last position", 296, 65476, 3264,
+         65476, 6, false},
+        {"a full ring's pointer just reached the ring start: the last record is new", 256, 65516,
+         3264, 65516, 2, false},
+        {"round the end past more records than a wrapped station holds", 456, 60000, 50, 64756, 50,
+         false},
     };
     for (const auto& c : cases) {
         const DownloadPlan plan = PlanDownload(c.currentPos, c.lastPoint, c.dataCount);

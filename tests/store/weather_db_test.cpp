@@ -368,6 +368,15 @@ TEST_F(StoreTest, LatestRowsComeOldestFirst) {
     }
 }
 
+TEST_F(StoreTest, TheRowsStoredLastComeInTheOrderTheyWereStored) {
+    insertAt({45020.0, 45030.0, 45010.0, 45015.0});
+    RecordCursor last;
+    ASSERT_EQ(m_db.OpenLastStored(3, last), 0);
+    EXPECT_THAT(timesOf(last), ElementsAre(45030.0, 45010.0, 45015.0));
+    ASSERT_EQ(m_db.OpenLastStored(10, last), 0);
+    EXPECT_EQ(timesOf(last).size(), 4u);
+}
+
 TEST_F(StoreTest, ACursorUpdatesTheRowItStandsOn) {
     insertAt({45010.0, 45020.0});
     RecordCursor latest;
@@ -380,6 +389,20 @@ TEST_F(StoreTest, ACursorUpdatesTheRowItStandsOn) {
     latest.close();
 
     EXPECT_EQ(queryRaw(file(), "SELECT Rain5 FROM Records ORDER BY Time"), "901.200012207031;42.5");
+}
+
+// The counter is never read back, so what a read-change-write cycle hands back is not
+// the row's: the row keeps the counter it was stored with.
+TEST_F(StoreTest, ACursorWriteKeepsTheStoredRainCounter) {
+    ASSERT_EQ(m_db.InsertRecord(sampleRecord(45000.5)), 0);
+    RecordCursor cursor;
+    ASSERT_EQ(m_db.OpenAllRecords(cursor), 0);
+    HistoryRecord record;
+    ASSERT_EQ(cursor.ExchangeRecord(record, ExchangeDirection::read), 0);
+    record.Rain1 = 1.5f;
+    ASSERT_EQ(cursor.ExchangeRecord(record, ExchangeDirection::write), 0);
+    cursor.close();
+    EXPECT_EQ(queryRaw(file(), "SELECT Rcount || ' ' || Rain1 FROM Records"), "123 1.5");
 }
 
 TEST_F(StoreTest, TheIntervalAndRainLookIsReadOnly) {

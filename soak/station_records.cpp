@@ -1,0 +1,119 @@
+#include "soak/station_records.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <set>
+#include <span>
+
+#include "station/fixed_block.h"
+#include "station/record_codec.h"
+#include "station/station_data.h"
+
+namespace nimbra::soak {
+
+namespace {
+
+constexpr int kRingStart = memory_map::kRingStart;
+constexpr int kRingRecords = memory_map::kRingRecords;
+constexpr int kRecordSize = static_cast<int>(memory_map::kRecordSize);
+
+int ringIndex(int address) {
+    return (address - kRingStart) / kRecordSize;
+}
+
+int wrapped(int index) {
+    return ((index % kRingRecords) + kRingRecords) % kRingRecords;
+}
+
+// Where the first station record was stored: the row equal to it nearest to where it
+// belongs when the rows end with the station's records; `expected` when none is.
+std::size_t firstRecordRow(const Readings& first, const std::vector<StoredRow>& rows,
+                           std::size_t expected) {
+    std::optional<std::size_t> nearest;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto distance = [expected](std::size_t at) {
+            return at > expected ? at - expected : expected - at;
+        };
+        if (rows[i].readings == first && (!nearest || distance(i) < distance(*nearest))) {
+            nearest = i;
+        }
+    }
+    return nearest.value_or(expected);
+}
+
+std::optional<std::size_t> findUnmatched(const Readings& wanted, const std::vector<StoredRow>& rows,
+                                         const std::vector<bool>& matched, std::size_t from,
+                                         std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+        if (!matched[i] && rows[i].readings == wanted) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<Readings> stationRecords(const StationImage& image, int upTo) {
+    CStationData station;
+    decodeFixedBlock(FixedBlockBytes(image.data(), memory_map::kFixedBlockSize), station);
+    const float pressureOffset = relativePressureOffset(station);
+
+    const int current = ringIndex(station.m_CurrentPos);
+    const int complete = std::clamp(station.m_DataCount - 1, 0, kRingRecords - 1);
+    const int oldest = wrapped(current - complete);
+    const int count = std::min(wrapped(ringIndex(upTo) - oldest), complete);
+
+    std::vector<Readings> records;
+    for (int i = 0; i < count; ++i) {
+        const int address = kRingStart + wrapped(oldest + i) * kRecordSize;
+        const DecodedRecord decoded = decodeHistoryRecord(
+            RecordBytes(image.data() + address, memory_map::kRecordSize), pressureOffset);
+        if (decoded.valid) {
+            records.push_back(readingsOf(decoded.record));
+        }
+    }
+    return records;
+}
+
+StationComparison compareWithStation(const std::vector<Readings>& station,
+                                     const std::vector<StoredRow>& rows) {
+    StationComparison result;
+    if (station.empty()) {
+        return result;
+    }
+    const std::size_t expected = rows.size() > station.size() ? rows.size() - station.size() : 0;
+    const std::size_t begin = firstRecordRow(station.front(), rows, expected);
+
+    std::vector<bool> matched(rows.size(), false);
+    std::optional<std::size_t> previous;
+    std::size_t next = begin;
+    for (const Readings& record : station) {
+        auto at = findUnmatched(record, rows, matched, next, rows.size());
+        if (!at) {
+            at = findUnmatched(record, rows, matched, begin, next);
+            result.outOfOrder += at ? 1 : 0;
+        }
+        if (!at) {
+            ++result.missing;
+            continue;
+        }
+        matched[*at] = true;
+        if (previous && rows[*at].time <= rows[*previous].time) {
+            ++result.timeStepsBack;
+        }
+        previous = at;
+        next = std::max(next, *at + 1);
+    }
+
+    const std::set<Readings> held(station.begin(), station.end());
+    for (std::size_t i = std::min(begin, rows.size()); i < rows.size(); ++i) {
+        if (!matched[i]) {
+            ++(held.contains(rows[i].readings) ? result.doubled : result.foreign);
+        }
+    }
+    return result;
+}
+
+}  // namespace nimbra::soak
