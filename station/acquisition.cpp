@@ -9,6 +9,7 @@
 #include <span>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "station/download_plan.h"
 #include "station/fixed_block.h"
@@ -59,6 +60,7 @@ private:
     DownloadEnd download(TempRecordFile& file);
     void stamp(HistoryRecord& record);
     void skipInvalid(const HistoryRecord& record);
+    bool dropRewritten(std::optional<TempRecordFile>& file);
     struct StoredTimeline {
         std::int64_t shiftMinutes = 0;
         std::size_t readAgain = 0;  // leading records of the batch that repeat stored ones
@@ -75,6 +77,7 @@ private:
     int m_start = kRingStart;
     int m_toStore = 0;
     std::chrono::steady_clock::time_point m_pointerReadAt;
+    std::vector<int> m_addresses;  // where each downloaded record was read
 };
 
 bool Run::readFixedBlock(FixedBlockBuffer& block) {
@@ -168,6 +171,49 @@ void Run::skipInvalid(const HistoryRecord& record) {
     d.m_IntervalSum += minutes;
 }
 
+// A history cleared during the download starts again at the ring start, so a record
+// read from there up to the new pointer may already be one of the new ones. Those are
+// dropped, each taking the station's interval as an invalid record does, so that the
+// records after them keep their place in time. False when the batch cannot be rewritten.
+bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
+    std::array<std::uint8_t, 32> block{};
+    if (V_ReadData(0, block.data(), kFixedBlockRetries) != 0) {
+        return true;  // nothing known: the batch stands as read
+    }
+    const int pointer =
+        block[memory_map::fixed::kCurrentPos] | block[memory_map::fixed::kCurrentPos + 1] << 8;
+    const int count =
+        block[memory_map::fixed::kDataCount] | block[memory_map::fixed::kDataCount + 1] << 8;
+    const bool cleared =
+        pointer < d.m_CurrentPos && count == (pointer - kRingStart) / kRecordSize + 1;
+    if (!cleared) {
+        return true;
+    }
+    auto kept = TempRecordFile::create();
+    if (!kept) {
+        return false;
+    }
+    double laterSeconds = 0.0;
+    std::size_t index = 0;
+    bool appended = true;
+    const bool readBack = file->forEach([&](HistoryRecord record) {
+        const int address = m_addresses[index++];
+        if (address >= kRingStart && address <= pointer) {
+            laterSeconds += (d.m_Interval - record.Interval) * 60.0;
+            return;
+        }
+        record.Time = OleDate(record.Time).addSeconds(laterSeconds).value();
+        appended = appended && kept->append(record);
+    });
+    if (!readBack || !appended) {
+        return false;
+    }
+    d.RecordTime = d.RecordTime.addSeconds(laterSeconds);
+    d.m_IntervalSum += static_cast<std::int32_t>(laterSeconds / 60.0);
+    file = std::move(kept);
+    return true;
+}
+
 Run::DownloadEnd Run::download(TempRecordFile& file) {
     int resumeAt = 0;
     bool retrying = false;
@@ -214,6 +260,7 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
             }
             HistoryRecord record = decoded.record;
             stamp(record);
+            m_addresses.push_back(address);
             if (!file.append(record)) {
                 return DownloadEnd::failed;
             }
@@ -353,6 +400,13 @@ int Run::execute() {
         return 0;
     }
 
+    if (!dropRewritten(file)) {
+        d.paramBlock() = stored;
+        d.m_Reading = 0;
+        d.m_TempFileOpen = 0;
+        reportProgress();
+        return 0;
+    }
     const std::int64_t span = WholeMinutesBetween(d.RecordTime, d.m_Now);
     StoredTimeline timeline{
         ReanchorShiftMinutes({span, d.m_Reanchor != 0, d.m_IntervalSum, gap, delay})};

@@ -412,3 +412,33 @@ TEST_F(AcquisitionTest, DisagreeingReadsDuringTheDownloadStoreNothingSpoiled) {
 
 }  // namespace
 }  // namespace nimbra
+
+namespace nimbra {
+namespace {
+
+TEST_F(AcquisitionTest, HistoryClearedDuringTheDownloadStoresNoNewRecordAsAnOldOne) {
+    auto options = test::stationOptions(21, 4000, 5);
+    options.wrapped = true;
+    startStation(options);
+    // Early in the download of the whole ring, before it comes round to the ring start.
+    emulator::LinkFaults faults;
+    faults.afterReports = 40;
+    m_server->setFaults(faults, [this] { m_model->clearHistory(); });
+    ASSERT_EQ(acquire(), 1);
+    m_server->setFaults(emulator::LinkFaults{});
+    const auto records = allRecords();
+    // Every record but the one at the ring start, which the console wrote over.
+    ASSERT_EQ(records.size(), 3262u);
+    int gaps = 0;
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        const auto minutes =
+            WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time));
+        EXPECT_TRUE(minutes == 5 || minutes == 10) << i;
+        gaps += minutes == 10 ? 1 : 0;
+        EXPECT_EQ(records[i].Interval, 5) << i;
+    }
+    EXPECT_EQ(gaps, 1);
+}
+
+}  // namespace
+}  // namespace nimbra
