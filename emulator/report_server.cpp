@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace nimbra::emulator {
 
@@ -139,9 +140,11 @@ void ReportServer::wake() {
     [[maybe_unused]] const ssize_t written = ::write(wakeEvent_.get(), &one, sizeof one);
 }
 
-void ReportServer::setFaults(const LinkFaults& faults) {
+void ReportServer::setFaults(const LinkFaults& faults, std::function<void()> onTrigger) {
     std::unique_lock lock(mutex_);
     faults_ = faults;
+    onTrigger_ = std::move(onTrigger);
+    unpluggedNow_ = faults.unplugged && faults.afterReports == 0;
     reportsSinceFaults_ = 0;
     flakyBlockReads_ = 0;
     const std::uint64_t generation = ++requestedGeneration_;
@@ -206,7 +209,7 @@ void ReportServer::serve() {
                 applied_.notify_all();
                 return;
             }
-            const bool unplugged = faults_.unplugged;
+            const bool unplugged = unpluggedNow_;
             const std::uint64_t generation = requestedGeneration_;
             lock.unlock();
             applyPlugState(unplugged);
@@ -231,6 +234,13 @@ void ReportServer::serve() {
             if (dropped[i]) {
                 connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(i));
             }
+        }
+        // An unplugging that struck at a report takes the listener and the other clients too.
+        std::unique_lock lock(mutex_);
+        const bool unplugged = unpluggedNow_;
+        lock.unlock();
+        if (unplugged) {
+            applyPlugState(true);
         }
     }
 }
@@ -262,20 +272,38 @@ bool ReportServer::receiveFrom(Connection& connection) {
 
 bool ReportServer::handle(Connection& connection, const Report& report) {
     bool spoilRead = false;
+    bool badAck = false;
+    bool silent = false;
+    bool unplug = false;
+    std::function<void()> trigger;
     {
         std::lock_guard lock(mutex_);
         if (recording_) {
             received_.push_back(report);
         }
-        if (faults_.unplugged) {
+        if (unpluggedNow_) {
             return false;
         }
         ++reportsSinceFaults_;
-        if (faults_.silentAfter && reportsSinceFaults_ > *faults_.silentAfter) {
-            return true;
+        const bool active = reportsSinceFaults_ > faults_.afterReports;
+        if (active) {
+            trigger = std::exchange(onTrigger_, nullptr);
+            unpluggedNow_ = faults_.unplugged;
+            unplug = unpluggedNow_;
         }
-        spoilRead = report[0] == link::kReadBlockCommand && !connection.collectingWrite &&
+        silent = faults_.silentAfter && reportsSinceFaults_ > *faults_.silentAfter;
+        spoilRead = active && report[0] == link::kReadBlockCommand && !connection.collectingWrite &&
                     faults_.flakyReads && ++flakyBlockReads_ % 2 == 0;
+        badAck = active && faults_.badAck;
+    }
+    if (trigger) {
+        trigger();
+    }
+    if (unplug) {
+        return false;
+    }
+    if (silent) {
+        return true;
     }
 
     if (connection.collectingWrite) {
@@ -286,7 +314,7 @@ bool ReportServer::handle(Connection& connection, const Report& report) {
         }
         connection.collectingWrite = false;
         memory_.writeBlock(connection.writeAddress, connection.writeData.data());
-        return acknowledge(connection);
+        return acknowledge(connection, badAck);
     }
 
     const std::uint16_t address = link::commandAddress(report);
@@ -300,7 +328,7 @@ bool ReportServer::handle(Connection& connection, const Report& report) {
             return true;
         case link::kWriteByteCommand:
             memory_.writeByte(address, report[5]);
-            return acknowledge(connection);
+            return acknowledge(connection, badAck);
         default:
             return true;  // unknown commands go unanswered, as on the console
     }
@@ -322,12 +350,7 @@ bool ReportServer::answerRead(Connection& connection, std::uint16_t address, boo
     return true;
 }
 
-bool ReportServer::acknowledge(Connection& connection) {
-    bool badAck = false;
-    {
-        std::lock_guard lock(mutex_);
-        badAck = faults_.badAck;
-    }
+bool ReportServer::acknowledge(Connection& connection, bool badAck) {
     Report ack = link::kAckReport;
     if (badAck) {
         ack.back() = 0x00;

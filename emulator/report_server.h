@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -27,6 +28,9 @@ struct LinkFaults {
     // Every second block read comes back with its last byte inverted, so two reads of the
     // same block never agree while the first byte of each stays true.
     bool flakyReads = false;
+    // Reports that pass untouched before the faults above take effect (silentAfter keeps
+    // its own count): a fault that strikes in the middle of an exchange.
+    std::uint64_t afterReports = 0;
 };
 
 // Answers the station's report protocol from a StationMemory, on a Unix sequenced-packet
@@ -49,7 +53,10 @@ public:
     const std::filesystem::path& socketPath() const { return socketPath_; }
 
     // Takes effect before it returns: a client acting afterwards sees the new faults.
-    void setFaults(const LinkFaults& faults);
+    // `onTrigger` runs once on the serving thread just before the report the faults
+    // first apply to is handled, so that a change to the station itself can strike at a
+    // chosen report; it must not call back into the server.
+    void setFaults(const LinkFaults& faults, std::function<void()> onTrigger = {});
     LinkFaults faults() const;
 
     // Keeps a copy of every report received while on, for tests of the bytes on the wire.
@@ -67,7 +74,7 @@ private:
     bool receiveFrom(Connection& connection);
     bool handle(Connection& connection, const link::Report& report);
     bool answerRead(Connection& connection, std::uint16_t address, bool spoil);
-    bool acknowledge(Connection& connection);
+    bool acknowledge(Connection& connection, bool badAck);
     void wake();
 
     StationMemory& memory_;
@@ -84,6 +91,8 @@ private:
     std::condition_variable applied_;
     LinkFaults faults_;                      // guarded by mutex_
     std::uint64_t reportsSinceFaults_ = 0;   // guarded by mutex_
+    std::function<void()> onTrigger_;        // guarded by mutex_
+    bool unpluggedNow_ = false;              // guarded by mutex_
     std::uint64_t flakyBlockReads_ = 0;      // guarded by mutex_
     std::uint64_t requestedGeneration_ = 0;  // guarded by mutex_
     std::uint64_t appliedGeneration_ = 0;    // guarded by mutex_

@@ -93,6 +93,7 @@ StationModel::StationModel(const StationModelOptions& options)
       m_weather(options.seed, initialPressure(options.seed)),
       m_rainCounter(std::clamp(options.rainCounter, 0, kMaxRainCount)),
       m_interval(std::clamp(options.intervalMinutes, 1, kLongestInterval)),
+      m_logCompleted(options.logCompletedRecords),
       m_pressureOffset(kFactoryPressureOffset) {
     const std::lock_guard lock(m_mutex);
     m_memory.fill(0xFF);  // flash that was never written
@@ -221,6 +222,12 @@ void StationModel::stepMinuteLocked() {
 }
 
 void StationModel::startNextRecordLocked() {
+    if (m_logCompleted) {
+        CompletedRecord& done = m_completed.emplace_back();
+        done.number = m_completed.size();
+        done.address = m_currentPos;
+        std::copy_n(currentRecordLocked(), map::kRecordSize, done.bytes.begin());
+    }
     m_currentPos = map::nextRecordAddress(m_currentPos);
     m_count = std::min(m_count + 1, map::kRingRecords);
     m_minutesInRecord = 1;
@@ -473,7 +480,13 @@ bool StationModel::corruptRecord(int age, RecordCorruption corruption) {
     if (age < 1 || age >= m_count) {
         return false;
     }
-    std::uint8_t* record = &m_memory[map::recordAddress(map::ringIndex(m_currentPos) - age)];
+    const std::uint16_t address = map::recordAddress(map::ringIndex(m_currentPos) - age);
+    std::uint8_t* record = &m_memory[address];
+    // The complete records behind the pointer are the newest ones in the log.
+    if (m_completed.size() >= static_cast<std::size_t>(age) &&
+        m_completed[m_completed.size() - static_cast<std::size_t>(age)].address == address) {
+        m_completed[m_completed.size() - static_cast<std::size_t>(age)].corrupted = true;
+    }
     switch (corruption) {
         case RecordCorruption::kInvalidInterval:
             record[map::record::kInterval] = 0;
@@ -485,6 +498,15 @@ bool StationModel::corruptRecord(int age, RecordCorruption corruption) {
             break;
     }
     return true;
+}
+
+std::vector<CompletedRecord> StationModel::completedRecords(std::size_t first) {
+    const std::lock_guard lock(m_mutex);
+    catchUpLocked();
+    if (first >= m_completed.size()) {
+        return {};
+    }
+    return {m_completed.begin() + static_cast<std::ptrdiff_t>(first), m_completed.end()};
 }
 
 void StationModel::wrapRing() {

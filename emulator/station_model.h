@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "emulator/image_file.h"
 #include "emulator/rain_totals.h"
@@ -39,6 +40,18 @@ struct StationModelOptions {
     std::int32_t rainCounter = 0;
     // Where the steady clock is read; tests may substitute their own.
     std::function<std::chrono::steady_clock::time_point()> steadyNow;
+    // Keep a log of every record the console completes, from the first one it stores, so
+    // that what a reader stored can be checked against what the station produced.
+    bool logCompletedRecords = false;
+};
+
+// A history record as it stood when the console moved on to the next one.
+struct CompletedRecord {
+    std::uint64_t number = 0;  // 1 for the first record the console completed
+    std::uint16_t address = 0;
+    std::array<std::uint8_t, memory_map::kRecordSize> bytes{};
+    // Spoiled on purpose afterwards through corruptRecord.
+    bool corrupted = false;
 };
 
 enum class RecordCorruption {
@@ -73,6 +86,10 @@ public:
     // failure nothing changes.
     ImageStatus loadImage(const std::string& path);
     ImageStatus saveImage(const std::string& path);
+
+    // The log kept when the options asked for it, oldest first, from entry `first` on;
+    // empty when no log is kept.
+    std::vector<CompletedRecord> completedRecords(std::size_t first = 0);
 
     // Faults for testing what reads the station.
     // Spoils the `age`-th newest complete record (1 = the one before the record being
@@ -141,6 +158,8 @@ private:
     int m_count = 1;            // records stored, the one being filled included
     int m_minutesInRecord = 0;  // minutes the record being filled covers so far
     std::uint64_t m_recordsStarted = 0;
+    bool m_logCompleted;
+    std::vector<CompletedRecord> m_completed;
     float m_pressureOffset;  // relative minus absolute pressure, set by the user
 
     Clock::duration m_recordWriteTime{};  // zero: records are written at once

@@ -4,10 +4,12 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <set>
 #include <span>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "station/download_plan.h"
 #include "station/fixed_block.h"
@@ -30,6 +32,10 @@ constexpr int kMemorySize = static_cast<int>(memory_map::kMemorySize);
 constexpr int kFixedBlockSize = static_cast<int>(memory_map::kFixedBlockSize);
 
 constexpr int kFixedBlockRetries = 10;
+constexpr int kWindowRetries = 3;
+constexpr int kLongestInterval = 240;
+// Newest stored records a re-anchored batch must repeat, in order, to take their times.
+constexpr int kAlignRecords = 3;
 constexpr int kWindowBytes = 64;
 constexpr int kWindowStep = 3 * kRecordSize;
 constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
@@ -37,7 +43,6 @@ constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
 // closes; within this time of the pointer being read, that record may still read as a
 // mix of old and new bytes.
 constexpr auto kRecordCloseTime = std::chrono::milliseconds(100);
-constexpr int kNewestWindowRetries = 3;
 
 // A full disk usually shows here first, as the records wait in the temporary file before
 // the database sees them; it is told like the database's own failures.
@@ -59,7 +64,14 @@ private:
     enum class DownloadEnd { complete, linkLost, failed };
     DownloadEnd download(TempRecordFile& file);
     void stamp(HistoryRecord& record);
-    bool store(const TempRecordFile& file, std::int64_t shiftMinutes);
+    void skipInvalid(const HistoryRecord& record);
+    bool dropRewritten(std::optional<TempRecordFile>& file);
+    struct StoredTimeline {
+        std::int64_t shiftMinutes = 0;
+        std::size_t readAgain = 0;  // leading records of the batch that repeat stored ones
+    };
+    std::optional<StoredTimeline> storedTimeline(const TempRecordFile& file);
+    bool store(const TempRecordFile& file, const StoredTimeline& timeline);
     void reportProgress() {
         ctx.events.progress({d.m_Reading != 0, d.m_StoredCount, d.m_RainDoneCount, m_toStore});
     }
@@ -70,6 +82,7 @@ private:
     int m_start = kRingStart;
     int m_toStore = 0;
     std::chrono::steady_clock::time_point m_pointerReadAt;
+    std::vector<int> m_addresses;  // where each downloaded record was read
 };
 
 bool Run::readFixedBlock(FixedBlockBuffer& block) {
@@ -87,16 +100,17 @@ bool Run::readFixedBlock(FixedBlockBuffer& block) {
     return true;
 }
 
-// 64 bytes from windowStart. The window that holds the newest record to store is read
-// only once the console is sure to have finished writing it, and verified.
+// 64 bytes from windowStart, each half taken only when two reads agree: a byte spoiled
+// on the way may still decode as a plausible record, which would then be stored as the
+// station's own. The window that holds the newest record to store is read only once the
+// console is sure to have finished writing it.
 bool Run::readWindow(int windowStart, std::uint8_t* window) {
     const bool holdsNewest = d.m_ToRead - 1 <= kWindowStep / kRecordSize;
-    if (!holdsNewest) {
-        return ReadData(windowStart, window) != 0 && ReadData(windowStart + 32, window + 32) != 0;
+    if (holdsNewest) {
+        std::this_thread::sleep_until(m_pointerReadAt + kRecordCloseTime);
     }
-    std::this_thread::sleep_until(m_pointerReadAt + kRecordCloseTime);
-    return V_ReadData(windowStart, window, kNewestWindowRetries) == 0 &&
-           V_ReadData(windowStart + 32, window + 32, kNewestWindowRetries) == 0;
+    return V_ReadData(windowStart, window, kWindowRetries) == 0 &&
+           V_ReadData(windowStart + 32, window + 32, kWindowRetries) == 0;
 }
 
 bool Run::readCurrentRecord() {
@@ -151,6 +165,60 @@ void Run::stamp(HistoryRecord& record) {
     record.RainYear = 0.0f;
 }
 
+// An invalid record is not stored, but the console spent an interval on it: the records
+// after it keep their place in time. Its own interval counts when it is one a console
+// could record, the station's setting otherwise.
+void Run::skipInvalid(const HistoryRecord& record) {
+    const int minutes = record.Interval >= 1 && record.Interval <= kLongestInterval
+                            ? record.Interval
+                            : d.m_Interval;
+    d.RecordTime = d.RecordTime.addSeconds(minutes * 60.0);
+    d.m_IntervalSum += minutes;
+}
+
+// A history cleared during the download starts again at the ring start, so a record
+// read from there up to the new pointer may already be one of the new ones. Those are
+// dropped, each taking the station's interval as an invalid record does, so that the
+// records after them keep their place in time. False when the batch cannot be rewritten.
+bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
+    std::array<std::uint8_t, 32> block{};
+    if (V_ReadData(0, block.data(), kFixedBlockRetries) != 0) {
+        return true;  // nothing known: the batch stands as read
+    }
+    const int pointer =
+        block[memory_map::fixed::kCurrentPos] | block[memory_map::fixed::kCurrentPos + 1] << 8;
+    const int count =
+        block[memory_map::fixed::kDataCount] | block[memory_map::fixed::kDataCount + 1] << 8;
+    const bool cleared =
+        pointer < d.m_CurrentPos && count == (pointer - kRingStart) / kRecordSize + 1;
+    if (!cleared) {
+        return true;
+    }
+    auto kept = TempRecordFile::create();
+    if (!kept) {
+        return false;
+    }
+    double laterSeconds = 0.0;
+    std::size_t index = 0;
+    bool appended = true;
+    const bool readBack = file->forEach([&](HistoryRecord record) {
+        const int address = m_addresses[index++];
+        if (address >= kRingStart && address <= pointer) {
+            laterSeconds += (d.m_Interval - record.Interval) * 60.0;
+            return;
+        }
+        record.Time = OleDate(record.Time).addSeconds(laterSeconds).value();
+        appended = appended && kept->append(record);
+    });
+    if (!readBack || !appended) {
+        return false;
+    }
+    d.RecordTime = d.RecordTime.addSeconds(laterSeconds);
+    d.m_IntervalSum += static_cast<std::int32_t>(laterSeconds / 60.0);
+    file = std::move(kept);
+    return true;
+}
+
 Run::DownloadEnd Run::download(TempRecordFile& file) {
     int resumeAt = 0;
     bool retrying = false;
@@ -192,10 +260,12 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
             retrying = false;
             --d.m_ToRead;
             if (!decoded.valid) {
+                skipInvalid(decoded.record);
                 continue;
             }
             HistoryRecord record = decoded.record;
             stamp(record);
+            m_addresses.push_back(address);
             if (!file.append(record)) {
                 reportToDefaultErrorSink(kTempFileFailure);
                 return DownloadEnd::failed;
@@ -207,8 +277,41 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
     return DownloadEnd::complete;
 }
 
-bool Run::store(const TempRecordFile& file, std::int64_t shiftMinutes) {
-    const auto shifted = [shiftMinutes](HistoryRecord record) {
+// The shift that puts a batch back on the times already stored, when it ends with, or
+// goes on past, the newest stored records: a batch read again after a lost link is
+// re-anchored to the clock, which can place each record up to an interval away from its
+// stored copy, too far to recognise it, so that the whole ring would be stored twice.
+std::optional<Run::StoredTimeline> Run::storedTimeline(const TempRecordFile& file) {
+    std::vector<HistoryRecord> newest;
+    RecordCursor cursor;
+    if (ctx.db.OpenLatest(kAlignRecords, cursor) != 0) {
+        return std::nullopt;
+    }
+    for (; !cursor.atEnd(); cursor.moveNext()) {
+        HistoryRecord record;
+        if (cursor.ExchangeRecord(record, ExchangeDirection::read) != 0) {
+            return std::nullopt;
+        }
+        newest.push_back(record);
+    }
+    std::vector<HistoryRecord> batch;
+    if (newest.size() < kAlignRecords ||
+        !file.forEach([&](const HistoryRecord& record) { batch.push_back(record); })) {
+        return std::nullopt;
+    }
+    for (std::size_t end = batch.size(); end >= newest.size(); --end) {
+        const auto from = batch.begin() + static_cast<std::ptrdiff_t>(end - newest.size());
+        if (std::equal(newest.begin(), newest.end(), from, SameReadings)) {
+            return StoredTimeline{
+                WholeMinutesBetween(OleDate(batch[end - 1].Time), OleDate(newest.back().Time)),
+                end};
+        }
+    }
+    return std::nullopt;
+}
+
+bool Run::store(const TempRecordFile& file, const StoredTimeline& timeline) {
+    const auto shifted = [shiftMinutes = timeline.shiftMinutes](HistoryRecord record) {
         record.Time =
             OleDate(record.Time).addSeconds(static_cast<double>(shiftMinutes) * 60.0).value();
         return record;
@@ -231,9 +334,10 @@ bool Run::store(const TempRecordFile& file, std::int64_t shiftMinutes) {
     }
     bool inserted = true;
     int storedNow = 0;
+    std::size_t index = 0;
     const bool readBack = file.forEach([&](const HistoryRecord& downloaded) {
         const HistoryRecord record = shifted(downloaded);
-        if (!inserted || alreadyStored.contains(record)) {
+        if (!inserted || alreadyStored.contains(record, index++ < timeline.readAgain)) {
             return;
         }
         inserted = ctx.db.InsertRecord(record) == 0;
@@ -303,13 +407,26 @@ int Run::execute() {
         return 0;
     }
 
-    const std::int64_t span = WholeMinutesBetween(d.RecordTime, d.m_Now);
-    const std::int64_t shift =
-        ReanchorShiftMinutes({span, d.m_Reanchor != 0, d.m_IntervalSum, gap, delay});
-    if (shift != 0) {
-        d.RecordTime = d.m_Now;
+    if (!dropRewritten(file)) {
+        d.paramBlock() = stored;
+        d.m_Reading = 0;
+        d.m_TempFileOpen = 0;
+        reportProgress();
+        return 0;
     }
-    const bool committed = store(*file, shift);
+    const std::int64_t span = WholeMinutesBetween(d.RecordTime, d.m_Now);
+    StoredTimeline timeline{
+        ReanchorShiftMinutes({span, d.m_Reanchor != 0, d.m_IntervalSum, gap, delay})};
+    if (timeline.shiftMinutes != 0) {
+        if (const auto onStored = storedTimeline(*file)) {
+            timeline = *onStored;
+            d.RecordTime =
+                d.RecordTime.addSeconds(static_cast<double>(timeline.shiftMinutes) * 60.0);
+        } else {
+            d.RecordTime = d.m_Now;
+        }
+    }
+    const bool committed = store(*file, timeline);
     d.m_TempFileOpen = 0;
     if (!committed) {
         // Rolled back: the same records are downloaded again next time.

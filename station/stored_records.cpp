@@ -11,11 +11,17 @@ namespace {
 constexpr double kLongestIntervalSeconds = 240.0 * 60.0;
 constexpr double kLeastToleranceSeconds = 30.0;
 
-double toleranceSeconds(const HistoryRecord& record) {
-    return std::max(kLeastToleranceSeconds, record.Interval * 60.0 / 2.0);
+double toleranceSeconds(const HistoryRecord& record, bool readAgain) {
+    const double interval = record.Interval * 60.0;
+    return std::max(kLeastToleranceSeconds,
+                    readAgain ? interval - kLeastToleranceSeconds : interval / 2.0);
 }
 
 }  // namespace
+
+bool SameReadings(const HistoryRecord& a, const HistoryRecord& b) {
+    return StoredRecords::readingsOf(a) == StoredRecords::readingsOf(b);
+}
 
 bool StoredRecords::load(CWeatherDb& db, const OleDate& first, const OleDate& last) {
     RecordCursor cursor;
@@ -33,9 +39,9 @@ bool StoredRecords::load(CWeatherDb& db, const OleDate& first, const OleDate& la
     return true;
 }
 
-bool StoredRecords::contains(const HistoryRecord& record) const {
+bool StoredRecords::contains(const HistoryRecord& record, bool readAgain) const {
     const auto [begin, end] = m_times.equal_range(readingsOf(record));
-    const double tolerance = toleranceSeconds(record) / kSecondsPerDay;
+    const double tolerance = toleranceSeconds(record, readAgain) / kSecondsPerDay;
     return std::any_of(begin, end, [&](const auto& stored) {
         return std::fabs(stored.second - record.Time) < tolerance;
     });

@@ -24,6 +24,36 @@ protected:
         return RunAcquisition(m_data, context);
     }
 
+    // The readings of every complete record the station holds, oldest first.
+    std::vector<HistoryRecord> stationRecords() {
+        const auto memory = m_model->image();
+        const int pointer = memory[30] | memory[31] << 8;
+        const int count = memory[27] | memory[28] << 8;
+        std::vector<HistoryRecord> records;
+        for (int age = count - 1; age >= 1; --age) {
+            const std::uint16_t address =
+                memory_map::recordAddress(memory_map::ringIndex(pointer) - age);
+            records.push_back(
+                decodeHistoryRecord(RecordBytes(&memory[address], memory_map::kRecordSize), 0.0f)
+                    .record);
+        }
+        return records;
+    }
+
+    static void expectSameReadings(const std::vector<HistoryRecord>& stored,
+                                   const std::vector<HistoryRecord>& station) {
+        ASSERT_EQ(stored.size(), station.size());
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(stored[i].InTemp, station[i].InTemp);
+            EXPECT_EQ(stored[i].OutTemp, station[i].OutTemp);
+            EXPECT_EQ(stored[i].AbsPressure, station[i].AbsPressure);
+            EXPECT_EQ(stored[i].Wind, station[i].Wind);
+            EXPECT_EQ(stored[i].Gust, station[i].Gust);
+            EXPECT_EQ(stored[i].Light, station[i].Light);
+        }
+    }
+
     CStationData m_data;
     CStationData m_published;
     int m_passes = 0;
@@ -71,6 +101,42 @@ TEST_F(AcquisitionTest, ForcedFullDownloadStoresNothingTwice) {
     ASSERT_EQ(m_db.WriteParam(forced), 0);
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(storedRecords(), 40);
+}
+
+TEST_F(AcquisitionTest, FullDownloadLaterInTheIntervalStoresNothingTwice) {
+    startStation(test::stationOptions(19, 40, 5));
+    ASSERT_EQ(acquire(), 1);
+    // Three minutes into the record being filled, and on past two new ones: read again
+    // from the ring start, every record lands three minutes off its stored copy.
+    for (const int minutes : {3, 10}) {
+        SCOPED_TRACE(minutes);
+        m_model->advanceMinutes(minutes);
+        CStationData forced = m_data;
+        forced.LastPoint = 256;
+        ASSERT_EQ(m_db.WriteParam(forced), 0);
+        ASSERT_EQ(acquire(), 1);
+        const auto records = allRecords();
+        ASSERT_EQ(records.size(), minutes == 3 ? 40u : 42u);
+        for (std::size_t i = 1; i < records.size(); ++i) {
+            ASSERT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)),
+                      5)
+                << i;
+        }
+    }
+}
+
+TEST_F(AcquisitionTest, FullDownloadAcrossStretchesAnchoredApartStoresNothingTwice) {
+    startStation(test::stationOptions(20, 40, 5));
+    m_model->advanceMinutes(3);  // anchored three minutes into the record being filled
+    ASSERT_EQ(acquire(), 1);
+    m_model->advanceMinutes(2);  // a new record at once: it looks early, and is re-anchored
+    ASSERT_EQ(acquire(), 1);
+    ASSERT_EQ(storedRecords(), 41);
+    CStationData forced = m_data;
+    forced.LastPoint = 256;
+    ASSERT_EQ(m_db.WriteParam(forced), 0);
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(storedRecords(), 41);
 }
 
 TEST_F(AcquisitionTest, LaterRunsStoreOnlyTheNewRecordsFiveMinutesApart) {
@@ -207,6 +273,13 @@ TEST_F(AcquisitionTest, InvalidRecordsAreSkippedAndTheirNeighboursKept) {
     ASSERT_TRUE(m_model->corruptRecord(4, emulator::RecordCorruption::kOutOfRange));
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(storedRecords(), 18);
+    // The records on either side keep their times: three intervals apart across the gap.
+    const auto records = allRecords();
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        EXPECT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)),
+                  i == records.size() - 2 ? 15 : 5)
+            << i;
+    }
 }
 
 TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
@@ -214,7 +287,7 @@ TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
     ASSERT_EQ(acquire(), 1);
     m_model->advanceMinutes(20);
     m_server->setFaults(
-        testing::silentAfter(20));  // the fixed block, the current record and one window
+        testing::silentAfter(20));  // the fixed block, the current record, a first block
     EXPECT_EQ(acquire(), 0);
     EXPECT_EQ(storedRecords(), 30);
     m_server->setFaults(emulator::LinkFaults{});
@@ -296,6 +369,75 @@ TEST_F(AcquisitionTest, StationWritesReachTheStationMemoryByteForByte) {
     EXPECT_EQ(highAbs, static_cast<int>(1040.0 / 3.38638 * 10));
     ASSERT_EQ(acquire(), 1);  // read back: the record shows what the station holds
     EXPECT_EQ(m_data.PressureUnit, 1);
+}
+
+}  // namespace
+}  // namespace nimbra
+
+namespace nimbra {
+namespace {
+
+TEST_F(AcquisitionTest, RingRunningPastItsEndBetweenRunsStoresOnlyTheNewRecords) {
+    startStation(test::stationOptions(17, 3260, 5));
+    ASSERT_EQ(acquire(), 1);
+    ASSERT_EQ(storedRecords(), 3260);
+    m_model->advanceMinutes(30);  // six new records carry the pointer past the end of memory
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(m_data.m_Reanchor, 0);
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 3266u);
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        ASSERT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)), 5)
+            << "record " << i << " out of order, missing or stored twice";
+    }
+    const auto station = stationRecords();
+    expectSameReadings({records.end() - 10, records.end()}, {station.end() - 10, station.end()});
+}
+
+TEST_F(AcquisitionTest, DisagreeingReadsDuringTheDownloadStoreNothingSpoiled) {
+    startStation(test::stationOptions(18, 20, 5));
+    ASSERT_EQ(acquire(), 1);
+    m_model->advanceMinutes(60);
+    // From the download's second read on, every second block read comes back spoiled in a
+    // byte that still decodes as a plausible wind speed.
+    emulator::LinkFaults faults = testing::flakyReads();
+    faults.afterReports = 19;
+    m_server->setFaults(faults);
+    EXPECT_EQ(acquire(), 0);
+    m_server->setFaults(emulator::LinkFaults{});
+    ASSERT_EQ(CheckHandle(), 1);
+    ASSERT_EQ(acquire(), 1);
+    expectSameReadings(allRecords(), stationRecords());
+}
+
+}  // namespace
+}  // namespace nimbra
+
+namespace nimbra {
+namespace {
+
+TEST_F(AcquisitionTest, HistoryClearedDuringTheDownloadStoresNoNewRecordAsAnOldOne) {
+    auto options = test::stationOptions(21, 4000, 5);
+    options.wrapped = true;
+    startStation(options);
+    // Early in the download of the whole ring, before it comes round to the ring start.
+    emulator::LinkFaults faults;
+    faults.afterReports = 40;
+    m_server->setFaults(faults, [this] { m_model->clearHistory(); });
+    ASSERT_EQ(acquire(), 1);
+    m_server->setFaults(emulator::LinkFaults{});
+    const auto records = allRecords();
+    // Every record but the one at the ring start, which the console wrote over.
+    ASSERT_EQ(records.size(), 3262u);
+    int gaps = 0;
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        const auto minutes =
+            WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time));
+        EXPECT_TRUE(minutes == 5 || minutes == 10) << i;
+        gaps += minutes == 10 ? 1 : 0;
+        EXPECT_EQ(records[i].Interval, 5) << i;
+    }
+    EXPECT_EQ(gaps, 1);
 }
 
 }  // namespace

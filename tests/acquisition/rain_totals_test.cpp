@@ -134,5 +134,24 @@ TEST_F(StoreBackedTest, StoredRecordsRecogniseRepeatsButKeepDifferentReadingsAtO
     EXPECT_FALSE(stored.contains(stillNight));
 }
 
+TEST_F(StoreBackedTest, RecordsReadAgainAreRecognisedUpToJustUnderAnInterval) {
+    HistoryRecord stored;
+    stored.Time = OleDate::fromCivil(2024, 10, 27, 4, 0).value();
+    stored.Interval = 5;
+    stored.InTemp = 9.5f;
+    ASSERT_EQ(m_db.InsertRecord(stored), 0);
+    StoredRecords records;
+    ASSERT_TRUE(records.load(m_db, OleDate(stored.Time), OleDate(stored.Time)));
+    // Its copy in a batch put back on the stored times, from a stretch of them anchored
+    // four minutes further into the interval being filled.
+    HistoryRecord copy = stored;
+    copy.Time = OleDate(stored.Time).addSeconds(-240.0).value();
+    EXPECT_FALSE(records.contains(copy));
+    EXPECT_TRUE(records.contains(copy, true));
+    HistoryRecord next = stored;  // the same readings a whole interval later
+    next.Time = OleDate(stored.Time).addSeconds(300.0).value();
+    EXPECT_FALSE(records.contains(next, true));
+}
+
 }  // namespace
 }  // namespace nimbra

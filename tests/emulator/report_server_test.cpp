@@ -172,6 +172,61 @@ TEST_F(ReportServerTest, UnpluggedTheSocketGoesAwayAndComesBackWhenPluggedIn) {
     EXPECT_TRUE(after.readBlock(kReadCommand0100));
 }
 
+TEST_F(ReportServerTest, FaultsWaitForTheirReportAndTheTriggerRunsOnceJustBeforeIt) {
+    memory_.writeByte(0x0100, 0x11);
+    memory_.writeByte(0x011F, 0x0F);
+    emulator::LinkFaults faults = flakyReads();
+    faults.afterReports = 2;
+    int triggered = 0;
+    server_->setFaults(faults, [&] {
+        ++triggered;
+        memory_.writeByte(0x0100, 0x22);
+    });
+    RawClient client(server_->socketPath());
+    // Untouched until the third report, which already sees the station the trigger left.
+    const std::uint8_t expectedFirst[] = {0x11, 0x11, 0x22, 0x22, 0x22};
+    const std::uint8_t expectedLast[] = {0x0F, 0x0F, 0x0F, 0xF0, 0x0F};
+    for (int read = 0; read < 5; ++read) {
+        SCOPED_TRACE(read);
+        const auto block = client.readBlock(kReadCommand0100);
+        ASSERT_TRUE(block);
+        EXPECT_EQ(block->front(), expectedFirst[read]);
+        EXPECT_EQ(block->back(), expectedLast[read]);
+    }
+    server_->setFaults(emulator::LinkFaults{});
+    EXPECT_EQ(triggered, 1);
+}
+
+TEST_F(ReportServerTest, UnpluggingAtAReportCutsTheExchangeThere) {
+    emulator::LinkFaults faults = unplugged();
+    faults.afterReports = 1;
+    server_->setFaults(faults);
+    EXPECT_TRUE(std::filesystem::exists(server_->socketPath()));
+    RawClient client(server_->socketPath());
+    RawClient bystander(server_->socketPath());
+    EXPECT_TRUE(client.readBlock(kReadCommand0100));
+    EXPECT_FALSE(client.readBlock(kReadCommand0100));
+    EXPECT_FALSE(bystander.readBlock(kReadCommand0100));
+    EXPECT_FALSE(std::filesystem::exists(server_->socketPath()));
+
+    server_->setFaults(emulator::LinkFaults{});
+    RawClient after(server_->socketPath());
+    EXPECT_TRUE(after.readBlock(kReadCommand0100));
+}
+
+TEST_F(ReportServerTest, BadAcknowledgementsStartAtTheirReport) {
+    emulator::LinkFaults faults = badAck();
+    faults.afterReports = 1;
+    server_->setFaults(faults);
+    RawClient client(server_->socketPath());
+    ASSERT_TRUE(client.send({0xA2, 0x01, 0x00, 0x20, 0xA2, 0x42, 0x00, 0x20}));
+    EXPECT_EQ(client.receive(), link::kAckReport);
+    ASSERT_TRUE(client.send({0xA2, 0x01, 0x01, 0x20, 0xA2, 0x43, 0x00, 0x20}));
+    const Report bad = {0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0x00};
+    EXPECT_EQ(client.receive(), bad);
+    EXPECT_EQ(memory_.image()[0x0101], 0x43);
+}
+
 TEST_F(ReportServerTest, AStaleSocketIsReplacedButAnOrdinaryFileIsNot) {
     const auto folder = server_->socketPath().parent_path();
     const auto stale = folder / "stale.sock";

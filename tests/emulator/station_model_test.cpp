@@ -305,6 +305,44 @@ TEST(StationModel, CorruptedRecordsReadAsInvalid) {
     }
 }
 
+TEST(StationModel, TheLogHoldsEachRecordAsTheConsoleLeftIt) {
+    StationModelOptions options = stillClock(4, 5);
+    EXPECT_TRUE(StationModel(options).completedRecords().empty());
+
+    options.logCompletedRecords = true;
+    StationModel model(options);
+    ASSERT_EQ(model.completedRecords().size(), 4u);
+    model.advanceMinutes(12);
+    const auto log = model.completedRecords();
+    ASSERT_EQ(log.size(), 6u);
+    for (std::size_t i = 0; i < log.size(); ++i) {
+        EXPECT_EQ(log[i].number, i + 1);
+        EXPECT_EQ(log[i].address, 256 + 20 * i);
+        EXPECT_EQ(log[i].bytes, readRecordBytes(model, log[i].address)) << i;
+        EXPECT_FALSE(log[i].corrupted);
+    }
+    EXPECT_EQ(log[5].bytes[memory_map::record::kInterval], 5);
+
+    const auto newest = model.completedRecords(5);
+    ASSERT_EQ(newest.size(), 1u);
+    EXPECT_EQ(newest[0].number, 6u);
+    EXPECT_TRUE(model.completedRecords(6).empty());
+
+    // Spoiling marks the record in the log and leaves its true bytes there.
+    ASSERT_TRUE(model.corruptRecord(2, RecordCorruption::kInvalidInterval));
+    const auto marked = model.completedRecords(4);
+    EXPECT_TRUE(marked[0].corrupted);
+    EXPECT_FALSE(marked[1].corrupted);
+    EXPECT_EQ(marked[0].bytes, log[4].bytes);
+
+    // The record being filled when the history is cleared is never completed.
+    model.clearHistory();
+    model.advanceMinutes(5);
+    const auto afterClear = model.completedRecords();
+    ASSERT_EQ(afterClear.size(), 7u);
+    EXPECT_EQ(afterClear.back().address, 256);
+}
+
 TEST(StationModel, ClearingTheHistoryOnDemand) {
     StationModel model(stillClock(200, 5));
     model.clearHistory();
