@@ -420,11 +420,10 @@ int Run::execute() {
     if (timeline.shiftMinutes != 0) {
         if (const auto onStored = storedTimeline(*file)) {
             timeline = *onStored;
-            d.RecordTime =
-                d.RecordTime.addSeconds(static_cast<double>(timeline.shiftMinutes) * 60.0);
-        } else {
-            d.RecordTime = d.m_Now;
         }
+        // The newest record as stored: shifted by whole minutes, it keeps its seconds,
+        // and the next run's records follow it an interval apart.
+        d.RecordTime = d.RecordTime.addSeconds(static_cast<double>(timeline.shiftMinutes) * 60.0);
     }
     const bool committed = store(*file, timeline);
     d.m_TempFileOpen = 0;

@@ -267,6 +267,23 @@ TEST_F(AcquisitionTest, RunsAfterThePointerWentRoundTheEndStoreOnlyTheNewRecords
     }
 }
 
+TEST_F(AcquisitionTest, AReanchoredRunCarriesOnFromTheTimesItStored) {
+    startStation(test::stationOptions(17, 10, 5));
+    // As if the program had started 29.7 s into a minute, long before the station's clock.
+    m_data.RecordTime = OleDate::fromCivil(CivilTime{2020, 1, 1, 0, 0, 0}).addSeconds(29.7);
+    ASSERT_EQ(acquire(), 1);
+    for (int run = 0; run < 2; ++run) {
+        m_model->advanceMinutes(5);
+        ASSERT_EQ(acquire(), 1);
+    }
+    const auto records = allRecords();
+    ASSERT_EQ(records.size(), 12u);
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        const double seconds = (records[i].Time - records[i - 1].Time) * 86400.0;
+        EXPECT_NEAR(seconds, 300.0, 0.5) << i;
+    }
+}
+
 TEST_F(AcquisitionTest, InvalidRecordsAreSkippedAndTheirNeighboursKept) {
     startStation(test::stationOptions(8, 20, 5));
     ASSERT_TRUE(m_model->corruptRecord(3, emulator::RecordCorruption::kInvalidInterval));
