@@ -38,7 +38,7 @@ DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount) {
         plan.count = dataCount;
         plan.start = kRingStart;
         if (recordsBeforePos > dataCount) {
-            plan.start = currentPos - kRecordSize * dataCount;
+            plan.start = currentPos - kRecordSize * (dataCount - 1);
         }
         plan.reanchor = true;
         if (recordsBeforePos < dataCount && lastPoint == kRingStart) {
@@ -51,7 +51,7 @@ DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount) {
         plan.count = (currentPos - lastPoint) / kRecordSize + 1;
         plan.start = lastPoint;
         if (dataCount < recordsBeforePos && dataCount < plan.count) {
-            plan.start = currentPos - kRecordSize * dataCount;
+            plan.start = currentPos - kRecordSize * (dataCount - 1);
             plan.count = dataCount;
         }
     }
