@@ -70,7 +70,10 @@ fuzz: deps
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all \
 	-Wno-maybe-uninitialized
 THREADED_TESTS = acquisition_tests station_link_tests upload_tests store_tests app_config_tests \
-	station_model_tests emulator_tests
+	station_model_tests emulator_tests fault_soak_tests
+# The short fault soak runs its acquisitions against an emulator on a thread of its own.
+THREADED_PROGRAMS = nimbra-fault-soak
+THREADED_LABELS = $(THREADED_TESTS) fault_soak
 check-sanitize: check-asan check-tsan
 
 check-asan: deps
@@ -84,9 +87,9 @@ check-tsan: deps
 	@cmake -S . -B $(BUILD_DIR)-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DNIMBRA_WERROR=$(WERROR) -DCMAKE_CXX_FLAGS=-fsanitize=thread \
 		-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread
-	@cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target $(THREADED_TESTS)
+	@cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target $(THREADED_TESTS) $(THREADED_PROGRAMS)
 	@cd $(BUILD_DIR)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) \
-		--timeout 900 -L '$(subst $() ,|,$(THREADED_TESTS))'
+		--timeout 900 -L '$(subst $() ,|,$(THREADED_LABELS))'
 
 # DESTDIR=DIR stages the installation under DIR, as packagers do.
 install: build
