@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <thread>
 
@@ -60,14 +61,26 @@ struct EmulatedRing {
     std::unique_ptr<emulator::ReportServer> server;
 };
 
-// One acquisition run on `data` into `db`; returns the seconds it took.
-double acquire(CWeatherDb& db, CStationData& data, emulator::StationModel& model, int& stored) {
+double threadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// One acquisition run on `data` into `db`; returns the seconds it took, and in
+// `cpuSeconds` the processor time the run's own thread spent.
+double acquire(CWeatherDb& db, CStationData& data, emulator::StationModel& model, int& stored,
+               double* cpuSeconds = nullptr) {
     SilentEvents events;
     AcquisitionContext context{db, events, [](const CStationData&) {}, [] {},
                                [&model] { return OleDate::fromCivil(model.stationTime()); }};
+    const double cpuStart = threadCpuSeconds();
     const auto start = Clock::now();
     const int result = RunAcquisition(data, context);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (cpuSeconds != nullptr) {
+        *cpuSeconds = threadCpuSeconds() - cpuStart;
+    }
     stored = result == 1 ? data.m_StoredCount : -1;
     return seconds;
 }
@@ -123,12 +136,19 @@ int main() {
 
         // The periodic pass once a record has been added since.
         ring.model->advanceMinutes(5);
-        const double periodic = acquire(big, data, *ring.model, stored);
+        // Its time includes the wait for the console to finish writing the record it
+        // closed; the processor time is the pass's own work.
+        double periodicCpu = 0.0;
+        const double periodic = acquire(big, data, *ring.model, stored, &periodicCpu);
         std::printf("  (%d records stored)\n", stored);
         printRow("periodic pass with one new record, store of 1,000,000", "< 20 ms", periodic * 1e3,
                  "ms", periodic < 0.02 && stored == 1);
         bench::reportFigure("periodic pass with one new record, store of 1,000,000", "< 20 ms",
                             stored == 1 ? periodic * 1e3 : 1e9, "ms", 20.0);
+        printRow("  its processor time", "< 20 ms", periodicCpu * 1e3, "ms",
+                 periodicCpu < 0.02 && stored == 1);
+        bench::reportFigure("periodic pass with one new record, processor time", "< 20 ms",
+                            stored == 1 ? periodicCpu * 1e3 : 1e9, "ms", 20.0);
 
         // The monitor with the station connected and nothing new to read.
         LiveStation live;
