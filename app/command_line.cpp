@@ -1,18 +1,20 @@
 #include "app/command_line.h"
 
-#include <charconv>
 #include <functional>
 #include <map>
+
+#include "weather/number_text.h"
 
 namespace nimbra {
 
 namespace {
 
+// The whole text as a number into `out`, which keeps its value when the text is not one.
 template <typename Number>
 bool parseNumber(const std::string& text, Number& out) {
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, out);
-    return result.ec == std::errc{} && result.ptr == end;
+    const auto value = nimbra::parseNumber<Number>(text);
+    out = value.value_or(out);
+    return value.has_value();
 }
 
 }  // namespace

@@ -2,25 +2,16 @@
 
 #include <unistd.h>
 
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <map>
 
+#include "weather/number_text.h"
+
 namespace nimbra::emulator {
 
 namespace {
-
-template <typename Number>
-std::optional<Number> parseNumber(std::string_view text) {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 using ValueSetter = std::function<bool(EmulatorOptions&, std::string_view)>;
 using FlagSetter = std::function<void(EmulatorOptions&)>;

@@ -30,7 +30,6 @@
 // The exit status is 0 only when no record is lost, doubled, out of order or unknown,
 // every clean acquisition and write succeeded and SQLite's integrity check says ok.
 
-#include <cstdlib>
 #include <exception>
 #include <iomanip>
 #include <iostream>
@@ -38,6 +37,7 @@
 #include <string_view>
 
 #include "soak/fault_soak.h"
+#include "weather/number_text.h"
 
 namespace {
 
@@ -49,9 +49,9 @@ constexpr std::string_view kUsage =
     "                         [--keep-store DIR] [--verbose]\n";
 
 bool parseNumber(const char* text, long low, long high, long& value) {
-    char* end = nullptr;
-    value = std::strtol(text, &end, 10);
-    return end != text && *end == '\0' && value >= low && value <= high;
+    const auto number = nimbra::parseNumber<long>(text);
+    value = number.value_or(0);
+    return number && value >= low && value <= high;
 }
 
 bool parse(int argc, char** argv, SoakOptions& options) {

@@ -1,21 +1,12 @@
 #include "soak/soak_options.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "weather/number_text.h"
 
 namespace nimbra::soak {
 
 namespace {
-
-template <typename Number>
-std::optional<Number> parseNumber(std::string_view text) {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 bool apply(SoakOptions& options, std::string_view name, std::string_view value) {
     if (name == "--kills") {
