@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "station/byte_order.h"
 #include "station/download_plan.h"
 #include "station/fixed_block.h"
 #include "station/memory_map.h"
@@ -185,10 +186,8 @@ bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
     if (V_ReadData(0, block.data(), kFixedBlockRetries) != 0) {
         return true;  // nothing known: the batch stands as read
     }
-    const int pointer =
-        block[memory_map::fixed::kCurrentPos] | block[memory_map::fixed::kCurrentPos + 1] << 8;
-    const int count =
-        block[memory_map::fixed::kDataCount] | block[memory_map::fixed::kDataCount + 1] << 8;
+    const int pointer = loadLe16(&block[memory_map::fixed::kCurrentPos]);
+    const int count = loadLe16(&block[memory_map::fixed::kDataCount]);
     const bool cleared =
         pointer < d.m_CurrentPos && count == (pointer - kRingStart) / kRecordSize + 1;
     if (!cleared) {
