@@ -9,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/gui_error_sink.h"
 #include "app/gui_view_events.h"
 #include "app/headless_logger.h"
 #include "app/in_process_station.h"
@@ -19,6 +20,7 @@
 #include "app/station_dump.h"
 #include "app/station_session.h"
 #include "app/upload_settings.h"
+#include "store/error_sink.h"
 #include "store/import/import_command.h"
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
@@ -288,12 +290,23 @@ int main(int argc, char** argv) {
     installQtTranslation(app, language);
 
     GuiViewEvents events;
+    // Why the database cannot be opened, for the one box that says so.
+    std::string openFailure;
+    setDefaultErrorSink([&openFailure](const std::string& message) {
+        if (openFailure.empty()) {
+            openFailure = message;
+        }
+    });
     StationSession session(dataFolder, events, [&events] { events.invalidate(); });
+    setDefaultErrorSink({});
     if (!session.ok()) {
         QMessageBox::critical(nullptr, QStringLiteral("NimbraPlus"),
-                              QStringLiteral("Cannot open the database!"));
+                              QStringLiteral("Cannot open the database!\n\n%1\n%2")
+                                  .arg(QString::fromStdString(session.databasePath().string()),
+                                       QString::fromStdString(openFailure)));
         return 1;
     }
+    const GuiErrorSink storeFailures;
     LoadUploadConfiguration(config, session.uploadConfigs());
 
     int result = 0;

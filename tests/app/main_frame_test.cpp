@@ -5,11 +5,15 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <filesystem>
+#include <thread>
 
+#include "app/gui_error_sink.h"
 #include "app/gui_view_events.h"
 #include "app/in_process_station.h"
 #include "station_link/hidlink.h"
+#include "store/error_sink.h"
 
 namespace nimbra {
 namespace {
@@ -127,6 +131,60 @@ TEST_F(MainFrameTest, ClearHistoryRequestEmptiesTheDatabaseAndDownloadsAgain) {
             return count == 100;
         },
         10000));
+}
+
+// Database failures reach the desktop user from any thread, one box per message however
+// often a failing pass repeats it.
+TEST(GuiErrorSinkTest, StoreFailuresFromWorkerThreadsShowOnceEach) {
+    application();
+    const auto boxesSaying = [](const QString& text) {
+        int count = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            const auto* box = qobject_cast<QMessageBox*>(widget);
+            count += box != nullptr && box->isVisible() && box->text() == text ? 1 : 0;
+        }
+        return count;
+    };
+    const auto settle = [] {
+        for (int i = 0; i < 20; ++i) {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    };
+    {
+        const GuiErrorSink sink;
+        std::thread worker([] {
+            for (int pass = 0; pass < 3; ++pass) {
+                reportToDefaultErrorSink("database or disk is full");
+            }
+            reportToDefaultErrorSink("The database file is read-only.");
+        });
+        worker.join();
+        settle();
+        EXPECT_EQ(boxesSaying(QStringLiteral("database or disk is full")), 1);
+        EXPECT_EQ(boxesSaying(QStringLiteral("The database file is read-only.")), 1);
+
+        // Once the user has closed the box, the same failure is told again.
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr) {
+                box->accept();
+            }
+        }
+        settle();
+        EXPECT_EQ(boxesSaying(QStringLiteral("database or disk is full")), 0);
+        std::thread([] { reportToDefaultErrorSink("database or disk is full"); }).join();
+        settle();
+        EXPECT_EQ(boxesSaying(QStringLiteral("database or disk is full")), 1);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr) {
+                box->accept();
+            }
+        }
+        settle();
+    }
+    // Without the sink, failures no longer reach the window.
+    reportToDefaultErrorSink("database or disk is full");
+    settle();
+    EXPECT_EQ(boxesSaying(QStringLiteral("database or disk is full")), 0);
 }
 
 }  // namespace
