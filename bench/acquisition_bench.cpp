@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "bench/figure.h"
 #include "bench/generated_history.h"
@@ -60,6 +62,13 @@ struct EmulatedRing {
     std::unique_ptr<emulator::StationModel> model;
     std::unique_ptr<emulator::ReportServer> server;
 };
+
+constexpr int kPeriodicPasses = 7;
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
 double threadCpuSeconds() {
     timespec t{};
@@ -134,13 +143,24 @@ int main() {
         bench::reportFigure("the same into a store of 1,000,000 records", "< 1 s",
                             stored == 3263 ? seconds : 1e9, "s", 1.0);
 
-        // The periodic pass once a record has been added since.
-        ring.model->advanceMinutes(5);
+        // The periodic pass once a record has been added since: the median of several,
+        // as the first after the full download also folds its log back into the file.
         // Its time includes the wait for the console to finish writing the record it
         // closed; the processor time is the pass's own work.
-        double periodicCpu = 0.0;
-        const double periodic = acquire(big, data, *ring.model, stored, &periodicCpu);
-        std::printf("  (%d records stored)\n", stored);
+        std::vector<double> passTimes;
+        std::vector<double> passCpuTimes;
+        for (int pass = 0; pass < kPeriodicPasses; ++pass) {
+            ring.model->advanceMinutes(5);
+            double cpu = 0.0;
+            passTimes.push_back(acquire(big, data, *ring.model, stored, &cpu));
+            passCpuTimes.push_back(cpu);
+            if (stored != 1) {
+                break;
+            }
+        }
+        const double periodic = median(passTimes);
+        const double periodicCpu = median(passCpuTimes);
+        std::printf("  (%d records stored by the last pass)\n", stored);
         printRow("periodic pass with one new record, store of 1,000,000", "< 20 ms", periodic * 1e3,
                  "ms", periodic < 0.02 && stored == 1);
         bench::reportFigure("periodic pass with one new record, store of 1,000,000", "< 20 ms",

@@ -6,9 +6,8 @@
 
 namespace nimbra::detail {
 
-std::optional<RainTotalCache::Total> RainTotalCache::usableFor(double end,
-                                                               std::int64_t dataVersion) const {
-    if (m_total && dataVersion == m_dataVersion && end >= m_total->end) {
+std::optional<RainTotalCache::Total> RainTotalCache::usableFor(std::int64_t dataVersion) const {
+    if (m_total && dataVersion == m_dataVersion) {
         return m_total;
     }
     return std::nullopt;

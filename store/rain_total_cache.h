@@ -5,8 +5,10 @@
 
 namespace nimbra::detail {
 
-// The last "all rain up to T" a connection computed, kept so that the next total for a
-// later T sums only the rows in between instead of every row before it. Totals are asked
+// The last "all rain up to T" a connection computed, kept so that the next total for
+// another T sums only the rows in between instead of every row before it. (A record
+// stored a little after the clock's time asks for a total up to its time, the current
+// readings then for one up to now: going back must not cost a full scan either.) Totals are asked
 // for record after record and once per download, and a decade of records makes a full
 // sum cost a scan of a million index entries.
 //
@@ -19,8 +21,8 @@ public:
         double sum;
     };
 
-    // The kept total when it can serve a total up to `end`.
-    std::optional<Total> usableFor(double end, std::int64_t dataVersion) const;
+    // The kept total, when nothing has changed it since.
+    std::optional<Total> usableFor(std::int64_t dataVersion) const;
     void keep(Total total, std::int64_t dataVersion);
 
     void recordInserted(double time, float rain);

@@ -460,10 +460,17 @@ int CWeatherDb::OpenRainSumUpTo(OleDate end, double& sum) {
     };
     double total = 0;
     int result = 0;
-    if (const auto kept = cache.usableFor(end.value(), dataVersion)) {
+    if (const auto kept = cache.usableFor(dataVersion)) {
         double between = 0;
-        result = querySingleRow(*m_session, kBetween, {kept->end, end.value()}, readSum(between));
-        total = kept->sum + between;
+        if (end.value() >= kept->end) {
+            result =
+                querySingleRow(*m_session, kBetween, {kept->end, end.value()}, readSum(between));
+            total = kept->sum + between;
+        } else {
+            result =
+                querySingleRow(*m_session, kBetween, {end.value(), kept->end}, readSum(between));
+            total = kept->sum - between;
+        }
     } else {
         result = querySingleRow(*m_session, kUpTo, {end.value()}, readSum(total));
     }

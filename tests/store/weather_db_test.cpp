@@ -295,7 +295,8 @@ TEST_F(StoreTest, RainTotalsUpToATimeStayRightThroughEveryKindOfWrite) {
     const auto expectFreshTotals = [&](const char* after) {
         CWeatherDb fresh;
         ASSERT_EQ(fresh.Connect(file()), 0);
-        for (const double end : {kPrimed, 45035.0, 45050.0}) {
+        // Forward and back again, onto a row's own time too.
+        for (const double end : {kPrimed, 45035.0, 45050.0, 45012.0, 45030.0}) {
             double carried = -1;
             double summed = -2;
             ASSERT_EQ(m_db.OpenRainSumUpTo(OleDate(end), carried), 0);
