@@ -137,16 +137,16 @@ DateOrder dateOrderOf(std::string_view format) {
         if (format[i] != '%') {
             continue;
         }
-        std::size_t spec = i + 1;
+        std::size_t conversion = i + 1;
         // Flags and modifiers of glibc ("%-d", "%Ey", "%Od").
-        while (spec < format.size() &&
-               std::string_view("-_0^#EO").find(format[spec]) != std::string_view::npos) {
-            ++spec;
+        while (conversion < format.size() &&
+               std::string_view("-_0^#EO").find(format[conversion]) != std::string_view::npos) {
+            ++conversion;
         }
-        if (spec >= format.size()) {
+        if (conversion >= format.size()) {
             break;
         }
-        switch (format[spec]) {
+        switch (format[conversion]) {
             case 'd':
             case 'e':
                 day = std::min(day, i);
@@ -169,7 +169,7 @@ DateOrder dateOrderOf(std::string_view format) {
             default:
                 break;
         }
-        i = spec;
+        i = conversion;
     }
     if (year < month && year < day) {
         return DateOrder::yearMonthDay;
