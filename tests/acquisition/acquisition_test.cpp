@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "station/byte_order.h"
 #include "station/record_codec.h"
 #include "station/station_writes.h"
 #include "tests/acquisition/emulated_station.h"
@@ -24,10 +25,17 @@ protected:
         return RunAcquisition(m_data, context);
     }
 
+    // As after a failed read: the next run starts over at the ring start.
+    void forceFullDownload() {
+        CStationData forced = m_data;
+        forced.LastPoint = 256;
+        ASSERT_EQ(m_db.WriteParam(forced), 0);
+    }
+
     // The readings of every complete record the station holds, oldest first.
     std::vector<HistoryRecord> stationRecords() {
         const auto memory = m_model->image();
-        const int pointer = memory[30] | memory[31] << 8;
+        const int pointer = loadLe16(&memory[memory_map::fixed::kCurrentPos]);
         const int count = memory[27] | memory[28] << 8;
         std::vector<HistoryRecord> records;
         for (int age = count - 1; age >= 1; --age) {
@@ -95,10 +103,7 @@ TEST_F(AcquisitionTest, FirstRunOnAFreshRingEndsAtThePcClock) {
 TEST_F(AcquisitionTest, ForcedFullDownloadStoresNothingTwice) {
     startStation(test::stationOptions(15, 40, 5));
     ASSERT_EQ(acquire(), 1);
-    // As after a failed read: the next run starts over at the ring start.
-    CStationData forced = m_data;
-    forced.LastPoint = 256;
-    ASSERT_EQ(m_db.WriteParam(forced), 0);
+    forceFullDownload();
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(storedRecords(), 40);
 }
@@ -111,9 +116,7 @@ TEST_F(AcquisitionTest, FullDownloadLaterInTheIntervalStoresNothingTwice) {
     for (const int minutes : {3, 10}) {
         SCOPED_TRACE(minutes);
         m_model->advanceMinutes(minutes);
-        CStationData forced = m_data;
-        forced.LastPoint = 256;
-        ASSERT_EQ(m_db.WriteParam(forced), 0);
+        forceFullDownload();
         ASSERT_EQ(acquire(), 1);
         const auto records = allRecords();
         ASSERT_EQ(records.size(), minutes == 3 ? 40u : 42u);
@@ -132,9 +135,7 @@ TEST_F(AcquisitionTest, FullDownloadAcrossStretchesAnchoredApartStoresNothingTwi
     m_model->advanceMinutes(2);  // a new record at once: it looks early, and is re-anchored
     ASSERT_EQ(acquire(), 1);
     ASSERT_EQ(storedRecords(), 41);
-    CStationData forced = m_data;
-    forced.LastPoint = 256;
-    ASSERT_EQ(m_db.WriteParam(forced), 0);
+    forceFullDownload();
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(storedRecords(), 41);
 }
