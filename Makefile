@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
 .PHONY: all deps configure build test demo bench fuzz soak check-sanitize check-asan check-tsan \
-	install package clean
+	install package clean check-fresh
 
 all: build
 
@@ -90,6 +90,11 @@ check-tsan: deps
 	@cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target $(THREADED_TESTS) $(THREADED_PROGRAMS)
 	@cd $(BUILD_DIR)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) \
 		--timeout 900 -L '$(subst $() ,|,$(THREADED_LABELS))'
+
+# The README's Quick start (make test, then make demo without a display) in a bare Debian 12
+# root made with mmdebstrap: proves that scripts/install-deps.sh lists everything. Root only.
+check-fresh:
+	@scripts/check-fresh.sh
 
 # DESTDIR=DIR stages the installation under DIR, as packagers do.
 install: build

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages NimbraPlus needs to build, test and run.
+# Installs the Debian packages NimbraPlus needs to build, test and run, and any packages
+# named as arguments (tools of optional checks).
 # Skips what is already installed; refreshes the package lists only when something is missing.
 set -euo pipefail
 
@@ -7,7 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config make
     libgtest-dev libgmock-dev
     libhidapi-dev
-    qt6-base-dev qt6-charts-dev fonts-liberation
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-liberation tzdata
     libusb-1.0-0-dev
     libcurl4-openssl-dev
     libsqlite3-dev
@@ -15,6 +16,7 @@ packages=(
     qt6-translations-l10n fonts-wqy-zenhei
     desktop-file-utils appstream libxml2-utils man-db dpkg-dev file
     libcairo2-dev poppler-utils
+    "$@"
 )
 
 missing=()
