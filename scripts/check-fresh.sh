@@ -61,7 +61,7 @@ for key in Acquire::Check-Valid-Until Acquire::Check-Date Acquire::http::Proxy \
     line=$(apt-config dump "$key" | grep -E "^$key " || true)
     [ -n "$line" ] && apt_options+=("--aptopt=${line% *} ${line##* }")
 done
-bootstrap=(mmdebstrap --variant=apt --include=git,make,ca-certificates "${apt_options[@]}"
+bootstrap=(mmdebstrap --variant=apt --format=tar --include=git,make,ca-certificates "${apt_options[@]}"
     bookworm)
 
 # A new pristine root when the sources or the options change, and once a week for updates.
