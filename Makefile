@@ -69,7 +69,7 @@ fuzz: deps
 # GCC warns of uninitialised values it cannot see through the instrumentation: noise here.
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all \
 	-Wno-maybe-uninitialized
-THREADED_TESTS = acquisition_tests station_link_tests upload_tests store_tests app_config_tests \
+THREADED_TESTS = acquisition_tests station_link_tests upload_tests store_tests config_tests \
 	station_model_tests emulator_tests fault_soak_tests
 # The short fault soak runs its acquisitions against an emulator on a thread of its own.
 THREADED_PROGRAMS = nimbra-fault-soak

@@ -13,12 +13,12 @@
 #include <thread>
 #include <vector>
 
+#include "acquisition/acquisition.h"
+#include "acquisition/station_monitor.h"
 #include "bench/figure.h"
 #include "bench/generated_history.h"
 #include "emulator/report_server.h"
 #include "emulator/station_model.h"
-#include "station/acquisition.h"
-#include "station/station_monitor.h"
 #include "station_link/hidlink.h"
 
 namespace {

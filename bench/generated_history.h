@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <numbers>
 
-#include "station/history_record.h"
-#include "weather/absent.h"
+#include "core/absent.h"
+#include "core/history_record.h"
 
 namespace nimbra::bench {
 

@@ -13,10 +13,10 @@
 #include <numbers>
 
 #include "bench/figure.h"
+#include "report/graph_plan.h"
 #include "store/weather_db.h"
 #include "views/graph_chart.h"
 #include "views/graph_dialog.h"
-#include "views/graph_plan.h"
 #include "views/ole_date_qt.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/string_table.h"
 #include "bench/figure.h"
 #include "bench/generated_history.h"
+#include "config/string_table.h"
+#include "report/history_export.h"
 #include "store/weather_db.h"
-#include "views/history_export.h"
 #include "views/history_list_model.h"
 
 namespace {

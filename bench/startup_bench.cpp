@@ -17,10 +17,10 @@
 #include <sstream>
 #include <thread>
 
-#include "app/gui_view_events.h"
-#include "app/main_frame.h"
 #include "bench/figure.h"
 #include "bench/generated_history.h"
+#include "desktop/gui_view_events.h"
+#include "desktop/main_frame.h"
 #include "views/nimbra_view.h"
 
 extern char** environ;

@@ -5,10 +5,10 @@
 #include <chrono>
 #include <cstdio>
 
+#include "core/station_data.h"
 #include "emulator/station_model.h"
 #include "station/fixed_block.h"
 #include "station/record_codec.h"
-#include "station/station_data.h"
 
 namespace {
 

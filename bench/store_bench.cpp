@@ -12,9 +12,9 @@
 #include <string>
 
 #include "bench/generated_history.h"
+#include "core/absent.h"
 #include "store/record_queries.h"
 #include "store/weather_db.h"
-#include "weather/absent.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <map>
 
-#include "weather/number_text.h"
+#include "core/number_text.h"
 
 namespace nimbra::emulator {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "weather/ole_date.h"
+#include "core/ole_date.h"
 
 namespace nimbra::emulator {
 

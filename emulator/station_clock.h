@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "weather/ole_date.h"
+#include "core/ole_date.h"
 
 namespace nimbra::emulator {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "station/byte_order.h"
-#include "station/display_settings.h"
+#include "core/absent.h"
+#include "core/byte_order.h"
+#include "core/display_settings.h"
+#include "core/units.h"
 #include "station/field_codec.h"
 #include "station/fixed_block.h"
 #include "station/record_codec.h"
-#include "weather/absent.h"
-#include "weather/units.h"
 
 namespace nimbra::emulator {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "core/history_record.h"
+#include "core/ole_date.h"
+#include "core/station_data.h"
 #include "emulator/image_file.h"
 #include "emulator/rain_totals.h"
 #include "emulator/station_clock.h"
 #include "emulator/station_memory.h"
 #include "emulator/weather_generator.h"
-#include "station/history_record.h"
 #include "station/memory_map.h"
-#include "station/station_data.h"
-#include "weather/ole_date.h"
 
 namespace nimbra::emulator {
 

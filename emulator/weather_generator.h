@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <random>
 
-#include "weather/ole_date.h"
+#include "core/ole_date.h"
 
 namespace nimbra::emulator {
 

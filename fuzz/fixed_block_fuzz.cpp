@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/station_data.h"
 #include "station/fixed_block.h"
-#include "station/station_data.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace nimbra;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using nimbra::HistoryRecord;

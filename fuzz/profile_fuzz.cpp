@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/profile_file.h"
+#include "config/profile_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = "/tmp/nimbra-profile-fuzz-" + std::to_string(getpid()) + ".ini";

@@ -12,10 +12,10 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "acquisition/acquisition.h"
+#include "core/byte_order.h"
 #include "emulator/report_server.h"
 #include "emulator/station_model.h"
-#include "station/acquisition.h"
-#include "station/byte_order.h"
 #include "station/download_plan.h"
 #include "station/station_writes.h"
 #include "station_link/hidlink.h"

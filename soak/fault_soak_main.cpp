@@ -36,8 +36,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/number_text.h"
 #include "soak/fault_soak.h"
-#include "weather/number_text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <tuple>
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 
 namespace nimbra::soak {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <tuple>
 
-#include "station/byte_order.h"
+#include "core/byte_order.h"
 #include "station/record_codec.h"
 
 namespace nimbra::soak {

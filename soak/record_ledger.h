@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/history_record.h"
 #include "emulator/station_model.h"
-#include "station/history_record.h"
 #include "station/memory_map.h"
 
 namespace nimbra::soak {

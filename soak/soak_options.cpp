@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "weather/number_text.h"
+#include "core/number_text.h"
 
 namespace nimbra::soak {
 

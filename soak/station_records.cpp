@@ -6,9 +6,9 @@
 #include <set>
 #include <span>
 
+#include "core/station_data.h"
 #include "station/fixed_block.h"
 #include "station/record_codec.h"
-#include "station/station_data.h"
 
 namespace nimbra::soak {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "station/byte_order.h"
-#include "weather/absent.h"
-#include "weather/ole_date.h"
-#include "weather/station_encoders.h"
+#include "core/absent.h"
+#include "core/byte_order.h"
+#include "core/ole_date.h"
+#include "core/station_encoders.h"
 
 namespace nimbra {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 
-#include "station/byte_order.h"
+#include "core/byte_order.h"
+#include "core/station_data.h"
 #include "station/field_codec.h"
-#include "station/station_data.h"
 
 namespace nimbra {
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "station/byte_order.h"
+#include "core/absent.h"
+#include "core/byte_order.h"
+#include "core/derived.h"
+#include "core/station_data.h"
 #include "station/field_codec.h"
-#include "station/station_data.h"
-#include "weather/absent.h"
-#include "weather/derived.h"
 
 namespace nimbra {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 #include "station/memory_map.h"
 
 namespace nimbra {

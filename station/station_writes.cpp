@@ -4,10 +4,10 @@
 #include <charconv>
 #include <cstddef>
 
+#include "core/absent.h"
+#include "core/station_encoders.h"
+#include "core/units.h"
 #include "station/memory_map.h"
-#include "weather/absent.h"
-#include "weather/station_encoders.h"
-#include "weather/units.h"
 
 namespace nimbra {
 

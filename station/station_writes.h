@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "station/station_data.h"
+#include "core/station_data.h"
 
 // The changes the PC makes to the station's fixed block: its settings, its alarm
 // configuration and the clearing of its history memory. Each change is planned as an

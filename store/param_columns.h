@@ -5,7 +5,7 @@
 #include <string_view>
 #include <variant>
 
-#include "station/station_data.h"
+#include "core/station_data.h"
 
 namespace nimbra {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "weather/absent.h"
+#include "core/absent.h"
 
 namespace nimbra::detail {
 

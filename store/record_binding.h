@@ -1,6 +1,6 @@
 #pragma once
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 #include "store/record_columns.h"
 #include "store/sqlite_handles.h"
 

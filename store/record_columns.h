@@ -6,7 +6,7 @@
 #include <string_view>
 #include <variant>
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 
 namespace nimbra {
 

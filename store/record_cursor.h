@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 #include "store/record_columns.h"
 #include "store/sqlite_handles.h"
 

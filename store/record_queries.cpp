@@ -1,7 +1,7 @@
 #include "store/record_queries.h"
 
+#include "core/absent.h"
 #include "store/param_columns.h"
-#include "weather/absent.h"
 
 namespace nimbra::detail {
 

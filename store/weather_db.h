@@ -7,13 +7,13 @@
 #include <string>
 #include <utility>
 
-#include "station/history_record.h"
-#include "station/station_data.h"
+#include "core/history_record.h"
+#include "core/ole_date.h"
+#include "core/station_data.h"
 #include "store/error_sink.h"
 #include "store/param_columns.h"
 #include "store/record_columns.h"
 #include "store/record_cursor.h"
-#include "weather/ole_date.h"
 
 namespace nimbra {
 

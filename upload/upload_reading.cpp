@@ -1,6 +1,6 @@
 #include "upload/upload_reading.h"
 
-#include "weather/absent.h"
+#include "core/absent.h"
 
 namespace nimbra {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 
 namespace nimbra {
 

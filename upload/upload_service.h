@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "station/view_events.h"
+#include "core/view_events.h"
 
 namespace nimbra {
 

@@ -4,8 +4,8 @@
 #include <stop_token>
 #include <utility>
 
-#include "station/history_record.h"
-#include "station/view_events.h"
+#include "core/history_record.h"
+#include "core/view_events.h"
 #include "upload/http_sender.h"
 #include "upload/upload_config_store.h"
 #include "upload/upload_service.h"

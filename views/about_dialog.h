@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "app/profile_file.h"
+#include "config/profile_file.h"
 #include "views/string_lookup.h"
 
 namespace nimbra {

@@ -13,14 +13,14 @@
 #include <iterator>
 #include <vector>
 
-#include "app/string_table.h"
+#include "config/string_table.h"
+#include "core/absent.h"
+#include "core/text_forms.h"
+#include "core/units.h"
 #include "views/alarm_time_edit.h"
 #include "views/app_icon.h"
 #include "views/dialog_messages.h"
 #include "views/dialog_numbers.h"
-#include "weather/absent.h"
-#include "weather/text_forms.h"
-#include "weather/units.h"
 
 namespace nimbra {
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QHash>
 
-#include "station/station_data.h"
+#include "core/station_data.h"
 #include "views/station_dialog.h"
 #include "views/string_lookup.h"
 

@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "weather/absent.h"
-#include "weather/text_forms.h"
+#include "core/absent.h"
+#include "core/text_forms.h"
 
 namespace nimbra {
 

@@ -12,10 +12,10 @@
 #include <QResizeEvent>
 #include <QTimeEdit>
 
+#include "report/graph_plan.h"
 #include "views/app_icon.h"
 #include "views/epoch_msecs.h"
 #include "views/graph_chart.h"
-#include "views/graph_plan.h"
 #include "views/ole_date_qt.h"
 
 namespace nimbra {

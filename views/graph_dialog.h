@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <string>
 
-#include "station/station_data.h"
+#include "core/ole_date.h"
+#include "core/station_data.h"
 #include "store/record_columns.h"
 #include "store/weather_db.h"
 #include "views/string_lookup.h"
-#include "weather/ole_date.h"
 
 class QComboBox;
 class QDateEdit;

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "station/station_data.h"
+#include "core/ole_date.h"
+#include "core/station_data.h"
 #include "views/string_lookup.h"
-#include "weather/ole_date.h"
 
 namespace nimbra {
 

@@ -17,10 +17,10 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "report/history_export.h"
+#include "report/history_rows.h"
 #include "views/app_icon.h"
 #include "views/dialog_messages.h"
-#include "views/history_export.h"
-#include "views/history_rows.h"
 #include "views/ole_date_qt.h"
 
 namespace nimbra {

@@ -7,11 +7,11 @@
 #include <optional>
 #include <utility>
 
-#include "station/station_data.h"
+#include "core/station_data.h"
+#include "report/export_result.h"
+#include "report/history_table.h"
 #include "store/weather_db.h"
-#include "views/export_result.h"
 #include "views/history_list_model.h"
-#include "views/history_table.h"
 #include "views/string_lookup.h"
 
 class QDateEdit;

@@ -3,8 +3,8 @@
 #include <QAbstractTableModel>
 #include <memory>
 
-#include "views/history_pager.h"
-#include "views/history_table.h"
+#include "report/history_pager.h"
+#include "report/history_table.h"
 
 namespace nimbra {
 

@@ -6,9 +6,9 @@
 #include <optional>
 #include <utility>
 
+#include "core/ole_date.h"
 #include "store/import/import_result.h"
 #include "views/string_lookup.h"
-#include "weather/ole_date.h"
 
 class QLineEdit;
 class QProgressDialog;

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/languages.h"
+#include "config/languages.h"
 
 namespace nimbra {
 

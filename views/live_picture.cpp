@@ -6,10 +6,10 @@
 #include <QPolygon>
 #include <cmath>
 
-#include "views/live_texts.h"
-#include "weather/absent.h"
-#include "weather/text_forms.h"
-#include "weather/units.h"
+#include "core/absent.h"
+#include "core/text_forms.h"
+#include "core/units.h"
+#include "report/live_texts.h"
 
 namespace nimbra {
 

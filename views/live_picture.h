@@ -5,7 +5,7 @@
 #include <array>
 #include <functional>
 
-#include "station/station_data.h"
+#include "core/station_data.h"
 
 class QPainter;
 

@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "views/live_texts.h"
+#include "core/absent.h"
+#include "core/text_forms.h"
+#include "report/live_texts.h"
 #include "views/ole_date_qt.h"
-#include "weather/absent.h"
-#include "weather/text_forms.h"
 
 namespace nimbra {
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "station/station_data.h"
+#include "core/station_data.h"
 #include "views/string_lookup.h"
 
 class QLineEdit;

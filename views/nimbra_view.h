@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "station/live_station.h"
+#include "acquisition/live_station.h"
 #include "views/live_picture.h"
 
 namespace nimbra {

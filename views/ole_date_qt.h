@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "weather/ole_date.h"
+#include "core/ole_date.h"
 
 namespace nimbra {
 

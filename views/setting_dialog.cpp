@@ -13,13 +13,13 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "station/display_settings.h"
+#include "core/absent.h"
+#include "core/display_settings.h"
+#include "core/units.h"
 #include "views/app_icon.h"
 #include "views/dialog_messages.h"
 #include "views/dialog_numbers.h"
 #include "views/num_edit_ctrl.h"
-#include "weather/absent.h"
-#include "weather/units.h"
 
 namespace nimbra {
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "station/station_data.h"
+#include "core/station_data.h"
 
 // What the settings and alarm dialogs share: how far the station may be written to
 // while they are open, and how an edited record leaves them.

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "app/string_table.h"
+#include "config/string_table.h"
 #include "views/password_field.h"
 
 namespace nimbra {

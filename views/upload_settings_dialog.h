@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/profile_file.h"
+#include "config/profile_file.h"
 #include "upload/upload_config_store.h"
 #include "views/string_lookup.h"
 

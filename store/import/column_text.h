@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 #include "store/record_columns.h"
 
 namespace nimbra {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "weather/absent.h"
+#include "core/absent.h"
 
 namespace nimbra {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 #include "store/import/text_time.h"
 
 namespace nimbra {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "weather/ole_date.h"
+#include "core/ole_date.h"
 
 namespace nimbra {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "station/temp_record_file.h"
+#include "core/temp_record_file.h"
 #include "store/import/record_sources.h"
 #include "store/import/stored_times.h"
 #include "store/weather_db.h"

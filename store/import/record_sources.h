@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 #include "store/import/import_result.h"
 #include "store/import/text_time.h"
 

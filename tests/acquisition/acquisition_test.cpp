@@ -1,4 +1,4 @@
-#include "station/acquisition.h"
+#include "acquisition/acquisition.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -8,7 +8,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "station/byte_order.h"
+#include "core/byte_order.h"
 #include "station/record_codec.h"
 #include "station/station_writes.h"
 #include "tests/acquisition/emulated_station.h"

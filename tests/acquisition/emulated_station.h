@@ -9,9 +9,9 @@
 #include <mutex>
 #include <vector>
 
+#include "core/view_events.h"
 #include "emulator/report_server.h"
 #include "emulator/station_model.h"
-#include "station/view_events.h"
 #include "station_link/hidlink.h"
 #include "store/weather_db.h"
 #include "tests/station_link/emulated_station.h"

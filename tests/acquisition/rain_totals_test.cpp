@@ -1,11 +1,11 @@
-#include "station/rain_totals.h"
+#include "acquisition/rain_totals.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "station/stored_records.h"
+#include "acquisition/stored_records.h"
 
 namespace nimbra {
 namespace {

@@ -1,4 +1,4 @@
-#include "station/station_monitor.h"
+#include "acquisition/station_monitor.h"
 
 #include <gtest/gtest.h>
 

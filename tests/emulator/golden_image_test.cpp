@@ -5,11 +5,11 @@
 #include <iterator>
 #include <vector>
 
+#include "core/absent.h"
+#include "core/station_data.h"
 #include "emulator/station_model.h"
 #include "station/fixed_block.h"
 #include "station/record_codec.h"
-#include "station/station_data.h"
-#include "weather/absent.h"
 
 namespace nimbra::emulator {
 namespace {

@@ -10,10 +10,10 @@
 #include <span>
 #include <thread>
 
-#include "station/byte_order.h"
+#include "core/absent.h"
+#include "core/byte_order.h"
 #include "station/field_codec.h"
 #include "tests/emulator/station_reader.h"
-#include "weather/absent.h"
 
 namespace nimbra::emulator {
 namespace {

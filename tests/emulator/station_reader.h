@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/station_data.h"
 #include "emulator/station_memory.h"
 #include "station/fixed_block.h"
 #include "station/memory_map.h"
 #include "station/record_codec.h"
-#include "station/station_data.h"
 
 namespace nimbra::emulator::testing {
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <string>
 
+#include "core/absent.h"
+#include "core/ole_date.h"
 #include "store/import/column_text.h"
-#include "weather/absent.h"
-#include "weather/ole_date.h"
 
 namespace nimbra {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/absent.h"
 #include "store/import/import_command.h"
 #include "tests/store/store_fixture.h"
-#include "weather/absent.h"
 
 namespace nimbra {
 namespace {

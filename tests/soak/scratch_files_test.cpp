@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "app/single_instance.h"
+#include "config/single_instance.h"
 
 namespace nimbra::soak {
 namespace {

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "weather/absent.h"
-#include "weather/ole_date.h"
+#include "core/absent.h"
+#include "core/ole_date.h"
 
 namespace nimbra {
 namespace {

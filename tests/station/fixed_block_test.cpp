@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "station/station_data.h"
-#include "weather/absent.h"
-#include "weather/ole_date.h"
+#include "core/absent.h"
+#include "core/ole_date.h"
+#include "core/station_data.h"
 
 namespace nimbra {
 namespace {

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <random>
 
-#include "station/station_data.h"
-#include "weather/absent.h"
-#include "weather/derived.h"
+#include "core/absent.h"
+#include "core/derived.h"
+#include "core/station_data.h"
 
 namespace nimbra {
 namespace {

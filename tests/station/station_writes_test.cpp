@@ -7,8 +7,8 @@
 #include <set>
 #include <vector>
 
-#include "weather/absent.h"
-#include "weather/units.h"
+#include "core/absent.h"
+#include "core/units.h"
 
 namespace nimbra {
 namespace {

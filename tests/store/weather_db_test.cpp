@@ -3,9 +3,9 @@
 
 #include <fstream>
 
+#include "core/absent.h"
 #include "store/record_queries.h"
 #include "store_fixture.h"
-#include "weather/absent.h"
 
 namespace nimbra::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "station/view_events.h"
+#include "core/view_events.h"
 
 namespace nimbra::testing {
 

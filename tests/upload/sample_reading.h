@@ -1,6 +1,6 @@
 #pragma once
 
-#include "station/history_record.h"
+#include "core/history_record.h"
 #include "upload/utc_time.h"
 
 namespace nimbra::testing {

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <limits>
 
+#include "core/absent.h"
 #include "upload/upload_service_config.h"
 #include "upload/upload_target.h"
-#include "weather/absent.h"
 
 namespace nimbra {
 namespace {

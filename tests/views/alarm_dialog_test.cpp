@@ -11,11 +11,11 @@
 #include <QTimeEdit>
 #include <optional>
 
-#include "tests/views/english_strings.h"
-#include "tests/views/qt_application.h"
+#include "core/absent.h"
+#include "core/units.h"
+#include "tests/support/english_strings.h"
+#include "tests/support/qt_application.h"
 #include "views/alarm_time_edit.h"
-#include "weather/absent.h"
-#include "weather/units.h"
 
 namespace nimbra {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "weather/absent.h"
+#include "core/absent.h"
 
 namespace nimbra {
 namespace {

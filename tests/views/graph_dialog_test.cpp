@@ -10,14 +10,14 @@
 #include <QValueAxis>
 #include <optional>
 
+#include "core/absent.h"
+#include "core/units.h"
+#include "report/graph_plan.h"
 #include "tests/store/store_fixture.h"
-#include "tests/views/english_strings.h"
-#include "tests/views/qt_application.h"
+#include "tests/support/english_strings.h"
+#include "tests/support/qt_application.h"
 #include "views/graph_chart.h"
-#include "views/graph_plan.h"
 #include "views/ole_date_qt.h"
-#include "weather/absent.h"
-#include "weather/units.h"
 
 namespace nimbra {
 namespace {

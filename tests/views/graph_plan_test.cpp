@@ -1,4 +1,4 @@
-#include "views/graph_plan.h"
+#include "report/graph_plan.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "tests/views/qt_application.h"
+#include "core/units.h"
+#include "tests/support/qt_application.h"
 #include "views/epoch_msecs.h"
 #include "views/ole_date_qt.h"
 #include "views/point_decimation.h"
-#include "weather/units.h"
 
 namespace nimbra {
 namespace {

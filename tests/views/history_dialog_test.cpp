@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "tests/views/english_strings.h"
-#include "tests/views/history_fixture.h"
-#include "tests/views/qt_application.h"
-#include "views/history_csv.h"
+#include "report/history_csv.h"
+#include "tests/support/english_strings.h"
+#include "tests/support/history_fixture.h"
+#include "tests/support/qt_application.h"
 
 namespace nimbra {
 namespace {

@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "tests/store/store_fixture.h"
-#include "tests/views/qt_application.h"
+#include "tests/support/qt_application.h"
 
 namespace nimbra {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/views/qt_application.h"
+#include "tests/support/qt_application.h"
 #include "views/nimbra_view.h"
 
 namespace nimbra {

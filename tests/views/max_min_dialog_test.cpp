@@ -4,8 +4,8 @@
 
 #include <QLocale>
 
-#include "tests/views/qt_application.h"
-#include "weather/units.h"
+#include "core/units.h"
+#include "tests/support/qt_application.h"
 
 namespace nimbra {
 namespace {

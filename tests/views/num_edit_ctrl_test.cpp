@@ -6,7 +6,7 @@
 #include <QGuiApplication>
 #include <QTest>
 
-#include "tests/views/qt_application.h"
+#include "tests/support/qt_application.h"
 
 namespace nimbra {
 namespace {

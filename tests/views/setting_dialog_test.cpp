@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <optional>
 
-#include "tests/views/english_strings.h"
-#include "tests/views/qt_application.h"
-#include "weather/units.h"
+#include "core/units.h"
+#include "tests/support/english_strings.h"
+#include "tests/support/qt_application.h"
 
 namespace nimbra {
 namespace {

@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/profile_file.h"
-#include "tests/views/english_strings.h"
+#include "config/profile_file.h"
+#include "tests/support/english_strings.h"
 #include "upload/upload_config_store.h"
 
 namespace nimbra::test {

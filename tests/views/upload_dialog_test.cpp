@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <functional>
 
-#include "app/upload_settings.h"
-#include "tests/views/qt_application.h"
+#include "config/upload_settings.h"
+#include "tests/support/qt_application.h"
 #include "tests/views/upload_dialog_support.h"
 
 namespace nimbra {

@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/upload_settings.h"
-#include "tests/views/qt_application.h"
+#include "config/upload_settings.h"
+#include "tests/support/qt_application.h"
 #include "tests/views/upload_dialog_support.h"
 #include "views/fixed_host_upload_dialog.h"
 #include "views/upload_dialog.h"

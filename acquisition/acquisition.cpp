@@ -1,0 +1,457 @@
+#include "acquisition/acquisition.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <optional>
+#include <set>
+#include <span>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "acquisition/rain_totals.h"
+#include "acquisition/stored_records.h"
+#include "core/byte_order.h"
+#include "core/temp_record_file.h"
+#include "station/download_plan.h"
+#include "station/fixed_block.h"
+#include "station/memory_map.h"
+#include "station/record_codec.h"
+#include "station_link/hidlink.h"
+#include "store/error_sink.h"
+
+namespace nimbra {
+
+namespace {
+
+// The memory layout in the signed arithmetic of station addresses.
+constexpr int kRingStart = memory_map::kRingStart;
+constexpr int kRecordSize = static_cast<int>(memory_map::kRecordSize);
+constexpr int kMemorySize = static_cast<int>(memory_map::kMemorySize);
+constexpr int kFixedBlockSize = static_cast<int>(memory_map::kFixedBlockSize);
+
+constexpr int kFixedBlockRetries = 10;
+constexpr int kWindowRetries = 3;
+constexpr int kLongestInterval = 240;
+// Newest stored records a re-anchored batch must repeat, in order, to take their times.
+constexpr int kAlignRecords = 3;
+constexpr int kWindowBytes = 64;
+constexpr int kWindowStep = 3 * kRecordSize;
+constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
+// A console moves its record pointer before it has finished writing the record it
+// closes; within this time of the pointer being read, that record may still read as a
+// mix of old and new bytes.
+constexpr auto kRecordCloseTime = std::chrono::milliseconds(100);
+
+// A full disk usually shows here first, as the records wait in the temporary file before
+// the database sees them; it is told like the database's own failures.
+constexpr char kTempFileFailure[] = "Cannot write the temporary file of the download.";
+
+using FixedBlockBuffer = std::array<std::uint8_t, memory_map::kFixedBlockSize>;
+
+class Run {
+public:
+    Run(CStationData& data, AcquisitionContext& context) : d(data), ctx(context) {}
+
+    int execute();
+
+private:
+    bool readFixedBlock(FixedBlockBuffer& block);
+    bool readWindow(int windowStart, std::uint8_t* window);
+    bool readCurrentRecord();
+    void planDownload();
+    enum class DownloadEnd { complete, linkLost, failed };
+    DownloadEnd download(TempRecordFile& file);
+    void stamp(HistoryRecord& record);
+    void skipInvalid(const HistoryRecord& record);
+    bool dropRewritten(std::optional<TempRecordFile>& file);
+    struct StoredTimeline {
+        std::int64_t shiftMinutes = 0;
+        std::size_t readAgain = 0;  // leading records of the batch that repeat stored ones
+    };
+    std::optional<StoredTimeline> storedTimeline(const TempRecordFile& file);
+    bool store(const TempRecordFile& file, const StoredTimeline& timeline);
+    void reportProgress() {
+        ctx.events.progress({d.m_Reading != 0, d.m_StoredCount, d.m_RainDoneCount, m_toStore});
+    }
+    bool cancelled() const { return ctx.cancel != nullptr && ctx.cancel->load(); }
+
+    CStationData& d;
+    AcquisitionContext& ctx;
+    int m_start = kRingStart;
+    int m_toStore = 0;
+    std::chrono::steady_clock::time_point m_pointerReadAt;
+    std::vector<int> m_addresses;  // where each downloaded record was read
+};
+
+bool Run::readFixedBlock(FixedBlockBuffer& block) {
+    if (V_ReadData(0, block.data(), kFixedBlockRetries) != 0) {
+        d.m_ReadFailed = 1;
+        return false;
+    }
+    for (int address = 32; address < kFixedBlockSize; address += 32) {
+        if (V_ReadData(address, block.data() + address, kFixedBlockRetries) != 0) {
+            return false;
+        }
+    }
+    d.m_ReadFailed = 0;
+    m_pointerReadAt = std::chrono::steady_clock::now();
+    return true;
+}
+
+// 64 bytes from windowStart, each half taken only when two reads agree: a byte spoiled
+// on the way may still decode as a plausible record, which would then be stored as the
+// station's own. The window that holds the newest record to store is read only once the
+// console is sure to have finished writing it.
+bool Run::readWindow(int windowStart, std::uint8_t* window) {
+    const bool holdsNewest = d.m_ToRead - 1 <= kWindowStep / kRecordSize;
+    if (holdsNewest) {
+        std::this_thread::sleep_until(m_pointerReadAt + kRecordCloseTime);
+    }
+    return V_ReadData(windowStart, window, kWindowRetries) == 0 &&
+           V_ReadData(windowStart + 32, window + 32, kWindowRetries) == 0;
+}
+
+bool Run::readCurrentRecord() {
+    std::array<std::uint8_t, 32> block{};
+    if (V_ReadData(d.m_CurrentPos, block.data(), kFixedBlockRetries) != 0) {
+        return false;
+    }
+    // Keep the running rain totals shown until this run has worked out the new ones.
+    const HistoryRecord previous = d.m_Current;
+    d.m_Current = decodeHistoryRecord(RecordBytes(block.data(), memory_map::kRecordSize), d);
+    d.m_Current.Time = d.m_Now.value();
+    d.m_Current.Rain1 = previous.Rain1;
+    d.m_Current.Rain2 = previous.Rain2;
+    d.m_Current.Rain3 = previous.Rain3;
+    d.m_Current.Rain4 = previous.Rain4;
+    d.m_Current.Rain5 = previous.Rain5;
+    d.m_Current.RainYear = previous.RainYear;
+    return true;
+}
+
+void Run::planDownload() {
+    d.m_Reanchor = 0;
+    const DownloadPlan plan = PlanDownload(d.m_CurrentPos, d.LastPoint, d.m_DataCount);
+    d.m_Reanchor = plan.reanchor ? 1 : 0;
+    m_start = plan.start;
+    d.m_ToRead = plan.count;
+    m_toStore = plan.count > 1 ? plan.count - 1 : 0;
+    d.LastCount = d.m_DataCount;
+    d.LastPoint = d.m_CurrentPos;
+}
+
+void Run::stamp(HistoryRecord& record) {
+    d.RecordTime = d.RecordTime.addSeconds(record.Interval * 60.0);
+    record.Time = d.RecordTime.value();
+    d.m_IntervalSum += record.Interval;
+    if (d.m_FirstRainSample != 0) {
+        // The first counter seen is only the base the next records count from.
+        if (record.Rcount != -1) {
+            d.RainCounter = record.Rcount;
+            d.m_FirstRainSample = 0;
+        }
+        record.Rain = 0.0f;
+    } else {
+        record.Rain = takeRecordRain(record.Rcount, d.RainCounter, d.m_RainPerCount);
+    }
+    if (d.m_ParamLoaded == 0) {
+        // Nothing was ever stored: there is no earlier counter to count rain from.
+        record.Rain = 0.0f;
+        d.m_ParamLoaded = 1;
+    }
+    record.Rain1 = record.Rain2 = record.Rain3 = record.Rain4 = record.Rain5 = 0.0f;
+    record.RainYear = 0.0f;
+}
+
+// An invalid record is not stored, but the console spent an interval on it: the records
+// after it keep their place in time. Its own interval counts when it is one a console
+// could record, the station's setting otherwise.
+void Run::skipInvalid(const HistoryRecord& record) {
+    const int minutes = record.Interval >= 1 && record.Interval <= kLongestInterval
+                            ? record.Interval
+                            : d.m_Interval;
+    d.RecordTime = d.RecordTime.addSeconds(minutes * 60.0);
+    d.m_IntervalSum += minutes;
+}
+
+// A history cleared during the download starts again at the ring start, so a record
+// read from there up to the new pointer may already be one of the new ones. Those are
+// dropped, each taking the station's interval as an invalid record does, so that the
+// records after them keep their place in time. False when the batch cannot be rewritten.
+bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
+    std::array<std::uint8_t, 32> block{};
+    if (V_ReadData(0, block.data(), kFixedBlockRetries) != 0) {
+        return true;  // nothing known: the batch stands as read
+    }
+    const int pointer = loadLe16(&block[memory_map::fixed::kCurrentPos]);
+    const int count = loadLe16(&block[memory_map::fixed::kDataCount]);
+    const bool cleared =
+        pointer < d.m_CurrentPos && count == (pointer - kRingStart) / kRecordSize + 1;
+    if (!cleared) {
+        return true;
+    }
+    auto kept = TempRecordFile::create();
+    if (!kept) {
+        return false;
+    }
+    double laterSeconds = 0.0;
+    std::size_t index = 0;
+    bool appended = true;
+    const bool readBack = file->forEach([&](HistoryRecord record) {
+        const int address = m_addresses[index++];
+        if (address >= kRingStart && address <= pointer) {
+            laterSeconds += (d.m_Interval - record.Interval) * 60.0;
+            return;
+        }
+        record.Time = OleDate(record.Time).addSeconds(laterSeconds).value();
+        appended = appended && kept->append(record);
+    });
+    if (!readBack || !appended) {
+        return false;
+    }
+    d.RecordTime = d.RecordTime.addSeconds(laterSeconds);
+    d.m_IntervalSum += static_cast<std::int32_t>(laterSeconds / 60.0);
+    file = std::move(kept);
+    return true;
+}
+
+Run::DownloadEnd Run::download(TempRecordFile& file) {
+    int resumeAt = 0;
+    bool retrying = false;
+    while (m_start != d.LastPoint && d.m_ToRead > 1 && d.m_Stop == 0) {
+        if (cancelled()) {
+            return DownloadEnd::failed;
+        }
+        d.m_Reading = 1;
+        const int windowStart = m_start;
+        std::uint8_t* window = d.m_ReadBuffer.data();
+        if (!readWindow(windowStart, window)) {
+            d.m_Stop = 1;
+            return DownloadEnd::linkLost;
+        }
+        m_start += kWindowStep;
+        if (m_start >= kMemorySize + 1) {
+            m_start = kRingStart;
+        }
+        int k = resumeAt;
+        resumeAt = 0;
+        for (; k < 3 && d.m_ToRead > 1; ++k) {
+            const int address = windowStart + k * kRecordSize;
+            // Records past the end of memory are not records: the ring goes on at its start.
+            if (address + kRecordSize > kMemorySize) {
+                break;
+            }
+            const DecodedRecord decoded = decodeHistoryRecord(
+                RecordBytes(window + k * memory_map::kRecordSize, memory_map::kRecordSize),
+                relativePressureOffset(d));
+            d.m_RecordValid = decoded.valid ? 1 : 0;
+            if (!decoded.valid && !retrying) {
+                // Read the same window once more, from this record on.
+                retrying = true;
+                m_start = windowStart;
+                resumeAt = k;
+                std::this_thread::sleep_for(kInvalidRecordPause);
+                break;
+            }
+            retrying = false;
+            --d.m_ToRead;
+            if (!decoded.valid) {
+                skipInvalid(decoded.record);
+                continue;
+            }
+            HistoryRecord record = decoded.record;
+            stamp(record);
+            m_addresses.push_back(address);
+            if (!file.append(record)) {
+                reportToDefaultErrorSink(kTempFileFailure);
+                return DownloadEnd::failed;
+            }
+            ++d.m_StoredCount;
+            reportProgress();
+        }
+    }
+    return DownloadEnd::complete;
+}
+
+// The shift that puts a batch back on the times already stored, when it ends with, or
+// goes on past, the newest stored records: a batch read again after a lost link is
+// re-anchored to the clock, which can place each record up to an interval away from its
+// stored copy, too far to recognise it, so that the whole ring would be stored twice.
+std::optional<Run::StoredTimeline> Run::storedTimeline(const TempRecordFile& file) {
+    std::vector<HistoryRecord> newest;
+    RecordCursor cursor;
+    if (ctx.db.OpenLatest(kAlignRecords, cursor) != 0) {
+        return std::nullopt;
+    }
+    for (; !cursor.atEnd(); cursor.moveNext()) {
+        HistoryRecord record;
+        if (cursor.ExchangeRecord(record, ExchangeDirection::read) != 0) {
+            return std::nullopt;
+        }
+        newest.push_back(record);
+    }
+    std::vector<HistoryRecord> batch;
+    if (newest.size() < kAlignRecords ||
+        !file.forEach([&](const HistoryRecord& record) { batch.push_back(record); })) {
+        return std::nullopt;
+    }
+    for (std::size_t end = batch.size(); end >= newest.size(); --end) {
+        const auto from = batch.begin() + static_cast<std::ptrdiff_t>(end - newest.size());
+        if (std::equal(newest.begin(), newest.end(), from, SameReadings)) {
+            return StoredTimeline{
+                WholeMinutesBetween(OleDate(batch[end - 1].Time), OleDate(newest.back().Time)),
+                end};
+        }
+    }
+    return std::nullopt;
+}
+
+bool Run::store(const TempRecordFile& file, const StoredTimeline& timeline) {
+    const auto shifted = [shiftMinutes = timeline.shiftMinutes](HistoryRecord record) {
+        record.Time =
+            OleDate(record.Time).addSeconds(static_cast<double>(shiftMinutes) * 60.0).value();
+        return record;
+    };
+    Transaction transaction(ctx.db);
+    if (!transaction.isOpen()) {
+        return false;
+    }
+    double first = 0.0;
+    double last = 0.0;
+    file.forEach([&, any = false](const HistoryRecord& downloaded) mutable {
+        const double t = shifted(downloaded).Time;
+        first = any ? std::min(first, t) : t;
+        last = any ? std::max(last, t) : t;
+        any = true;
+    });
+    StoredRecords alreadyStored;
+    if (file.count() > 0 && !alreadyStored.load(ctx.db, OleDate(first), OleDate(last))) {
+        return false;
+    }
+    bool inserted = true;
+    int storedNow = 0;
+    std::size_t index = 0;
+    const bool readBack = file.forEach([&](const HistoryRecord& downloaded) {
+        const HistoryRecord record = shifted(downloaded);
+        if (!inserted || alreadyStored.contains(record, index++ < timeline.readAgain)) {
+            return;
+        }
+        inserted = ctx.db.InsertRecord(record) == 0;
+        ++storedNow;
+    });
+    if (!readBack || !inserted) {
+        return false;
+    }
+    d.m_StoredCount = storedNow;
+    if (d.m_DataCount == 0) {
+        d.RainCounter = d.m_Current.Rcount == -1 ? 0 : d.m_Current.Rcount;
+    }
+    // The rain totals are committed with the records: a run ended between the two would
+    // leave stored records whose totals no later run works out.
+    const int rainStatus = FillStoredRainTotals(ctx.db, storedNow, [this] {
+        ++d.m_RainDoneCount;
+        reportProgress();
+    });
+    return rainStatus == 0 && ctx.db.WriteParam(d) == 0 && transaction.commit() == 0;
+}
+
+int Run::execute() {
+    d.m_Now = ctx.now();
+    FixedBlockBuffer block{};
+    if (!readFixedBlock(block)) {
+        ctx.publish(d);
+        return 0;
+    }
+    decodeFixedBlock(FixedBlockBytes(block), d);
+    if (!readCurrentRecord()) {
+        return 0;
+    }
+    ctx.publish(d);
+
+    if (ctx.db.ReadParam(d, kParamRainState) != 0) {
+        return 0;
+    }
+    const ParamBlock stored = d.paramBlock();
+    if (d.m_DataCount == 0) {
+        d.m_FirstRainSample = 1;
+    }
+    const std::int64_t gap = WholeMinutesBetween(d.RecordTime, d.m_Now);
+    const std::int64_t delay = d.m_Current.Interval;
+    planDownload();
+
+    auto file = TempRecordFile::create();
+    d.m_TempFileOpen = file ? 1 : 0;
+    if (!file) {
+        reportToDefaultErrorSink(kTempFileFailure);
+        return 0;
+    }
+    d.m_Stop = 0;
+    d.m_StoredCount = 0;
+    d.m_RainDoneCount = 0;
+    d.m_IntervalSum = 0;
+    const DownloadEnd end = download(*file);
+    d.m_Stop = 1;
+    if (end != DownloadEnd::complete) {
+        // Nothing was stored: keep the bookkeeping of the last stored record.
+        d.paramBlock() = stored;
+        if (end == DownloadEnd::linkLost) {
+            d.LastPoint = kRingStart;  // read everything the station holds next time
+        }
+        d.m_Reading = 0;
+        d.m_TempFileOpen = 0;
+        reportProgress();
+        return 0;
+    }
+
+    if (!dropRewritten(file)) {
+        d.paramBlock() = stored;
+        d.m_Reading = 0;
+        d.m_TempFileOpen = 0;
+        reportProgress();
+        return 0;
+    }
+    const std::int64_t span = WholeMinutesBetween(d.RecordTime, d.m_Now);
+    StoredTimeline timeline{
+        ReanchorShiftMinutes({span, d.m_Reanchor != 0, d.m_IntervalSum, gap, delay})};
+    if (timeline.shiftMinutes != 0) {
+        if (const auto onStored = storedTimeline(*file)) {
+            timeline = *onStored;
+        }
+        // The newest record as stored: shifted by whole minutes, it keeps its seconds,
+        // and the next run's records follow it an interval apart.
+        d.RecordTime = d.RecordTime.addSeconds(static_cast<double>(timeline.shiftMinutes) * 60.0);
+    }
+    const bool committed = store(*file, timeline);
+    d.m_TempFileOpen = 0;
+    if (!committed) {
+        // Rolled back: the same records are downloaded again next time.
+        d.paramBlock() = stored;
+        d.m_Reading = 0;
+        reportProgress();
+        return 0;
+    }
+
+    if (ComputeCurrentRainTotals(ctx.db, d.m_Now, d) != 0) {
+        d.m_Reading = 0;
+        reportProgress();
+        return 0;
+    }
+    ctx.publish(d);
+    if (ctx.passCompleted) {
+        ctx.passCompleted();
+    }
+    d.m_Reading = 0;
+    reportProgress();
+    return 1;
+}
+
+}  // namespace
+
+int RunAcquisition(CStationData& data, AcquisitionContext& context) {
+    return Run(data, context).execute();
+}
+
+}  // namespace nimbra

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "core/station_data.h"
+#include "core/view_events.h"
+#include "store/weather_db.h"
+
+namespace nimbra {
+
+// What one acquisition run works with besides the station record it fills.
+struct AcquisitionContext {
+    CWeatherDb& db;
+    ViewEvents& events;
+    // Hands the record to its readers (the painter, the uploads) as the run progresses.
+    std::function<void(const CStationData&)> publish;
+    // Runs after a complete pass: the uploads that follow every fresh reading.
+    std::function<void()> passCompleted;
+    // The wall clock; replaceable so that runs against a fast emulator stay exact.
+    std::function<OleDate()> now = [] { return OleDate::currentTime(); };
+    // Set when the program is closing: the download stops at the next record.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+// One acquisition run: reads the station's fixed block and current reading, downloads
+// every history record stored since the last run into the database in one transaction,
+// computes their rain totals and the current ones. Returns 1 when the run completed,
+// 0 when it ended early (station unreadable, link lost, database failure).
+int RunAcquisition(CStationData& data, AcquisitionContext& context);
+
+}  // namespace nimbra

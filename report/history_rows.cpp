@@ -1,0 +1,25 @@
+#include "report/history_rows.h"
+
+namespace nimbra {
+
+CursorRows::CursorRows(RecordCursor& cursor, const HistoryTable& table, std::int64_t limit)
+    : m_cursor(cursor), m_table(table), m_limit(limit) {}
+
+bool CursorRows::next(HistoryCells& cells) {
+    if (m_failed || m_read >= m_limit || m_cursor.atEnd()) {
+        return false;
+    }
+    if (m_cursor.ExchangeRecord(m_record, ExchangeDirection::read) != 0) {
+        m_failed = true;
+        return false;
+    }
+    ++m_read;
+    m_table.cells(m_record, m_read, cells);
+    if (m_cursor.moveNext() != 0) {
+        m_failed = true;  // this row is good; the walk ends after it
+        m_limit = m_read;
+    }
+    return true;
+}
+
+}  // namespace nimbra

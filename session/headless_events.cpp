@@ -1,0 +1,90 @@
+#include "session/headless_events.h"
+
+#include <algorithm>
+
+#include "config/status_texts.h"
+
+namespace nimbra {
+
+namespace {
+
+constexpr int kLogEveryRecords = 500;
+
+std::string serviceName(StatusPane pane) {
+    switch (pane) {
+        case kWowPane:
+            return "WOW";
+        case kWeathercloudPane:
+            return "Weathercloud";
+        default:
+            return "Weather Underground";
+    }
+}
+
+// "[#######.............]  120/3264", or nothing while the total is unknown.
+std::string progressBar(const DownloadProgress& progress) {
+    if (progress.totalCount <= 0) {
+        return {};
+    }
+    constexpr int kWidth = 20;
+    const int done = std::min(progress.storedCount, progress.totalCount);
+    const int filled = done * kWidth / progress.totalCount;
+    return "[" + std::string(static_cast<std::size_t>(filled), '#') +
+           std::string(static_cast<std::size_t>(kWidth - filled), '.') + "] " +
+           std::to_string(done) + "/" + std::to_string(progress.totalCount);
+}
+
+}  // namespace
+
+HeadlessEvents::HeadlessEvents(const StringTable& strings, std::FILE* out, bool terminal)
+    : m_strings(strings), m_out(out), m_terminal(terminal) {}
+
+void HeadlessEvents::printLine(const std::string& line) {
+    if (m_progressShown) {
+        std::fputc('\n', m_out);  // finish the bar drawn in place
+        m_progressShown = false;
+    }
+    std::fprintf(m_out, "%s\n", line.c_str());
+    std::fflush(m_out);
+}
+
+void HeadlessEvents::send(ViewEvent event) {
+    std::lock_guard lock(m_mutex);
+    const auto change = statusChangeFor(event, m_strings);
+    if (!change) {
+        return;
+    }
+    if (change->pane == kUsbPane) {
+        if (m_lastUsbEvent == static_cast<int>(event)) {
+            return;
+        }
+        m_lastUsbEvent = static_cast<int>(event);
+        printLine(change->text);
+        return;
+    }
+    const char* outcome = change->icon == PaneIcon::success   ? "ok"
+                          : change->icon == PaneIcon::failure ? "failed"
+                                                              : "off";
+    printLine("Upload " + serviceName(change->pane) + ": " + outcome);
+}
+
+void HeadlessEvents::progress(const DownloadProgress& progress) {
+    std::lock_guard lock(m_mutex);
+    const std::string text = progressText(progress, m_strings);
+    if (!progress.reading) {
+        m_lastLoggedCount = -1;
+        printLine(text);
+        return;
+    }
+    if (m_terminal) {
+        std::fprintf(m_out, "\r\033[K%s %s", progressBar(progress).c_str(), text.c_str());
+        std::fflush(m_out);
+        m_progressShown = true;
+    } else if (progress.storedCount / kLogEveryRecords != m_lastLoggedCount / kLogEveryRecords ||
+               m_lastLoggedCount < 0) {
+        m_lastLoggedCount = progress.storedCount;
+        printLine(text);
+    }
+}
+
+}  // namespace nimbra

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "config/string_table.h"
+#include "core/view_events.h"
+
+namespace nimbra {
+
+// The logger's view: every event becomes a line of text in the chosen language. The
+// USB state is printed when it changes; download progress is a bar redrawn in place
+// on a terminal and an occasional line in a log.
+class HeadlessEvents : public ViewEvents {
+public:
+    HeadlessEvents(const StringTable& strings, std::FILE* out, bool terminal);
+
+    void send(ViewEvent event) override;
+    void progress(const DownloadProgress& progress) override;
+
+private:
+    void printLine(const std::string& line);
+
+    const StringTable& m_strings;
+    std::FILE* m_out;
+    bool m_terminal;
+    std::mutex m_mutex;  // events come from the monitor and three upload threads
+    int m_lastUsbEvent = 0;
+    bool m_progressShown = false;
+    int m_lastLoggedCount = -1;
+};
+
+}  // namespace nimbra

@@ -1,0 +1,43 @@
+#include "session/station_session.h"
+
+#include "config/data_folder.h"
+
+namespace nimbra {
+
+StationSession::StationSession(const std::filesystem::path& dataFolder, ViewEvents& events,
+                               std::function<void()> invalidate)
+    : m_databasePath(dataFolder / kDatabaseFileName) {
+    if (m_db.Connect(m_databasePath) == 0) {
+        // The units and download position of the last session, before the first paint.
+        m_live.update([this](CStationData& data) { m_db.ReadParam(data, kParamAll); });
+    }
+    StationMonitor::Hooks hooks;
+    hooks.invalidate = std::move(invalidate);
+    hooks.uploadCurrent = [this] {
+        m_uploads->uploadToWeatherUnderground();
+        if (m_passCompleted) {
+            m_passCompleted();
+        }
+    };
+    hooks.startUploadLoops = [this] { m_uploads->startLoops(); };
+    m_monitor = std::make_unique<StationMonitor>(m_live, m_db, events, std::move(hooks));
+    m_uploads = std::make_unique<UploadThreads>(
+        UploadContext(
+            m_uploadConfigs, [this] { return m_live.snapshot().m_Current; }, events),
+        m_monitor->m_Connected);
+}
+
+StationSession::~StationSession() {
+    stop();
+}
+
+void StationSession::start() {
+    m_monitor->start();
+}
+
+void StationSession::stop() {
+    m_monitor->stop();
+    m_uploads->stopAll();
+}
+
+}  // namespace nimbra

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "acquisition/live_station.h"
+#include "acquisition/station_monitor.h"
+#include "store/weather_db.h"
+#include "upload/upload_config_store.h"
+#include "upload/upload_threads.h"
+
+namespace nimbra {
+
+// Everything that runs behind the window or the logger: the live record, the
+// database, the station monitor with its downloads, and the uploads. Shared by the
+// desktop program and the headless logger, which differ only in their view events.
+class StationSession {
+public:
+    // Connects the database in `dataFolder`; check ok() before start().
+    StationSession(const std::filesystem::path& dataFolder, ViewEvents& events,
+                   std::function<void()> invalidate);
+    ~StationSession();
+    StationSession(const StationSession&) = delete;
+    StationSession& operator=(const StationSession&) = delete;
+
+    bool ok() const { return m_db.isConnected(); }
+    // Called after every completed acquisition pass, from the thread that ran it.
+    void onPassCompleted(std::function<void()> callback) { m_passCompleted = std::move(callback); }
+    void start();
+    // Stops the monitor, any download and the uploads, and waits for them.
+    void stop();
+
+    LiveStation& live() { return m_live; }
+    CWeatherDb& db() { return m_db; }
+    UploadConfigStore& uploadConfigs() { return m_uploadConfigs; }
+    StationMonitor& monitor() { return *m_monitor; }
+    const std::filesystem::path& databasePath() const { return m_databasePath; }
+
+private:
+    std::filesystem::path m_databasePath;
+    LiveStation m_live;
+    CWeatherDb m_db;
+    UploadConfigStore m_uploadConfigs;
+    std::function<void()> m_passCompleted;
+    std::unique_ptr<StationMonitor> m_monitor;
+    std::unique_ptr<UploadThreads> m_uploads;
+};
+
+}  // namespace nimbra

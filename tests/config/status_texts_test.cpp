@@ -1,0 +1,59 @@
+#include "config/status_texts.h"
+
+#include <gtest/gtest.h>
+
+namespace nimbra {
+namespace {
+
+StringTable english() {
+    std::string error;
+    auto table = StringTable::load(std::string(NIMBRA_STRINGS_DIR) + "/en.txt", error);
+    EXPECT_TRUE(table.has_value()) << error;
+    return table.value_or(StringTable{});
+}
+
+TEST(StatusTexts, ProgressOfADownload) {
+    const StringTable strings = english();
+    EXPECT_EQ(progressText({true, 120, 54}, strings), "Data Reading:120 Compute Rain:45%");
+    EXPECT_EQ(progressText({true, 3, 3}, strings), "Data Reading:3 Compute Rain:100%");
+    // Nothing stored yet: no division by zero, no nonsense percentage.
+    EXPECT_EQ(progressText({true, 0, 0}, strings), "Data Reading:0 Compute Rain:0%");
+    EXPECT_EQ(progressText({false, 120, 120}, strings), "Complete");
+}
+
+TEST(StatusTexts, EachNewsEventChangesItsPane) {
+    const StringTable strings = english();
+    struct Case {
+        ViewEvent event;
+        StatusPane pane;
+        const char* text;
+        PaneIcon icon;
+    };
+    const Case cases[] = {
+        {ViewEvent::StationConnected, kUsbPane, "USB Connected", PaneIcon::none},
+        {ViewEvent::StationMissing, kUsbPane, "USB Unconnected", PaneIcon::none},
+        {ViewEvent::WundergroundSuccess, kWundergroundPane, "Success ", PaneIcon::success},
+        {ViewEvent::WundergroundFailure, kWundergroundPane, "Failure", PaneIcon::failure},
+        {ViewEvent::WundergroundOff, kWundergroundPane, "", PaneIcon::none},
+        {ViewEvent::WowSuccess, kWowPane, "wow", PaneIcon::success},
+        {ViewEvent::WowFailure, kWowPane, "wow", PaneIcon::failure},
+        {ViewEvent::WowOff, kWowPane, "", PaneIcon::none},
+        {ViewEvent::WeathercloudSuccess, kWeathercloudPane, "weathercloud", PaneIcon::success},
+        {ViewEvent::WeathercloudFailure, kWeathercloudPane, "weathercloud", PaneIcon::failure},
+        {ViewEvent::WeathercloudOff, kWeathercloudPane, "", PaneIcon::none},
+    };
+    for (const auto& c : cases) {
+        const auto change = statusChangeFor(c.event, strings);
+        ASSERT_TRUE(change.has_value()) << static_cast<int>(c.event);
+        EXPECT_EQ(change->pane, c.pane);
+        EXPECT_EQ(change->text, c.text);
+        EXPECT_EQ(change->icon, c.icon);
+    }
+    for (ViewEvent request : {ViewEvent::WriteSettings, ViewEvent::ClearHistory,
+                              ViewEvent::StationUnreadable, ViewEvent::DownloadProgress}) {
+        EXPECT_FALSE(statusChangeFor(request, strings).has_value());
+    }
+}
+
+}  // namespace
+}  // namespace nimbra

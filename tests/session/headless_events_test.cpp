@@ -1,0 +1,75 @@
+#include "session/headless_events.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace nimbra {
+namespace {
+
+class HeadlessEventsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        auto table = StringTable::load(std::string(NIMBRA_STRINGS_DIR) + "/en.txt", error);
+        ASSERT_TRUE(table) << error;
+        m_strings = *table;
+        m_out = open_memstream(&m_buffer, &m_size);
+    }
+    void TearDown() override { std::free(m_buffer); }
+
+    // Closes the stream, which settles the buffer, and returns what was written.
+    std::string finish() {
+        std::fclose(m_out);
+        m_out = nullptr;
+        return std::string(m_buffer, m_size);
+    }
+
+    StringTable m_strings;
+    char* m_buffer = nullptr;
+    std::size_t m_size = 0;
+    std::FILE* m_out = nullptr;
+};
+
+TEST_F(HeadlessEventsTest, PrintsUsbChangesOnceAndUploadOutcomes) {
+    {
+        HeadlessEvents events(m_strings, m_out, false);
+        events.send(ViewEvent::StationConnected);
+        events.send(ViewEvent::StationConnected);
+        events.send(ViewEvent::WowFailure);
+        events.send(ViewEvent::WriteSettings);  // a request, not news
+        events.send(ViewEvent::StationMissing);
+        events.send(ViewEvent::WundergroundOff);
+    }
+    EXPECT_EQ(finish(),
+              "USB Connected\n"
+              "Upload WOW: failed\n"
+              "USB Unconnected\n"
+              "Upload Weather Underground: off\n");
+}
+
+TEST_F(HeadlessEventsTest, LogsProgressSparinglyAndDrawsABarOnATerminal) {
+    {
+        HeadlessEvents log(m_strings, m_out, false);
+        for (int stored = 1; stored <= 1200; ++stored) {
+            log.progress({true, stored, 0, 1200});
+        }
+        log.progress({false, 1200, 1200, 1200});
+    }
+    {
+        HeadlessEvents terminal(m_strings, m_out, true);
+        terminal.progress({true, 300, 150, 1200});
+        terminal.progress({false, 1200, 1200, 1200});
+    }
+    EXPECT_EQ(finish(),
+              "Data Reading:1 Compute Rain:0%\n"
+              "Data Reading:500 Compute Rain:0%\n"
+              "Data Reading:1000 Compute Rain:0%\n"
+              "Complete\n"
+              "\r\033[K[#####...............] 300/1200 Data Reading:300 Compute Rain:50%\n"
+              "Complete\n");
+}
+
+}  // namespace
+}  // namespace nimbra
