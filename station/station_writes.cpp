@@ -51,14 +51,16 @@ void sendTenths(StationWritePlan& plan, int address, SentAs form, float value) {
         case SentAs::kTenths:
             return sendField(plan, address, value, EncodeTenths16, 2, 0xFFFF);
         case SentAs::kWindTenths:
-            // 0xFFFF would read back as 6553.5 m/s.
+            // The station's own "none" for a 12-bit speed: 0xFFFF would read back as
+            // 6553.5 m/s.
             return sendField(plan, address, value, EncodeTenths16, 2, 0x0FFF);
         case SentAs::kTenths24:
             return sendField(plan, address, value, EncodeTenths24, 3, 0xFFFFFF);
     }
 }
 
-// Two decimal digits; anything else (a blank time alarm is -1) as 0xFF.
+// A one-byte value as its low byte; a BCD one as two decimal digits, or 0xFF when it has
+// none (a blank time alarm is -1).
 void sendSmall(StationWritePlan& plan, int address, SmallFormat format, std::int32_t value) {
     if (format != SmallFormat::kBcd) {
         return sendByte(plan, address, value);
