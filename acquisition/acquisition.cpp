@@ -29,7 +29,6 @@ namespace {
 // The memory layout in the signed arithmetic of station addresses.
 constexpr int kRingStart = memory_map::kRingStart;
 constexpr int kRecordSize = static_cast<int>(memory_map::kRecordSize);
-constexpr int kMemorySize = static_cast<int>(memory_map::kMemorySize);
 constexpr int kFixedBlockSize = static_cast<int>(memory_map::kFixedBlockSize);
 
 constexpr int kFixedBlockRetries = 10;
@@ -38,7 +37,6 @@ constexpr int kLongestInterval = 240;
 // Newest stored records a re-anchored batch must repeat, in order, to take their times.
 constexpr int kAlignRecords = 3;
 constexpr int kWindowBytes = 64;
-constexpr int kWindowStep = 3 * kRecordSize;
 constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
 // A console moves its record pointer before it has finished writing the record it
 // closes; within this time of the pointer being read, that record may still read as a
@@ -106,7 +104,7 @@ bool Run::readFixedBlock(FixedBlockBuffer& block) {
 // station's own. The window that holds the newest record to store is read only once the
 // console is sure to have finished writing it.
 bool Run::readWindow(int windowStart, std::uint8_t* window) {
-    const bool holdsNewest = d.m_ToRead - 1 <= kWindowStep / kRecordSize;
+    const bool holdsNewest = d.m_ToRead - 1 <= memory_map::kWindowRecords;
     if (holdsNewest) {
         std::this_thread::sleep_until(m_pointerReadAt + kRecordCloseTime);
     }
@@ -188,8 +186,7 @@ bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
     }
     const int pointer = loadLe16(&block[memory_map::fixed::kCurrentPos]);
     const int count = loadLe16(&block[memory_map::fixed::kDataCount]);
-    const bool cleared =
-        pointer < d.m_CurrentPos && count == (pointer - kRingStart) / kRecordSize + 1;
+    const bool cleared = pointer < d.m_CurrentPos && count == memory_map::ringIndex(pointer) + 1;
     if (!cleared) {
         return true;
     }
@@ -232,16 +229,12 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
             d.m_Stop = 1;
             return DownloadEnd::linkLost;
         }
-        m_start += kWindowStep;
-        if (m_start >= kMemorySize + 1) {
-            m_start = kRingStart;
-        }
+        m_start = memory_map::nextWindowStart(windowStart);
         int k = resumeAt;
         resumeAt = 0;
-        for (; k < 3 && d.m_ToRead > 1; ++k) {
+        for (; k < memory_map::kWindowRecords && d.m_ToRead > 1; ++k) {
             const int address = windowStart + k * kRecordSize;
-            // Records past the end of memory are not records: the ring goes on at its start.
-            if (address + kRecordSize > kMemorySize) {
+            if (!memory_map::endsInMemory(address)) {
                 break;
             }
             const DecodedRecord decoded = decodeHistoryRecord(

@@ -14,6 +14,7 @@
 #include "emulator/ram_memory.h"
 #include "emulator/report_server.h"
 #include "emulator/station_model.h"
+#include "station/memory_map.h"
 #include "station_link/hidlink.h"
 
 namespace {
@@ -22,9 +23,9 @@ using Clock = std::chrono::steady_clock;
 
 // The history ring: 3264 records of 20 bytes from address 256 to the top of memory.
 // 2176 block reads, one every 30 bytes, cover all of its 65280 bytes.
-constexpr int kRingStart = 0x0100;
-constexpr int kRingBlocks = 2176;
-constexpr int kRingBytes = 3264 * 20;
+constexpr int kRingStart = nimbra::memory_map::kRingStart;
+constexpr int kRingBytes = nimbra::memory_map::kRingBytes;
+constexpr int kRingBlocks = kRingBytes / 30;
 constexpr int kReads = 20000;
 constexpr int kRingPasses = 5;
 

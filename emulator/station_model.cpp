@@ -480,7 +480,7 @@ bool StationModel::corruptRecord(int age, RecordCorruption corruption) {
     if (age < 1 || age >= m_count) {
         return false;
     }
-    const std::uint16_t address = map::recordAddress(map::ringIndex(m_currentPos) - age);
+    const auto address = static_cast<std::uint16_t>(map::stepRecords(m_currentPos, -age));
     std::uint8_t* record = &m_memory[address];
     // The complete records behind the pointer are the newest ones in the log.
     if (m_completed.size() >= static_cast<std::size_t>(age) &&

@@ -205,9 +205,7 @@ private:
     int positionNearTheEnd() {
         const Pointer pointer = pointerOf(m_model.image());
         const int target = map::kRingRecords - uniform(m_random, 1, 3);
-        const int steps = (target - map::ringIndex(static_cast<std::uint16_t>(pointer.position)) +
-                           map::kRingRecords) %
-                          map::kRingRecords;
+        const int steps = map::recordsFromTo(pointer.position, map::recordAddress(target));
         m_model.advanceMinutes(steps * m_options.intervalMinutes);
         return map::kRingRecords - target;
     }

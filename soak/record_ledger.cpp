@@ -36,9 +36,7 @@ bool holds(const RecordLedger::Image& image, const emulator::CompletedRecord& re
     if (!map::isRecordAddress(pointer) || !map::isRecordAddress(record.address)) {
         return false;
     }
-    const int behind =
-        (map::ringIndex(pointer) - map::ringIndex(record.address) + map::kRingRecords) %
-        map::kRingRecords;
+    const int behind = map::recordsFromTo(record.address, pointer);
     return behind >= 1 && behind < count &&
            std::equal(record.bytes.begin(), record.bytes.end(), &image[record.address]);
 }

@@ -14,18 +14,6 @@ namespace nimbra::soak {
 
 namespace {
 
-constexpr int kRingStart = memory_map::kRingStart;
-constexpr int kRingRecords = memory_map::kRingRecords;
-constexpr int kRecordSize = static_cast<int>(memory_map::kRecordSize);
-
-int ringIndex(int address) {
-    return (address - kRingStart) / kRecordSize;
-}
-
-int wrapped(int index) {
-    return ((index % kRingRecords) + kRingRecords) % kRingRecords;
-}
-
 // Where the first station record was stored: the row equal to it nearest to where it
 // belongs when the rows end with the station's records; `expected` when none is.
 std::size_t firstRecordRow(const Readings& first, const std::vector<StoredRow>& rows,
@@ -60,14 +48,13 @@ std::vector<Readings> stationRecords(const StationImage& image, int upTo) {
     decodeFixedBlock(FixedBlockBytes(image.data(), memory_map::kFixedBlockSize), station);
     const float pressureOffset = relativePressureOffset(station);
 
-    const int current = ringIndex(station.m_CurrentPos);
-    const int complete = std::clamp(station.m_DataCount - 1, 0, kRingRecords - 1);
-    const int oldest = wrapped(current - complete);
-    const int count = std::min(wrapped(ringIndex(upTo) - oldest), complete);
+    const int complete = std::clamp(station.m_DataCount - 1, 0, memory_map::kRingRecords - 1);
+    const int oldest = memory_map::stepRecords(station.m_CurrentPos, -complete);
+    const int count = std::min(memory_map::recordsFromTo(oldest, upTo), complete);
 
     std::vector<Readings> records;
     for (int i = 0; i < count; ++i) {
-        const int address = kRingStart + wrapped(oldest + i) * kRecordSize;
+        const int address = memory_map::stepRecords(oldest, i);
         const DecodedRecord decoded = decodeHistoryRecord(
             RecordBytes(image.data() + address, memory_map::kRecordSize), pressureOffset);
         if (decoded.valid) {

@@ -6,18 +6,22 @@ namespace nimbra {
 
 namespace {
 
-// Start of a download that walks from just after the record being filled, around the
-// end of memory, back to it: the ring has wrapped since nothing is known yet.
-int wrappedStart(int dataCount, int recordsBeforePos) {
-    return kMemoryEnd + kRecordSize - kRecordSize * (dataCount - recordsBeforePos);
-}
+namespace map = memory_map;
 
-constexpr int kRingBytes = kMemoryEnd - kRingStart;
+// Start of a download that walks from just after the record being filled, around the
+// end of memory, back to it: the ring has wrapped since nothing is known yet. When it has
+// not (the oldest record is the ring's first), this is the end of memory, whose window
+// holds no record.
+int wrappedStart(int dataCount, int recordsBeforePos) {
+    constexpr int kRecordSize = static_cast<int>(map::kRecordSize);
+    return static_cast<int>(map::kMemorySize) + kRecordSize -
+           kRecordSize * (dataCount - recordsBeforePos);
+}
 
 }  // namespace
 
 DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount) {
-    const int recordsBeforePos = (currentPos - kRingStart) / kRecordSize;
+    const int recordsBeforePos = map::ringIndex(currentPos);
     DownloadPlan plan;
     // More records than lie before the pointer: the ring has wrapped, so a pointer below
     // the last position went on round the end of memory; it did not go back.
@@ -26,32 +30,31 @@ DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount) {
         // The new records run from the last position to the end of memory and on from
         // the ring start, like any later run's; the download walks across the end.
         plan.start = lastPoint;
-        plan.count = (currentPos + kRingBytes - lastPoint) / kRecordSize + 1;
+        plan.count = map::recordsFromTo(lastPoint, currentPos) + 1;
         if (plan.count > dataCount) {
             // Fewer records held than came since: from the oldest the station holds.
             plan.count = dataCount;
-            plan.start = currentPos - kRecordSize * (dataCount - 1);
-            plan.start += plan.start < kRingStart ? kRingBytes : 0;
+            plan.start = map::stepRecords(currentPos, 1 - dataCount);
         }
     } else if (currentPos < lastPoint) {
         // Memory cleared, or the pointer went back: take everything.
         plan.count = dataCount;
-        plan.start = kRingStart;
+        plan.start = map::kRingStart;
         if (recordsBeforePos > dataCount) {
-            plan.start = currentPos - kRecordSize * (dataCount - 1);
+            plan.start = map::stepRecords(currentPos, 1 - dataCount);
         }
         plan.reanchor = true;
-        if (recordsBeforePos < dataCount && lastPoint == kRingStart) {
+        if (recordsBeforePos < dataCount && lastPoint == map::kRingStart) {
             plan.start = wrappedStart(dataCount, recordsBeforePos);
         }
-    } else if (recordsBeforePos < dataCount && lastPoint == kRingStart) {
+    } else if (recordsBeforePos < dataCount && lastPoint == map::kRingStart) {
         plan.start = wrappedStart(dataCount, recordsBeforePos);
         plan.count = dataCount;
     } else {
-        plan.count = (currentPos - lastPoint) / kRecordSize + 1;
+        plan.count = map::recordsFromTo(lastPoint, currentPos) + 1;
         plan.start = lastPoint;
         if (dataCount < recordsBeforePos && dataCount < plan.count) {
-            plan.start = currentPos - kRecordSize * (dataCount - 1);
+            plan.start = map::stepRecords(currentPos, 1 - dataCount);
             plan.count = dataCount;
         }
     }

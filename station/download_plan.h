@@ -6,15 +6,10 @@
 
 namespace nimbra {
 
-// Station memory layout of the history ring, as far as download planning needs it.
-inline constexpr int kRingStart = memory_map::kRingStart;
-inline constexpr int kRecordSize = static_cast<int>(memory_map::kRecordSize);
-inline constexpr int kMemoryEnd = static_cast<int>(memory_map::kMemorySize);
-
 // Which history records a run reads: `count` records from address `start`, the last of
 // them being the record the station is still filling (which is not stored).
 struct DownloadPlan {
-    int start = kRingStart;
+    int start = memory_map::kRingStart;
     int count = 0;
     bool reanchor = false;  // the station's pointer went back: trust the PC clock
 };

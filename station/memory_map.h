@@ -4,7 +4,9 @@
 
 // The station console's 64 KiB memory: a 256-byte fixed block of settings, alarm
 // thresholds, maxima and minima, followed by a ring of 20-byte history records. Every
-// reader and writer of that memory takes its addresses from here.
+// reader and writer of that memory takes its addresses from here, and every step round
+// the ring is taken by the helpers at the end, which derive from the record size and
+// ring count alone.
 
 namespace nimbra::memory_map {
 
@@ -16,6 +18,7 @@ inline constexpr std::uint16_t kRingStart = 256;
 inline constexpr std::uint32_t kRecordSize = 20;
 inline constexpr std::int32_t kRingRecords = 3264;
 static_assert(kRingStart + kRingRecords * kRecordSize == kMemorySize);
+inline constexpr std::int32_t kRingBytes = kRingRecords * static_cast<std::int32_t>(kRecordSize);
 
 // The value the PC writes to the commit byte as the last write of every change.
 inline constexpr std::uint8_t kCommitValue = 0xAA;
@@ -142,23 +145,65 @@ inline constexpr std::uint8_t kRainOverflowBit = 0x80;
 inline constexpr std::uint8_t kNoContactBit = 0x40;
 }  // namespace record
 
+// Stepping round the ring. Addresses are signed here, as the download arithmetic and the
+// stored last position hold them.
+
 // History record addresses: 256, 276, ..., 65516, after which the ring starts again.
 constexpr bool isRecordAddress(std::int32_t address) {
     return address >= kRingStart && address < static_cast<std::int32_t>(kMemorySize) &&
            (address - kRingStart) % kRecordSize == 0;
 }
 
-constexpr std::uint16_t recordAddress(std::int32_t ringIndex) {
-    const std::int32_t wrapped = ((ringIndex % kRingRecords) + kRingRecords) % kRingRecords;
+// Whole records from the ring start to `address`.
+constexpr std::int32_t ringIndex(std::int32_t address) {
+    return (address - kRingStart) / static_cast<std::int32_t>(kRecordSize);
+}
+
+// The address of the record `index` records on from the ring start, round the ring as
+// often as it takes, either way.
+constexpr std::uint16_t recordAddress(std::int32_t index) {
+    const std::int32_t wrapped = ((index % kRingRecords) + kRingRecords) % kRingRecords;
     return static_cast<std::uint16_t>(kRingStart + wrapped * kRecordSize);
 }
 
-constexpr std::int32_t ringIndex(std::uint16_t recordAddress) {
-    return static_cast<std::int32_t>((recordAddress - kRingStart) / kRecordSize);
+// The address `records` records on from `address`, back when negative, going round the
+// end of memory once at most.
+constexpr std::int32_t stepRecords(std::int32_t address, std::int32_t records) {
+    const std::int32_t stepped = address + records * static_cast<std::int32_t>(kRecordSize);
+    if (stepped < kRingStart) {
+        return stepped + kRingBytes;
+    }
+    return stepped >= static_cast<std::int32_t>(kMemorySize) ? stepped - kRingBytes : stepped;
 }
 
-constexpr std::uint16_t nextRecordAddress(std::uint16_t address) {
-    return recordAddress(ringIndex(address) + 1);
+constexpr std::uint16_t nextRecordAddress(std::int32_t address) {
+    return static_cast<std::uint16_t>(stepRecords(address, 1));
 }
+
+// Records from the one at `from` on to the one at `to`, round the end of memory when `to`
+// lies before `from`; 0 when they are the same.
+constexpr std::int32_t recordsFromTo(std::int32_t from, std::int32_t to) {
+    return (to - from + (to < from ? kRingBytes : 0)) / static_cast<std::int32_t>(kRecordSize);
+}
+
+// Whether a record at `address` ends within memory; past its end the ring goes on at
+// its start.
+constexpr bool endsInMemory(std::int32_t address) {
+    return address + static_cast<std::int32_t>(kRecordSize) <=
+           static_cast<std::int32_t>(kMemorySize);
+}
+
+// A download reads the ring three records at a time. The window after one that reaches
+// past the end of memory starts at the ring start; one that ends exactly at the end is
+// followed by a window at the end of memory, which holds no record.
+inline constexpr std::int32_t kWindowRecords = 3;
+
+constexpr std::int32_t nextWindowStart(std::int32_t start) {
+    const std::int32_t next = start + kWindowRecords * static_cast<std::int32_t>(kRecordSize);
+    return next > static_cast<std::int32_t>(kMemorySize) ? kRingStart : next;
+}
+
+static_assert(nextRecordAddress(65516) == kRingStart && stepRecords(kRingStart, -1) == 65516 &&
+              recordsFromTo(65476, 296) == 5);
 
 }  // namespace nimbra::memory_map

@@ -1,81 +1,101 @@
 #include "station/station_writes.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstddef>
+#include <utility>
 
 #include "core/absent.h"
 #include "core/station_encoders.h"
 #include "core/units.h"
+#include "station/fixed_fields.h"
 #include "station/memory_map.h"
 
 namespace nimbra {
 
 namespace {
 
-using namespace memory_map::fixed;
+using namespace fixed_fields;
 using memory_map::kCommitValue;
 
 using Encoder = void (*)(std::uint8_t*, float);
 
-class PlanBuilder {
-public:
-    void byte(int address, std::int32_t value) {
-        m_plan.push_back({address, static_cast<std::uint8_t>(value & 0xFF)});
-    }
+void sendByte(StationWritePlan& plan, int address, std::int32_t value) {
+    plan.push_back({address, static_cast<std::uint8_t>(value & 0xFF)});
+}
 
-    void flag(int address, std::uint8_t bits) { m_plan.push_back({address, bits}); }
-
-    // A value of `width` bytes, low byte first; absent as `absentPattern`, whose
-    // bytes are taken low byte first too.
-    void field(int address, float value, Encoder encode, std::size_t width,
+// A value of `width` bytes, low byte first; absent as `absentPattern`, whose bytes are
+// taken low byte first too.
+void sendField(StationWritePlan& plan, int address, float value, Encoder encode, std::size_t width,
                std::uint32_t absentPattern) {
-        std::array<std::uint8_t, 3> bytes{};
-        if (isAbsent(value)) {
-            for (std::size_t i = 0; i < width; ++i) {
-                bytes[i] = static_cast<std::uint8_t>(absentPattern >> (8 * i));
-            }
-        } else {
-            encode(bytes.data(), value);
-        }
+    std::array<std::uint8_t, 3> bytes{};
+    if (isAbsent(value)) {
         for (std::size_t i = 0; i < width; ++i) {
-            m_plan.push_back({address + static_cast<int>(i), bytes[i]});
+            bytes[i] = static_cast<std::uint8_t>(absentPattern >> (8 * i));
         }
+    } else {
+        encode(bytes.data(), value);
     }
-
-    void signedTenths(int address, float value) {
-        field(address, value, EncodeSignedTenths16, 2, 0xFFFF);
+    for (std::size_t i = 0; i < width; ++i) {
+        plan.push_back({address + static_cast<int>(i), bytes[i]});
     }
-    void tenths(int address, float value) { field(address, value, EncodeTenths16, 2, 0xFFFF); }
-    void rainTenths(int address, float value) {
-        field(address, value, EncodeSignedTenthsLow, 2, 0xFFFF);
-    }
-    // Wind speeds are 12-bit fields: the station's own "none" is 0x0FFF, and 0xFFFF
-    // would read back as 6553.5 m/s.
-    void windTenths(int address, float value) { field(address, value, EncodeTenths16, 2, 0x0FFF); }
-    void tenths24(int address, float value) { field(address, value, EncodeTenths24, 3, 0xFFFFFF); }
-
-    // Two decimal digits; anything else (a blank time alarm is -1) as 0xFF.
-    void bcd(int address, std::int32_t value) {
-        byte(address, value >= 0 && value <= 99 ? (value / 10) * 16 + value % 10 : 0xFF);
-    }
-
-    StationWritePlan finish() {
-        flag(kCommit, kCommitValue);
-        return std::move(m_plan);
-    }
-
-private:
-    StationWritePlan m_plan;
-};
-
-std::uint8_t bitIf(bool condition, int bit) {
-    return condition ? static_cast<std::uint8_t>(1u << bit) : 0;
 }
 
-bool on(const std::array<std::uint8_t, kMeasurementSlots>& enables, MeasurementSlot slot) {
-    return enables[static_cast<std::size_t>(slot)] != 0;
+void sendTenths(StationWritePlan& plan, int address, SentAs form, float value) {
+    switch (form) {
+        case SentAs::kSignedTenths:
+            return sendField(plan, address, value, EncodeSignedTenths16, 2, 0xFFFF);
+        case SentAs::kRainTenths:
+            return sendField(plan, address, value, EncodeSignedTenthsLow, 2, 0xFFFF);
+        case SentAs::kTenths:
+            return sendField(plan, address, value, EncodeTenths16, 2, 0xFFFF);
+        case SentAs::kWindTenths:
+            // The station's own "none" for a 12-bit speed: 0xFFFF would read back as
+            // 6553.5 m/s.
+            return sendField(plan, address, value, EncodeTenths16, 2, 0x0FFF);
+        case SentAs::kTenths24:
+            return sendField(plan, address, value, EncodeTenths24, 3, 0xFFFFFF);
+    }
 }
+
+// A one-byte value as its low byte; a BCD one as two decimal digits, or 0xFF when it has
+// none (a blank time alarm is -1).
+void sendSmall(StationWritePlan& plan, int address, SmallFormat format, std::int32_t value) {
+    if (format != SmallFormat::kBcd) {
+        return sendByte(plan, address, value);
+    }
+    sendByte(plan, address, value >= 0 && value <= 99 ? (value / 10) * 16 + value % 10 : 0xFF);
+}
+
+StationWritePlan finished(StationWritePlan plan) {
+    plan.push_back({fx::kCommit, kCommitValue});
+    return plan;
+}
+
+// Every step of the alarm write comes from exactly one row of the tables.
+constexpr bool writeOrderIsComplete() {
+    std::array<int, kAlarmWriteSteps> rows{};
+    const auto count = [&rows](int order) {
+        if (order >= 0 && order < kAlarmWriteSteps) {
+            ++rows[static_cast<std::size_t>(order)];
+        }
+    };
+    for (const auto& f : kAlarmTenths) {
+        count(f.writeOrder);
+    }
+    for (const auto& f : kAlarmSmall) {
+        count(f.writeOrder);
+    }
+    for (const auto& f : kAlarmStationBytes) {
+        count(f.writeOrder);
+    }
+    for (const auto& e : kEnableBytes) {
+        count(e.writeOrder);
+    }
+    return std::all_of(rows.begin(), rows.end(), [](int n) { return n == 1; });
+}
+static_assert(writeOrderIsComplete());
 
 // Absent thresholds stay absent through every conversion.
 template <typename Convert>
@@ -130,176 +150,110 @@ double lightBetween(double x, int previousUnit, int newUnit) {
     return ConvertLight(static_cast<float>(lux), newUnit);
 }
 
-std::uint8_t unitByte(const CStationData& d) {
-    return bitIf(d.InTempUnit == kFahrenheit, 0) | bitIf(d.OutTempUnit == kFahrenheit, 1) |
-           bitIf(d.RainUnit == kInches, 2) | bitIf(d.PressureUnit == kInchesOfMercury, 6) |
-           bitIf(d.PressureUnit == kMillimetresOfMercury, 7);
-}
+// The unit setting of each kind of threshold, as the station holds it now and as the
+// thresholds were last written in, in the order the settings write sends the thresholds.
+struct UnitChange {
+    HeldIn heldIn;
+    std::int32_t CStationData::*now;
+    std::int32_t CStationData::*previous;
+};
 
-std::uint8_t windUnitByte(int windUnit) {
-    switch (windUnit) {
-        case kKilometresPerHour:
-            return 0x02;
-        case kKnots:
-            return 0x04;
-        case kMilesPerHour:
-            return 0x08;
-        case kBeaufort:
-            return 0x10;
-        default:
-            return 0x00;
+constexpr std::array kUnitChanges = {
+    UnitChange{HeldIn::kInTemp, &CStationData::InTempUnit, &CStationData::m_PrevInTempUnit},
+    UnitChange{HeldIn::kOutTemp, &CStationData::OutTempUnit, &CStationData::m_PrevOutTempUnit},
+    UnitChange{HeldIn::kRain, &CStationData::RainUnit, &CStationData::m_PrevRainUnit},
+    UnitChange{HeldIn::kPressure, &CStationData::PressureUnit, &CStationData::m_PrevPressureUnit},
+    UnitChange{HeldIn::kWind, &CStationData::WindUnit, &CStationData::m_PrevWindUnit},
+    UnitChange{HeldIn::kLight, &CStationData::LightUnit, &CStationData::m_PrevLightUnit},
+};
+
+double convertBetween(HeldIn heldIn, double x, int previousUnit, int newUnit) {
+    switch (heldIn) {
+        case HeldIn::kInTemp:
+        case HeldIn::kOutTemp:
+            return temperatureBetween(x, previousUnit);
+        case HeldIn::kRain:
+            return rainBetween(x, previousUnit);
+        case HeldIn::kPressure:
+            return pressureBetween(x, previousUnit, newUnit);
+        case HeldIn::kWind:
+            // The record keeps the thresholds in the unit the station now holds them in.
+            return ConvertWindSpeed(WindSpeedToMetres(static_cast<float>(x), previousUnit),
+                                    newUnit);
+        case HeldIn::kLight:
+            return lightBetween(x, previousUnit, newUnit);
     }
+    return x;
 }
 
 }  // namespace
 
 StationWritePlan PlanSettingsWrite(CStationData& d) {
-    PlanBuilder plan;
-    plan.byte(kInterval, d.m_Interval);
-    plan.flag(kFlags29, d.m_Flags29);
-    plan.flag(kUnits, unitByte(d));
-    plan.flag(kWindUnit, windUnitByte(d.WindUnit));
-    plan.flag(kDisplay1, d.m_Display1);
-    plan.flag(kDisplay2, d.m_Display2);
-    plan.byte(kTimeZone, d.m_TimeZone);
-    plan.tenths(kRelPressure, d.m_RelPressure);
+    StationWritePlan plan;
+    sendByte(plan, fx::kInterval, d.m_Interval);
+    sendByte(plan, fx::kFlags29, d.m_Flags29);
+    sendByte(plan, fx::kUnits, unitBits(d));
+    sendByte(plan, fx::kWindUnit, windUnitByte(d.WindUnit));
+    sendByte(plan, fx::kDisplay1, d.m_Display1);
+    sendByte(plan, fx::kDisplay2, d.m_Display2);
+    sendByte(plan, fx::kTimeZone, d.m_TimeZone);
+    sendTenths(plan, fx::kRelPressure, SentAs::kTenths, d.m_RelPressure);
 
-    HistoryRecord& high = d.m_AlarmHigh;
-    HistoryRecord& low = d.m_AlarmLow;
-
-    if (d.m_PrevInTempUnit != d.InTempUnit) {
-        const auto convert = [&](double x) { return temperatureBetween(x, d.m_PrevInTempUnit); };
-        convertThreshold(high.InTemp, convert);
-        convertThreshold(low.InTemp, convert);
-        plan.signedTenths(kInTempHighAlarm, high.InTemp);
-        plan.signedTenths(kInTempLowAlarm, low.InTemp);
-        d.m_PrevInTempUnit = d.InTempUnit;
-    }
-
-    if (d.m_PrevOutTempUnit != d.OutTempUnit) {
-        const auto convert = [&](double x) { return temperatureBetween(x, d.m_PrevOutTempUnit); };
-        for (float* threshold : {&high.OutTemp, &low.OutTemp, &high.WindChill, &low.WindChill,
-                                 &high.DewPoint, &low.DewPoint}) {
-            convertThreshold(*threshold, convert);
+    for (const UnitChange& change : kUnitChanges) {
+        std::int32_t& previous = d.*change.previous;
+        const std::int32_t now = d.*change.now;
+        if (previous == now) {
+            continue;
         }
-        plan.signedTenths(kOutTempHighAlarm, high.OutTemp);
-        plan.signedTenths(kOutTempLowAlarm, low.OutTemp);
-        plan.signedTenths(kWindChillHighAlarm, high.WindChill);
-        plan.signedTenths(kWindChillLowAlarm, low.WindChill);
-        plan.signedTenths(kDewPointHighAlarm, high.DewPoint);
-        plan.signedTenths(kDewPointLowAlarm, low.DewPoint);
-        d.m_PrevOutTempUnit = d.OutTempUnit;
-    }
-
-    if (d.m_PrevRainUnit != d.RainUnit) {
-        const auto convert = [&](double x) { return rainBetween(x, d.m_PrevRainUnit); };
-        convertThreshold(high.Rain1, convert);
-        convertThreshold(high.Rain2, convert);
-        plan.rainTenths(kRainHourHighAlarm, high.Rain1);
-        plan.rainTenths(kRainDayHighAlarm, high.Rain2);
-        d.m_PrevRainUnit = d.RainUnit;
-    }
-
-    if (d.m_PrevPressureUnit != d.PressureUnit) {
-        const auto convert = [&](double x) {
-            return pressureBetween(x, d.m_PrevPressureUnit, d.PressureUnit);
-        };
-        for (float* threshold :
-             {&high.AbsPressure, &low.AbsPressure, &high.RelPressure, &low.RelPressure}) {
-            convertThreshold(*threshold, convert);
+        for (const TenthsThreshold& f : kAlarmTenths) {
+            if (f.heldIn == change.heldIn) {
+                float& threshold = (d.*f.record).*f.member;
+                convertThreshold(threshold, [&](double x) {
+                    return convertBetween(change.heldIn, x, previous, now);
+                });
+                sendTenths(plan, f.offset, f.sentAs, threshold);
+            }
         }
-        plan.tenths(kAbsPressureHighAlarm, high.AbsPressure);
-        plan.tenths(kAbsPressureLowAlarm, low.AbsPressure);
-        plan.tenths(kRelPressureHighAlarm, high.RelPressure);
-        plan.tenths(kRelPressureLowAlarm, low.RelPressure);
-        d.m_PrevPressureUnit = d.PressureUnit;
+        previous = now;
     }
-
-    if (d.m_PrevWindUnit != d.WindUnit) {
-        // The record keeps the thresholds in the unit the station now holds them in.
-        const auto convert = [&](double x) {
-            return ConvertWindSpeed(WindSpeedToMetres(static_cast<float>(x), d.m_PrevWindUnit),
-                                    d.WindUnit);
-        };
-        convertThreshold(high.Wind, convert);
-        convertThreshold(high.Gust, convert);
-        plan.windTenths(kWindHighAlarm, high.Wind);
-        plan.windTenths(kGustHighAlarm, high.Gust);
-        d.m_PrevWindUnit = d.WindUnit;
-    }
-
-    if (d.m_PrevLightUnit != d.LightUnit) {
-        convertThreshold(high.Light,
-                         [&](double x) { return lightBetween(x, d.m_PrevLightUnit, d.LightUnit); });
-        plan.tenths24(kLightHighAlarm, high.Light);
-        d.m_PrevLightUnit = d.LightUnit;
-    }
-
-    return plan.finish();
+    return finished(std::move(plan));
 }
 
 StationWritePlan PlanAlarmWrite(CStationData& d) {
-    const auto& hi = d.m_AlarmHighOn;
-    const auto& lo = d.m_AlarmLowOn;
-    const HistoryRecord& high = d.m_AlarmHigh;
-    const HistoryRecord& low = d.m_AlarmLow;
+    // Byte 29 keeps the light unit bits only, which only the settings write changes.
+    d.m_Flags29 =
+        static_cast<std::uint8_t>((d.m_Flags29 & kLightUnitBits) | enableBits(d, fx::kFlags29));
 
-    PlanBuilder plan;
-    plan.tenths24(kLightHighAlarm, high.Light);
-    plan.byte(kUvHighAlarm, high.UV);
+    std::array<StationWritePlan, kAlarmWriteSteps> steps;
+    const auto step = [&steps](int writeOrder) -> StationWritePlan& {
+        return steps[static_cast<std::size_t>(writeOrder)];
+    };
+    for (const TenthsThreshold& f : kAlarmTenths) {
+        sendTenths(step(f.writeOrder), f.offset, f.sentAs, (d.*f.record).*f.member);
+    }
+    for (const SmallThreshold& f : kAlarmSmall) {
+        sendSmall(step(f.writeOrder), f.offset, f.format, (d.*f.record).*f.member);
+    }
+    for (const StationByte& f : kAlarmStationBytes) {
+        sendSmall(step(f.writeOrder), f.offset, f.format, d.*f.member);
+    }
+    for (const EnableByte& e : kEnableBytes) {
+        const std::uint8_t bits = e.offset == fx::kFlags29 ? d.m_Flags29 : enableBits(d, e.offset);
+        sendByte(step(e.writeOrder), e.offset, bits);
+    }
 
-    // Bits 0 and 5 are the light unit, which only the settings write changes.
-    d.m_Flags29 = static_cast<std::uint8_t>((d.m_Flags29 & 0x21) | bitIf(on(hi, kSlotLight), 1) |
-                                            bitIf(on(hi, kSlotUV), 2));
-    plan.flag(kFlags29, d.m_Flags29);
-
-    plan.flag(kAlarmEnables1, bitIf(d.m_TimeAlarmOn != 0, 1) | bitIf(d.m_WindDirAlarmOn != 0, 2) |
-                                  bitIf(on(lo, kSlotInHumi), 4) | bitIf(on(hi, kSlotInHumi), 5) |
-                                  bitIf(on(lo, kSlotOutHumi), 6) | bitIf(on(hi, kSlotOutHumi), 7));
-    plan.flag(kAlarmEnables2,
-              bitIf(on(hi, kSlotWind), 0) | bitIf(on(hi, kSlotGust), 1) |
-                  bitIf(on(hi, kSlotRainHour), 2) | bitIf(on(hi, kSlotRainDay), 3) |
-                  bitIf(on(lo, kSlotAbsPressure), 4) | bitIf(on(hi, kSlotAbsPressure), 5) |
-                  bitIf(on(lo, kSlotRelPressure), 6) | bitIf(on(hi, kSlotRelPressure), 7));
-    plan.flag(kAlarmEnables3,
-              bitIf(on(lo, kSlotInTemp), 0) | bitIf(on(hi, kSlotInTemp), 1) |
-                  bitIf(on(lo, kSlotOutTemp), 2) | bitIf(on(hi, kSlotOutTemp), 3) |
-                  bitIf(on(lo, kSlotWindChill), 4) | bitIf(on(hi, kSlotWindChill), 5) |
-                  bitIf(on(lo, kSlotDewPoint), 6) | bitIf(on(hi, kSlotDewPoint), 7));
-
-    plan.byte(kInHumiHighAlarm, high.InHumi);
-    plan.byte(kInHumiLowAlarm, low.InHumi);
-    plan.signedTenths(kInTempHighAlarm, high.InTemp);
-    plan.signedTenths(kInTempLowAlarm, low.InTemp);
-    plan.byte(kOutHumiHighAlarm, high.OutHumi);
-    plan.byte(kOutHumiLowAlarm, low.OutHumi);
-    plan.signedTenths(kOutTempHighAlarm, high.OutTemp);
-    plan.signedTenths(kOutTempLowAlarm, low.OutTemp);
-    plan.signedTenths(kWindChillHighAlarm, high.WindChill);
-    plan.signedTenths(kWindChillLowAlarm, low.WindChill);
-    plan.signedTenths(kDewPointHighAlarm, high.DewPoint);
-    plan.signedTenths(kDewPointLowAlarm, low.DewPoint);
-    plan.tenths(kAbsPressureHighAlarm, high.AbsPressure);
-    plan.tenths(kAbsPressureLowAlarm, low.AbsPressure);
-    plan.tenths(kRelPressureHighAlarm, high.RelPressure);
-    plan.tenths(kRelPressureLowAlarm, low.RelPressure);
-    plan.byte(kWindAlarmBeaufort, d.m_WindAlarmBeaufort);
-    plan.windTenths(kWindHighAlarm, high.Wind);
-    plan.byte(kGustAlarmBeaufort, d.m_GustAlarmBeaufort);
-    plan.windTenths(kGustHighAlarm, high.Gust);
-    plan.byte(kWindDirectionAlarm, high.WindDirection);
-    plan.rainTenths(kRainHourHighAlarm, high.Rain1);
-    plan.rainTenths(kRainDayHighAlarm, high.Rain2);
-    plan.bcd(kAlarmHour, d.m_AlarmHour);
-    plan.bcd(kAlarmMinute, d.m_AlarmMinute);
-    return plan.finish();
+    StationWritePlan plan;
+    for (const StationWritePlan& writes : steps) {
+        plan.insert(plan.end(), writes.begin(), writes.end());
+    }
+    return finished(std::move(plan));
 }
 
 StationWritePlan PlanClearMemory() {
-    PlanBuilder plan;
-    plan.byte(kDataCount, 0);
-    plan.byte(kDataCount + 1, 0);
-    return plan.finish();
+    StationWritePlan plan;
+    sendByte(plan, fx::kDataCount, 0);
+    sendByte(plan, fx::kDataCount + 1, 0);
+    return finished(std::move(plan));
 }
 
 int SendStationWrites(const StationWritePlan& plan, const WriteByteFunction& writeByte) {
