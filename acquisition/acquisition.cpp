@@ -19,7 +19,6 @@
 #include "station/fixed_block.h"
 #include "station/memory_map.h"
 #include "station/record_codec.h"
-#include "station_link/hidlink.h"
 #include "store/error_sink.h"
 
 namespace nimbra {
@@ -48,14 +47,30 @@ constexpr auto kRecordCloseTime = std::chrono::milliseconds(100);
 constexpr char kTempFileFailure[] = "Cannot write the temporary file of the download.";
 
 using FixedBlockBuffer = std::array<std::uint8_t, memory_map::kFixedBlockSize>;
+using link::LinkResult;
+using link::LinkStatus;
+
+LinkResult storeFailure() {
+    return LinkResult::failure(LinkStatus::io, "the record store failed");
+}
+
+LinkResult tempFileFailure() {
+    return LinkResult::failure(LinkStatus::io, kTempFileFailure);
+}
 
 class Run {
 public:
     Run(CStationData& data, AcquisitionContext& context) : d(data), ctx(context) {}
 
-    int execute();
+    LinkResult execute();
 
 private:
+    // Remembers why the run ends early; false, for the caller to return.
+    bool fail(LinkResult why) {
+        m_failure = std::move(why);
+        return false;
+    }
+
     bool readFixedBlock(FixedBlockBuffer& block);
     bool readWindow(int windowStart, std::uint8_t* window);
     bool readCurrentRecord();
@@ -82,16 +97,19 @@ private:
     int m_toStore = 0;
     std::chrono::steady_clock::time_point m_pointerReadAt;
     std::vector<int> m_addresses;  // where each downloaded record was read
+    LinkResult m_failure = storeFailure();
 };
 
 bool Run::readFixedBlock(FixedBlockBuffer& block) {
-    if (V_ReadData(0, block.data(), kFixedBlockRetries) != 0) {
+    if (LinkResult read = ctx.link.verifiedRead(0, block.data(), kFixedBlockRetries); !read.ok()) {
         d.m_ReadFailed = 1;
-        return false;
+        return fail(std::move(read));
     }
     for (int address = 32; address < kFixedBlockSize; address += 32) {
-        if (V_ReadData(address, block.data() + address, kFixedBlockRetries) != 0) {
-            return false;
+        if (LinkResult read =
+                ctx.link.verifiedRead(address, block.data() + address, kFixedBlockRetries);
+            !read.ok()) {
+            return fail(std::move(read));
         }
     }
     d.m_ReadFailed = 0;
@@ -108,14 +126,21 @@ bool Run::readWindow(int windowStart, std::uint8_t* window) {
     if (holdsNewest) {
         std::this_thread::sleep_until(m_pointerReadAt + kRecordCloseTime);
     }
-    return V_ReadData(windowStart, window, kWindowRetries) == 0 &&
-           V_ReadData(windowStart + 32, window + 32, kWindowRetries) == 0;
+    for (int half = 0; half < kWindowBytes; half += 32) {
+        if (LinkResult read =
+                ctx.link.verifiedRead(windowStart + half, window + half, kWindowRetries);
+            !read.ok()) {
+            return fail(std::move(read));
+        }
+    }
+    return true;
 }
 
 bool Run::readCurrentRecord() {
     std::array<std::uint8_t, 32> block{};
-    if (V_ReadData(d.m_CurrentPos, block.data(), kFixedBlockRetries) != 0) {
-        return false;
+    if (LinkResult read = ctx.link.verifiedRead(d.m_CurrentPos, block.data(), kFixedBlockRetries);
+        !read.ok()) {
+        return fail(std::move(read));
     }
     // Keep the running rain totals shown until this run has worked out the new ones.
     const HistoryRecord previous = d.m_Current;
@@ -181,7 +206,7 @@ void Run::skipInvalid(const HistoryRecord& record) {
 // records after them keep their place in time. False when the batch cannot be rewritten.
 bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
     std::array<std::uint8_t, 32> block{};
-    if (V_ReadData(0, block.data(), kFixedBlockRetries) != 0) {
+    if (!ctx.link.verifiedRead(0, block.data(), kFixedBlockRetries).ok()) {
         return true;  // nothing known: the batch stands as read
     }
     const int pointer = loadLe16(&block[memory_map::fixed::kCurrentPos]);
@@ -192,7 +217,7 @@ bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
     }
     auto kept = TempRecordFile::create();
     if (!kept) {
-        return false;
+        return fail(tempFileFailure());
     }
     double laterSeconds = 0.0;
     std::size_t index = 0;
@@ -207,7 +232,7 @@ bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
         appended = appended && kept->append(record);
     });
     if (!readBack || !appended) {
-        return false;
+        return fail(tempFileFailure());
     }
     d.RecordTime = d.RecordTime.addSeconds(laterSeconds);
     d.m_IntervalSum += static_cast<std::int32_t>(laterSeconds / 60.0);
@@ -220,6 +245,7 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
     bool retrying = false;
     while (m_start != d.LastPoint && d.m_ToRead > 1 && d.m_Stop == 0) {
         if (cancelled()) {
+            fail(LinkResult::failure(LinkStatus::cancelled, "the program is closing"));
             return DownloadEnd::failed;
         }
         d.m_Reading = 1;
@@ -260,6 +286,7 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
             m_addresses.push_back(address);
             if (!file.append(record)) {
                 reportToDefaultErrorSink(kTempFileFailure);
+                fail(tempFileFailure());
                 return DownloadEnd::failed;
             }
             ++d.m_StoredCount;
@@ -351,21 +378,21 @@ bool Run::store(const TempRecordFile& file, const StoredTimeline& timeline) {
     return rainStatus == 0 && ctx.db.WriteParam(d) == 0 && transaction.commit() == 0;
 }
 
-int Run::execute() {
+LinkResult Run::execute() {
     d.m_Now = ctx.now();
     FixedBlockBuffer block{};
     if (!readFixedBlock(block)) {
         ctx.publish(d);
-        return 0;
+        return m_failure;
     }
     decodeFixedBlock(FixedBlockBytes(block), d);
     if (!readCurrentRecord()) {
-        return 0;
+        return m_failure;
     }
     ctx.publish(d);
 
     if (ctx.db.ReadParam(d, kParamRainState) != 0) {
-        return 0;
+        return storeFailure();
     }
     const ParamBlock stored = d.paramBlock();
     if (d.m_DataCount == 0) {
@@ -379,7 +406,7 @@ int Run::execute() {
     d.m_TempFileOpen = file ? 1 : 0;
     if (!file) {
         reportToDefaultErrorSink(kTempFileFailure);
-        return 0;
+        return tempFileFailure();
     }
     d.m_Stop = 0;
     d.m_StoredCount = 0;
@@ -396,7 +423,7 @@ int Run::execute() {
         d.m_Reading = 0;
         d.m_TempFileOpen = 0;
         reportProgress();
-        return 0;
+        return m_failure;
     }
 
     if (!dropRewritten(file)) {
@@ -404,7 +431,7 @@ int Run::execute() {
         d.m_Reading = 0;
         d.m_TempFileOpen = 0;
         reportProgress();
-        return 0;
+        return m_failure;
     }
     const std::int64_t span = WholeMinutesBetween(d.RecordTime, d.m_Now);
     StoredTimeline timeline{
@@ -424,13 +451,13 @@ int Run::execute() {
         d.paramBlock() = stored;
         d.m_Reading = 0;
         reportProgress();
-        return 0;
+        return storeFailure();
     }
 
     if (ComputeCurrentRainTotals(ctx.db, d.m_Now, d) != 0) {
         d.m_Reading = 0;
         reportProgress();
-        return 0;
+        return storeFailure();
     }
     ctx.publish(d);
     if (ctx.passCompleted) {
@@ -438,12 +465,12 @@ int Run::execute() {
     }
     d.m_Reading = 0;
     reportProgress();
-    return 1;
+    return LinkResult::success();
 }
 
 }  // namespace
 
-int RunAcquisition(CStationData& data, AcquisitionContext& context) {
+LinkResult RunAcquisition(CStationData& data, AcquisitionContext& context) {
     return Run(data, context).execute();
 }
 

@@ -6,12 +6,14 @@
 
 #include "core/station_data.h"
 #include "core/view_events.h"
+#include "station_link/station_connection.h"
 #include "store/weather_db.h"
 
 namespace nimbra {
 
 // What one acquisition run works with besides the station record it fills.
 struct AcquisitionContext {
+    link::StationConnection& link;
     CWeatherDb& db;
     ViewEvents& events;
     // Hands the record to its readers (the painter, the uploads) as the run progresses.
@@ -26,8 +28,9 @@ struct AcquisitionContext {
 
 // One acquisition run: reads the station's fixed block and current reading, downloads
 // every history record stored since the last run into the database in one transaction,
-// computes their rain totals and the current ones. Returns 1 when the run completed,
-// 0 when it ended early (station unreadable, link lost, database failure).
-int RunAcquisition(CStationData& data, AcquisitionContext& context);
+// computes their rain totals and the current ones. Ok when the run completed; else why
+// it ended early: the link's own status when the station could not be read, cancelled
+// when the program is closing, io for a failure of the database or the temporary file.
+link::LinkResult RunAcquisition(CStationData& data, AcquisitionContext& context);
 
 }  // namespace nimbra

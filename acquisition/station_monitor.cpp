@@ -1,15 +1,14 @@
 #include "acquisition/station_monitor.h"
 
-#include "station_link/hidlink.h"
-
 namespace nimbra {
 
 namespace {
 constexpr auto kPollPause = std::chrono::milliseconds(1000);
 }
 
-StationMonitor::StationMonitor(LiveStation& live, CWeatherDb& db, ViewEvents& events, Hooks hooks)
-    : m_live(live), m_db(db), m_events(events), m_hooks(std::move(hooks)) {}
+StationMonitor::StationMonitor(link::StationConnection& link, LiveStation& live, CWeatherDb& db,
+                               ViewEvents& events, Hooks hooks)
+    : m_link(link), m_live(live), m_db(db), m_events(events), m_hooks(std::move(hooks)) {}
 
 StationMonitor::~StationMonitor() {
     stop();
@@ -39,10 +38,11 @@ bool StationMonitor::pause(std::stop_token stop, std::chrono::milliseconds durat
     return !m_sleep.wait_for(lock, stop, duration, [] { return false; });
 }
 
-int StationMonitor::acquireNow() {
+link::LinkResult StationMonitor::acquireNow() {
     std::lock_guard lock(m_acquisitionMutex);
     CStationData data = m_live.snapshot();
     AcquisitionContext context{
+        m_link,
         m_db,
         m_events,
         [this](const CStationData& d) { m_live.publish(d); },
@@ -57,7 +57,7 @@ int StationMonitor::acquireNow() {
         m_hooks.now,
         &m_cancel,
     };
-    const int result = RunAcquisition(data, context);
+    link::LinkResult result = RunAcquisition(data, context);
     m_live.publish(data);
     return result;
 }
@@ -101,13 +101,15 @@ bool StationMonitor::forwardRequests() {
 void StationMonitor::monitorLoop(std::stop_token stop) {
     while (!stop.stop_requested()) {
         if (m_MonitorMayPoll != 0) {
-            const bool connected = CheckHandle() == 1;
+            const link::LinkResult found = m_link.open();
+            const bool connected = found.ok();
             m_Connected = connected ? 1 : 0;
             if (connected) {
                 m_events.send(ViewEvent::StationConnected);
             } else {
                 m_RestartUploads = 1;
                 m_NeedFullRead = 1;
+                m_events.stationUnreachable(found.describe());
                 m_events.send(ViewEvent::StationMissing);
             }
             if (!pause(stop, kPollPause)) {

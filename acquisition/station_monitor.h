@@ -11,6 +11,7 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/live_station.h"
 #include "core/view_events.h"
+#include "station_link/station_connection.h"
 #include "store/weather_db.h"
 
 namespace nimbra {
@@ -28,7 +29,8 @@ public:
         std::function<OleDate()> now = [] { return OleDate::currentTime(); };
     };
 
-    StationMonitor(LiveStation& live, CWeatherDb& db, ViewEvents& events, Hooks hooks);
+    StationMonitor(link::StationConnection& link, LiveStation& live, CWeatherDb& db,
+                   ViewEvents& events, Hooks hooks);
     ~StationMonitor();
     StationMonitor(const StationMonitor&) = delete;
     StationMonitor& operator=(const StationMonitor&) = delete;
@@ -39,7 +41,7 @@ public:
     void stop();
 
     // Runs one acquisition on the live record now, on the calling thread.
-    int acquireNow();
+    link::LinkResult acquireNow();
 
     // Flags shared with the user interface; plain integers in the design, atomics here.
     std::atomic<int> m_NeedFullRead{1};
@@ -64,6 +66,7 @@ private:
     // Forwards the first pending request; false when the monitor must end.
     bool forwardRequests();
 
+    link::StationConnection& m_link;
     LiveStation& m_live;
     CWeatherDb& m_db;
     ViewEvents& m_events;

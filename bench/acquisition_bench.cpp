@@ -19,7 +19,7 @@
 #include "bench/generated_history.h"
 #include "emulator/report_server.h"
 #include "emulator/station_model.h"
-#include "station_link/hidlink.h"
+#include "station_link/exported_link.h"
 
 namespace {
 
@@ -57,10 +57,11 @@ std::unique_ptr<emulator::StationModel> fullRing() {
 struct EmulatedRing {
     EmulatedRing() : model(fullRing()), server(emulator::ReportServer::inTemporaryFolder(*model)) {
         setenv("NIMBRA_STATION_SOCKET", server->socketPath().c_str(), 1);
-        CheckHandle();
+        link.open();
     }
     std::unique_ptr<emulator::StationModel> model;
     std::unique_ptr<emulator::ReportServer> server;
+    link::ExportedLink link;  // the program's own way to the station, through the exports
 };
 
 constexpr int kPeriodicPasses = 7;
@@ -78,19 +79,21 @@ double threadCpuSeconds() {
 
 // One acquisition run on `data` into `db`; returns the seconds it took, and in
 // `cpuSeconds` the processor time the run's own thread spent.
-double acquire(CWeatherDb& db, CStationData& data, emulator::StationModel& model, int& stored,
-               double* cpuSeconds = nullptr) {
+double acquire(link::StationConnection& station, CWeatherDb& db, CStationData& data,
+               emulator::StationModel& model, int& stored, double* cpuSeconds = nullptr) {
     SilentEvents events;
-    AcquisitionContext context{db, events, [](const CStationData&) {}, [] {},
-                               [&model] { return OleDate::fromCivil(model.stationTime()); }};
+    AcquisitionContext context{
+        station, db,
+        events,  [](const CStationData&) {},
+        [] {},   [&model] { return OleDate::fromCivil(model.stationTime()); }};
     const double cpuStart = threadCpuSeconds();
     const auto start = Clock::now();
-    const int result = RunAcquisition(data, context);
+    const bool completed = RunAcquisition(data, context).ok();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (cpuSeconds != nullptr) {
         *cpuSeconds = threadCpuSeconds() - cpuStart;
     }
-    stored = result == 1 ? data.m_StoredCount : -1;
+    stored = completed ? data.m_StoredCount : -1;
     return seconds;
 }
 
@@ -113,7 +116,7 @@ int main() {
         EmulatedRing ring;
         CStationData data;
         int stored = 0;
-        const double seconds = acquire(empty, data, *ring.model, stored);
+        const double seconds = acquire(ring.link, empty, data, *ring.model, stored);
         std::printf("  (%d records stored)\n", stored);
         printRow("full ring downloaded and stored with rain totals, empty store", "< 1 s", seconds,
                  "s", seconds < 1.0 && stored == 3263);
@@ -136,7 +139,7 @@ int main() {
         EmulatedRing ring;
         CStationData data;
         int stored = 0;
-        const double seconds = acquire(big, data, *ring.model, stored);
+        const double seconds = acquire(ring.link, big, data, *ring.model, stored);
         std::printf("  (%d records stored)\n", stored);
         printRow("the same into a store of 1,000,000 records", "< 1 s", seconds, "s",
                  seconds < 1.0 && stored == 3263);
@@ -152,7 +155,7 @@ int main() {
         for (int pass = 0; pass < kPeriodicPasses; ++pass) {
             ring.model->advanceMinutes(5);
             double cpu = 0.0;
-            passTimes.push_back(acquire(big, data, *ring.model, stored, &cpu));
+            passTimes.push_back(acquire(ring.link, big, data, *ring.model, stored, &cpu));
             passCpuTimes.push_back(cpu);
             if (stored != 1) {
                 break;
@@ -177,7 +180,7 @@ int main() {
         StationMonitor::Hooks hooks;
         hooks.uploadCurrent = [&passes] { ++passes; };
         hooks.now = [&ring] { return OleDate::fromCivil(ring.model->stationTime()); };
-        StationMonitor monitor(live, big, events, hooks);
+        StationMonitor monitor(ring.link, live, big, events, hooks);
         monitor.start();
         while (passes == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));

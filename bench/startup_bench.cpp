@@ -21,6 +21,7 @@
 #include "bench/generated_history.h"
 #include "desktop/gui_view_events.h"
 #include "desktop/main_frame.h"
+#include "station_link/exported_link.h"
 #include "views/nimbra_view.h"
 
 extern char** environ;
@@ -51,7 +52,8 @@ double millisecondsToFirstFrame(const fs::path& dataFolder, const StringTable& s
     timer.start();
     ProfileFile config(dataFolder / "Main.ini");
     GuiViewEvents events;
-    StationSession session(dataFolder, events, [] {});
+    link::ExportedLink stationLink;
+    StationSession session(stationLink, dataFolder, events, [] {});
     CMainFrame frame(FrameContext{config, strings, session, false, {}});
     FirstPaint watch;
     frame.view()->installEventFilter(&watch);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace nimbra {
 
 // What the station and upload threads tell the main view. The values are the view's
@@ -39,6 +41,10 @@ public:
     virtual ~ViewEvents() = default;
     virtual void send(ViewEvent event) = 0;
     virtual void progress(const DownloadProgress& progress) = 0;
+    // Why the station could not be had at a poll, told just before StationMissing: the
+    // link's status and the system's own words ("no access: Permission denied"), for
+    // the log and the status bar. Receivers that show only the event ignore it.
+    virtual void stationUnreachable(const std::string& /*reason*/) {}
 };
 
 }  // namespace nimbra

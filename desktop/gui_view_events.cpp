@@ -50,9 +50,14 @@ void GuiViewEvents::progress(const DownloadProgress& progress) {
         frame, [frame, progress] { frame->showProgress(progress); }, Qt::QueuedConnection);
 }
 
-}  // namespace nimbra
-
-namespace nimbra {
+void GuiViewEvents::stationUnreachable(const std::string& reason) {
+    CMainFrame* frame = m_frame;
+    if (m_shutDown || frame == nullptr) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        frame, [frame, reason] { frame->showStationUnreachable(reason); }, Qt::QueuedConnection);
+}
 
 void GuiViewEvents::invalidate() {
     CMainFrame* frame = m_frame;

@@ -21,6 +21,7 @@
 #include "session/in_process_station.h"
 #include "session/station_dump.h"
 #include "session/station_session.h"
+#include "station_link/exported_link.h"
 #include "store/error_sink.h"
 #include "store/import/import_command.h"
 #include "views/about_dialog.h"
@@ -267,7 +268,8 @@ int main(int argc, char** argv) {
         }
     }
     if (options.dumpStation) {
-        return dumpStation(stdout);
+        link::ExportedLink stationLink;
+        return dumpStation(stationLink, stdout);
     }
 
     if (options.headless) {
@@ -297,7 +299,8 @@ int main(int argc, char** argv) {
             openFailure = message;
         }
     });
-    StationSession session(dataFolder, events, [&events] { events.invalidate(); });
+    link::ExportedLink stationLink;
+    StationSession session(stationLink, dataFolder, events, [&events] { events.invalidate(); });
     setDefaultErrorSink({});
     if (!session.ok()) {
         QMessageBox::critical(nullptr, QStringLiteral("NimbraPlus"),

@@ -14,7 +14,6 @@
 #include <algorithm>
 
 #include "station/station_writes.h"
-#include "station_link/hidlink.h"
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
 #include "views/app_icon.h"
@@ -34,10 +33,6 @@ namespace {
 
 QString menuCaption(const StringTable& strings, std::string_view key) {
     return QString::fromStdString(strings.menuText(key));
-}
-
-int writeByteToStation(int address, unsigned char value) {
-    return WriteByte(address, value);
 }
 
 }  // namespace
@@ -132,6 +127,17 @@ void CMainFrame::showViewEvent(ViewEvent event) {
     if (const auto change = statusChangeFor(event, m_context.strings)) {
         setPane(change->pane, change->text, change->icon);
     }
+    if (event == ViewEvent::StationConnected) {
+        m_panes[kUsbPane].text->setToolTip({});
+    }
+}
+
+void CMainFrame::showStationUnreachable(const std::string& reason) {
+    m_panes[kUsbPane].text->setToolTip(QString::fromStdString(reason));
+}
+
+QString CMainFrame::paneToolTip(StatusPane pane) const {
+    return m_panes[static_cast<std::size_t>(pane)].text->toolTip();
 }
 
 void CMainFrame::showProgress(const DownloadProgress& progress) {
@@ -152,6 +158,9 @@ void CMainFrame::handleRequest(ViewEvent request) {
     StationMonitor& monitor = m_context.session.monitor();
     const auto tryAgain = [this] {
         QMessageBox::critical(this, QStringLiteral("NimbraPlus"), QStringLiteral("Try Again!"));
+    };
+    const WriteByteFunction writeByteToStation = [this](int address, unsigned char value) {
+        return m_context.session.link().writeByte(address, value).ok() ? 1 : 0;
     };
     switch (request) {
         case ViewEvent::WriteSettings:

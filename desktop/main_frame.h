@@ -41,6 +41,8 @@ public:
     CNimbraView* view() const { return m_view; }
     StringLookup strings() const;
     QString paneText(StatusPane pane) const;
+    // The USB pane's tooltip says why the station could not be had.
+    QString paneToolTip(StatusPane pane) const;
     // Records read so far out of those to read, while a download runs; -1 otherwise.
     int downloadBarValue() const;
 
@@ -53,6 +55,7 @@ public:
 public slots:
     void showViewEvent(nimbra::ViewEvent event);
     void showProgress(const nimbra::DownloadProgress& progress);
+    void showStationUnreachable(const std::string& reason);
     // A request the monitor forwarded: device writes, clearing, the close hand-shake.
     void handleRequest(nimbra::ViewEvent request);
 

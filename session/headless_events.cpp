@@ -55,17 +55,28 @@ void HeadlessEvents::send(ViewEvent event) {
         return;
     }
     if (change->pane == kUsbPane) {
-        if (m_lastUsbEvent == static_cast<int>(event)) {
-            return;
+        if (m_lastUsbEvent != static_cast<int>(event)) {
+            m_lastUsbEvent = static_cast<int>(event);
+            printLine(change->text);
         }
-        m_lastUsbEvent = static_cast<int>(event);
-        printLine(change->text);
+        if (event == ViewEvent::StationConnected) {
+            m_printedReason.clear();
+        } else if (!m_unreachableReason.empty() && m_unreachableReason != m_printedReason) {
+            m_printedReason = m_unreachableReason;
+            printLine("USB: " + m_printedReason);
+        }
+        m_unreachableReason.clear();
         return;
     }
     const char* outcome = change->icon == PaneIcon::success   ? "ok"
                           : change->icon == PaneIcon::failure ? "failed"
                                                               : "off";
     printLine("Upload " + serviceName(change->pane) + ": " + outcome);
+}
+
+void HeadlessEvents::stationUnreachable(const std::string& reason) {
+    std::lock_guard lock(m_mutex);
+    m_unreachableReason = reason;
 }
 
 void HeadlessEvents::progress(const DownloadProgress& progress) {

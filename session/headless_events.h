@@ -10,14 +10,16 @@
 namespace nimbra {
 
 // The logger's view: every event becomes a line of text in the chosen language. The
-// USB state is printed when it changes; download progress is a bar redrawn in place
-// on a terminal and an occasional line in a log.
+// USB state is printed when it changes, followed by why the station could not be had
+// when that changes; download progress is a bar redrawn in place on a terminal and an
+// occasional line in a log.
 class HeadlessEvents : public ViewEvents {
 public:
     HeadlessEvents(const StringTable& strings, std::FILE* out, bool terminal);
 
     void send(ViewEvent event) override;
     void progress(const DownloadProgress& progress) override;
+    void stationUnreachable(const std::string& reason) override;
 
 private:
     void printLine(const std::string& line);
@@ -27,6 +29,8 @@ private:
     bool m_terminal;
     std::mutex m_mutex;  // events come from the monitor and three upload threads
     int m_lastUsbEvent = 0;
+    std::string m_unreachableReason;  // told before the StationMissing it explains
+    std::string m_printedReason;
     bool m_progressShown = false;
     int m_lastLoggedCount = -1;
 };

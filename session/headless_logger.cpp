@@ -14,6 +14,7 @@
 #include "config/upload_settings.h"
 #include "session/headless_events.h"
 #include "session/station_session.h"
+#include "station_link/exported_link.h"
 #include "store/error_sink.h"
 
 namespace nimbra {
@@ -48,6 +49,9 @@ public:
         m_printer.send(event);
     }
     void progress(const DownloadProgress& progress) override { m_printer.progress(progress); }
+    void stationUnreachable(const std::string& reason) override {
+        m_printer.stationUnreachable(reason);
+    }
 
     bool seenStation() const { return m_seenStation; }
     bool allUploadsReported() const {
@@ -109,7 +113,8 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
     OnceWatcher events(printer);
     const StoreFailureWatch storeFailures;
 
-    StationSession session(dataFolder, events, {});
+    link::ExportedLink stationLink;
+    StationSession session(stationLink, dataFolder, events, {});
     if (!session.ok()) {
         std::fprintf(stderr, "nimbraplus: Cannot open the database! %s\n",
                      session.databasePath().c_str());

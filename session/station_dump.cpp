@@ -10,7 +10,6 @@
 #include "station/fixed_block.h"
 #include "station/memory_map.h"
 #include "station/record_codec.h"
-#include "station_link/hidlink.h"
 
 namespace nimbra {
 
@@ -149,24 +148,32 @@ std::string stationJson(const CStationData& d) {
     return out;
 }
 
-int dumpStation(std::FILE* out) {
-    if (CheckHandle() != 1) {
-        std::fprintf(stderr, "nimbraplus: no station found\n");
+int dumpStation(link::StationConnection& link, std::FILE* out) {
+    if (const link::LinkResult found = link.open(); !found.ok()) {
+        std::fprintf(stderr, "nimbraplus: no station found\nnimbraplus: %s\n",
+                     found.describe().c_str());
         return 1;
     }
+    const auto unreadable = [](const link::LinkResult& read) {
+        std::fprintf(stderr, "nimbraplus: the station cannot be read\nnimbraplus: %s\n",
+                     read.describe().c_str());
+        return 1;
+    };
     std::array<std::uint8_t, memory_map::kFixedBlockSize> block{};
     for (std::size_t address = 0; address < block.size(); address += 32) {
-        if (V_ReadData(static_cast<int>(address), block.data() + address, kRetries) != 0) {
-            std::fprintf(stderr, "nimbraplus: the station cannot be read\n");
-            return 1;
+        if (const link::LinkResult read =
+                link.verifiedRead(static_cast<int>(address), block.data() + address, kRetries);
+            !read.ok()) {
+            return unreadable(read);
         }
     }
     CStationData data;
     decodeFixedBlock(FixedBlockBytes(block), data);
     std::array<std::uint8_t, 32> current{};
-    if (V_ReadData(data.m_CurrentPos, current.data(), kRetries) != 0) {
-        std::fprintf(stderr, "nimbraplus: the station cannot be read\n");
-        return 1;
+    if (const link::LinkResult read =
+            link.verifiedRead(data.m_CurrentPos, current.data(), kRetries);
+        !read.ok()) {
+        return unreadable(read);
     }
     data.m_Current =
         decodeHistoryRecord(RecordBytes(current.data(), memory_map::kRecordSize), data);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/station_data.h"
+#include "station_link/station_connection.h"
 
 namespace nimbra {
 
@@ -13,7 +14,8 @@ namespace nimbra {
 std::string stationJson(const CStationData& data);
 
 // Reads the fixed block and the current record from the station and prints them as
-// JSON. Returns the exit code: 0, or 1 with a message on standard error.
-int dumpStation(std::FILE* out);
+// JSON. Returns the exit code: 0, or 1 with a message and the link's reason on standard
+// error.
+int dumpStation(link::StationConnection& link, std::FILE* out);
 
 }  // namespace nimbra

@@ -4,9 +4,10 @@
 
 namespace nimbra {
 
-StationSession::StationSession(const std::filesystem::path& dataFolder, ViewEvents& events,
+StationSession::StationSession(link::StationConnection& link,
+                               const std::filesystem::path& dataFolder, ViewEvents& events,
                                std::function<void()> invalidate)
-    : m_databasePath(dataFolder / kDatabaseFileName) {
+    : m_link(link), m_databasePath(dataFolder / kDatabaseFileName) {
     if (m_db.Connect(m_databasePath) == 0) {
         // The units and download position of the last session, before the first paint.
         m_live.update([this](CStationData& data) { m_db.ReadParam(data, kParamAll); });
@@ -20,7 +21,7 @@ StationSession::StationSession(const std::filesystem::path& dataFolder, ViewEven
         }
     };
     hooks.startUploadLoops = [this] { m_uploads->startLoops(); };
-    m_monitor = std::make_unique<StationMonitor>(m_live, m_db, events, std::move(hooks));
+    m_monitor = std::make_unique<StationMonitor>(m_link, m_live, m_db, events, std::move(hooks));
     m_uploads = std::make_unique<UploadThreads>(
         UploadContext(
             m_uploadConfigs, [this] { return m_live.snapshot().m_Current; }, events),

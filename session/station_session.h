@@ -6,6 +6,7 @@
 
 #include "acquisition/live_station.h"
 #include "acquisition/station_monitor.h"
+#include "station_link/station_connection.h"
 #include "store/weather_db.h"
 #include "upload/upload_config_store.h"
 #include "upload/upload_threads.h"
@@ -17,9 +18,10 @@ namespace nimbra {
 // desktop program and the headless logger, which differ only in their view events.
 class StationSession {
 public:
-    // Connects the database in `dataFolder`; check ok() before start().
-    StationSession(const std::filesystem::path& dataFolder, ViewEvents& events,
-                   std::function<void()> invalidate);
+    // Connects the database in `dataFolder`; check ok() before start(). The link is the
+    // way to the station for the monitor, the downloads and the station writes.
+    StationSession(link::StationConnection& link, const std::filesystem::path& dataFolder,
+                   ViewEvents& events, std::function<void()> invalidate);
     ~StationSession();
     StationSession(const StationSession&) = delete;
     StationSession& operator=(const StationSession&) = delete;
@@ -31,6 +33,7 @@ public:
     // Stops the monitor, any download and the uploads, and waits for them.
     void stop();
 
+    link::StationConnection& link() { return m_link; }
     LiveStation& live() { return m_live; }
     CWeatherDb& db() { return m_db; }
     UploadConfigStore& uploadConfigs() { return m_uploadConfigs; }
@@ -38,6 +41,7 @@ public:
     const std::filesystem::path& databasePath() const { return m_databasePath; }
 
 private:
+    link::StationConnection& m_link;
     std::filesystem::path m_databasePath;
     LiveStation m_live;
     CWeatherDb m_db;

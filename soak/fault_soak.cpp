@@ -1,7 +1,6 @@
 #include "soak/fault_soak.h"
 
 #include <sqlite3.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -18,7 +17,7 @@
 #include "emulator/station_model.h"
 #include "station/download_plan.h"
 #include "station/station_writes.h"
-#include "station_link/hidlink.h"
+#include "station_link/station_link.h"
 #include "store/weather_db.h"
 
 namespace nimbra::soak {
@@ -110,10 +109,6 @@ std::string integrityOf(const std::filesystem::path& file) {
     return verdict;
 }
 
-int writeByte(int address, unsigned char value) {
-    return WriteByte(address, value);
-}
-
 class Soak {
 public:
     Soak(const SoakOptions& options, std::ostream& progress)
@@ -122,20 +117,14 @@ public:
           m_random(options.seed),
           m_model(modelOptions(options)),
           m_server(emulator::ReportServer::inTemporaryFolder(m_model)),
+          m_link(link::StationLink::atSocket(m_server->socketPath())),
           m_folder(options.keepIn) {
-        ::setenv("NIMBRA_STATION_SOCKET", m_server->socketPath().c_str(), 1);
-        if (CheckHandle() != 1) {
-            throw std::runtime_error("the emulated station cannot be reached");
+        if (const link::LinkResult found = m_link.open(); !found.ok()) {
+            throw std::runtime_error("the emulated station cannot be reached: " + found.describe());
         }
         if (m_db.Connect(m_folder.path() / "Nimbra7420.db") != 0) {
             throw std::runtime_error("the store cannot be created in " + m_folder.path().native());
         }
-    }
-
-    ~Soak() {
-        m_server.reset();
-        ::unsetenv("NIMBRA_STATION_SOCKET");
-        CheckHandle();
     }
 
     Soak(const Soak&) = delete;
@@ -167,13 +156,18 @@ private:
         return model;
     }
 
+    WriteByteFunction stationWriter() {
+        return [this](int address, unsigned char value) {
+            return m_link.writeByte(address, value).ok() ? 1 : 0;
+        };
+    }
+
     int acquire() {
-        AcquisitionContext context{m_db,
-                                   m_events,
-                                   [](const CStationData&) {},
-                                   {},
-                                   [this] { return OleDate::fromCivil(m_model.stationTime()); }};
-        return RunAcquisition(m_data, context);
+        AcquisitionContext context{
+            m_link,   m_db,
+            m_events, [](const CStationData&) {},
+            {},       [this] { return OleDate::fromCivil(m_model.stationTime()); }};
+        return RunAcquisition(m_data, context).ok() ? 1 : 0;
     }
 
     // Brings the ledger's verdicts up to the station as it stands. The log is kept here
@@ -288,7 +282,7 @@ private:
         if (!strikesBeforeFirstRead) {
             decide();
         }
-        CheckHandle();
+        m_link.open();
         m_server->setFaults(faults, [&struck, stationFault] {
             if (stationFault) {
                 stationFault();
@@ -297,7 +291,7 @@ private:
         });
         bool faultyOk = true;
         if (kind == FaultKind::badAck) {
-            faultyOk = WriteSettings(settings, writeByte) == 1;
+            faultyOk = WriteSettings(settings, stationWriter()) == 1;
         }
         faultyOk = acquire() == 1 && faultyOk;
         if (strikesBeforeFirstRead) {
@@ -313,11 +307,11 @@ private:
         if (!faultyOk) {
             ++m_result.failedUnderFault[k];
         }
-        CheckHandle();
+        m_link.open();
         bool cleanOk = true;
         if (kind == FaultKind::badAck) {
             CStationData again = settingsToWrite();
-            cleanOk = WriteSettings(again, writeByte) == 1;
+            cleanOk = WriteSettings(again, stationWriter()) == 1;
         }
         decide();
         cleanOk = acquire() == 1 && cleanOk;
@@ -356,6 +350,7 @@ private:
     FaultDeck m_deck;
     emulator::StationModel m_model;
     std::unique_ptr<emulator::ReportServer> m_server;
+    link::StationLink m_link;  // the soak's own, at the emulator's socket
     StoreFolder m_folder;
     CWeatherDb m_db;
     QuietEvents m_events;

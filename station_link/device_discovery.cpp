@@ -12,28 +12,33 @@ bool isStation(const CandidateDevice& device) {
            device.releaseNumber == kStationReleaseNumber;
 }
 
-std::unique_ptr<Transport> chooseStation(std::span<const CandidateDevice> candidates,
-                                         const OpenDevice& open) {
+Opened chooseStation(std::span<const CandidateDevice> candidates, const OpenDevice& open) {
+    Opened last = Opened::failed(LinkStatus::noDevice, "no station among the USB devices");
     for (const CandidateDevice& candidate : candidates) {
         if (!isStation(candidate)) {
             continue;
         }
-        if (auto transport = open(candidate)) {
-            return transport;
+        last = open(candidate);
+        if (last.transport) {
+            return last;
         }
     }
-    return nullptr;
+    return last;
 }
 
-std::unique_ptr<Transport> discoverStation() {
-    const char* socketPath = std::getenv(kStationSocketVariable);
-    if (socketPath != nullptr && *socketPath != '\0') {
-        return SocketTransport::connect(socketPath);
-    }
+Opened discoverUsbStation() {
     const auto candidates = listHidDevices(kStationVendorId, kStationProductId);
     return chooseStation(candidates, [](const CandidateDevice& device) {
         return HidapiTransport::open(device.path.c_str());
     });
+}
+
+Opened discoverStation() {
+    const char* socketPath = std::getenv(kStationSocketVariable);
+    if (socketPath != nullptr && *socketPath != '\0') {
+        return SocketTransport::connect(socketPath);
+    }
+    return discoverUsbStation();
 }
 
 }  // namespace nimbra::link

@@ -28,15 +28,18 @@ struct CandidateDevice {
 
 bool isStation(const CandidateDevice& device);
 
-using OpenDevice = std::function<std::unique_ptr<Transport>(const CandidateDevice&)>;
+using OpenDevice = std::function<Opened(const CandidateDevice&)>;
 
 // The first station in the list that opens; devices that are not the station are never
 // opened, and a station that cannot be opened (in use, no permission) is passed over.
-std::unique_ptr<Transport> chooseStation(std::span<const CandidateDevice> candidates,
-                                         const OpenDevice& open);
+// With none opened: why the last station tried did not open, or noDevice.
+Opened chooseStation(std::span<const CandidateDevice> candidates, const OpenDevice& open);
 
-// The station the library talks to: the emulator named by the environment, else the
-// first station among the USB HID devices; null when there is none.
-std::unique_ptr<Transport> discoverStation();
+// The first station among the USB HID devices.
+Opened discoverUsbStation();
+
+// The station the library's exports talk to: the emulator named by the environment,
+// else the first station among the USB HID devices.
+Opened discoverStation();
 
 }  // namespace nimbra::link

@@ -17,11 +17,11 @@ std::vector<CandidateDevice> listHidDevices(std::uint16_t vendorId, std::uint16_
 // The station's USB HID device through hidapi's hidraw backend.
 class HidapiTransport final : public Transport {
 public:
-    // Null when the device cannot be opened.
-    static std::unique_ptr<HidapiTransport> open(const char* path);
+    // No transport when the device cannot be opened, with hidapi's words for why.
+    static Opened open(const char* path);
 
-    bool send(const Report& report) override;
-    bool receive(Report& report) override;
+    LinkStatus send(const Report& report) override;
+    LinkStatus receive(Report& report) override;
     void discardPending() override;
 
 private:

@@ -12,6 +12,11 @@
  * 1 when a transfer failed, 2 when the data still disagreed after the last attempt; they
  * make retryCount + 1 attempts at most, 100 ms apart.
  *
+ * A call that fails (0 from the first four, 1 from the verified ones) leaves errno
+ * saying why: ENODEV no station found, EACCES a station that could not be opened
+ * (permissions, in use), ETIMEDOUT no answer in time or the link busy, EPROTO an answer
+ * the protocol does not allow, EIO any other failure of the system.
+ *
  * The station is looked for among the USB HID devices, or, when the environment variable
  * NIMBRA_STATION_SOCKET names a socket, at the station emulator listening there. The
  * search runs on the first call and again on every CheckHandle.

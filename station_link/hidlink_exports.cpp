@@ -1,4 +1,8 @@
 // The library's C interface: one station link per process behind the seven exports.
+// Only here does a LinkResult become the documented return codes; on failure errno
+// carries its status across.
+
+#include <cerrno>
 
 #include "station_link/device_discovery.h"
 #include "station_link/hidlink.h"
@@ -6,13 +10,33 @@
 
 namespace {
 
+using nimbra::link::LinkResult;
+using nimbra::link::LinkStatus;
+
 nimbra::link::StationLink& processLink() {
     static nimbra::link::StationLink link(&nimbra::link::discoverStation);
     return link;
 }
 
-unsigned int code(nimbra::link::Verified result) {
-    return static_cast<unsigned int>(result);
+// Set once the link has returned and cleaned up; only the result's string is freed
+// after this, and free() leaves errno alone.
+void leaveErrno(const LinkResult& result) {
+    if (!result.ok()) {
+        errno = nimbra::link::errnoFor(result.status);
+    }
+}
+
+int plainCode(const LinkResult& result) {
+    leaveErrno(result);
+    return result.ok() ? 1 : 0;
+}
+
+unsigned int verifiedCode(const LinkResult& result) {
+    leaveErrno(result);
+    if (result.ok()) {
+        return 0;
+    }
+    return result.status == LinkStatus::disagreed ? 2 : 1;
 }
 
 }  // namespace
@@ -20,31 +44,31 @@ unsigned int code(nimbra::link::Verified result) {
 extern "C" {
 
 int CheckHandle(void) {
-    return processLink().checkHandle() ? 1 : 0;
+    return plainCode(processLink().open());
 }
 
 int ReadData(int address, unsigned char* buffer) {
-    return processLink().readData(address, buffer) ? 1 : 0;
+    return plainCode(processLink().readBlock(address, buffer));
 }
 
 int WriteData(int address, const unsigned char* data) {
-    return processLink().writeData(address, data) ? 1 : 0;
+    return plainCode(processLink().writeBlock(address, data));
 }
 
 int WriteByte(int address, unsigned char value) {
-    return processLink().writeByte(address, value) ? 1 : 0;
+    return plainCode(processLink().writeByte(address, value));
 }
 
 unsigned int V_ReadData(int address, unsigned char* buffer, int retryCount) {
-    return code(processLink().verifiedRead(address, buffer, retryCount));
+    return verifiedCode(processLink().verifiedRead(address, buffer, retryCount));
 }
 
 unsigned int V_WriteData(int address, const unsigned char* data, int retryCount) {
-    return code(processLink().verifiedWrite(address, data, retryCount));
+    return verifiedCode(processLink().verifiedWrite(address, data, retryCount));
 }
 
 unsigned int V_WriteByte(int address, unsigned char value, int retryCount) {
-    return code(processLink().verifiedWriteByte(address, value, retryCount));
+    return verifiedCode(processLink().verifiedWriteByte(address, value, retryCount));
 }
 
 }  // extern "C"

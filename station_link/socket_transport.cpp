@@ -16,7 +16,7 @@ using Clock = std::chrono::steady_clock;
 
 // Waits until the socket is ready for the events or the time limit passes; a signal
 // does not cut the wait short.
-bool waitReady(int fd, short events, std::chrono::milliseconds limit) {
+LinkStatus waitReady(int fd, short events, std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
     for (;;) {
         const auto left =
@@ -24,51 +24,65 @@ bool waitReady(int fd, short events, std::chrono::milliseconds limit) {
         pollfd entry{fd, events, 0};
         const int ready = ::poll(&entry, 1, left > 0 ? static_cast<int>(left) : 0);
         if (ready > 0) {
-            return true;
+            return LinkStatus::ok;
         }
-        if (ready == 0 || errno != EINTR) {
-            return false;
+        if (ready == 0) {
+            return LinkStatus::timeout;
+        }
+        if (errno != EINTR) {
+            return LinkStatus::io;
         }
     }
 }
 
 }  // namespace
 
-std::unique_ptr<SocketTransport> SocketTransport::connect(const char* path) {
+Opened SocketTransport::connect(const char* path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (std::strlen(path) >= sizeof address.sun_path) {
-        return nullptr;
+        return Opened::failed(LinkStatus::noDevice,
+                              std::string(path) + ": " + std::strerror(ENAMETOOLONG));
     }
     std::strcpy(address.sun_path, path);
 
     UniqueFd socket(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
     if (!socket ||
         ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        return nullptr;
+        const int error = errno;
+        return Opened::failed(statusForErrno(error),
+                              std::string(path) + ": " + std::strerror(error));
     }
-    return std::unique_ptr<SocketTransport>(new SocketTransport(std::move(socket)));
+    return {std::unique_ptr<SocketTransport>(new SocketTransport(std::move(socket))), {}};
 }
 
-bool SocketTransport::send(const Report& report) {
-    if (!waitReady(socket_.get(), POLLOUT, kSendTimeout)) {
-        return false;
+LinkStatus SocketTransport::send(const Report& report) {
+    if (const LinkStatus ready = waitReady(socket_.get(), POLLOUT, kSendTimeout);
+        ready != LinkStatus::ok) {
+        return ready;
     }
     const ssize_t sent =
         ::send(socket_.get(), report.data(), report.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-    return sent == static_cast<ssize_t>(report.size());
+    if (sent < 0) {
+        return LinkStatus::io;
+    }
+    return sent == static_cast<ssize_t>(report.size()) ? LinkStatus::ok : LinkStatus::protocol;
 }
 
-bool SocketTransport::receive(Report& report) {
-    if (!waitReady(socket_.get(), POLLIN, kReceiveTimeout)) {
-        return false;
+LinkStatus SocketTransport::receive(Report& report) {
+    if (const LinkStatus ready = waitReady(socket_.get(), POLLIN, kReceiveTimeout);
+        ready != LinkStatus::ok) {
+        return ready;
     }
     report.fill(0);
     // MSG_TRUNC makes recv report the message's true length, so an oversized message
     // is refused rather than silently cut to a report.
     const ssize_t length =
         ::recv(socket_.get(), report.data(), report.size(), MSG_DONTWAIT | MSG_TRUNC);
-    return length == static_cast<ssize_t>(report.size());
+    if (length <= 0) {
+        return LinkStatus::io;  // an error, or the peer has closed the connection
+    }
+    return length == static_cast<ssize_t>(report.size()) ? LinkStatus::ok : LinkStatus::protocol;
 }
 
 void SocketTransport::discardPending() {

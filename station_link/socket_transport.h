@@ -11,11 +11,12 @@ namespace nimbra::link {
 // report per message, with the same time limits as the USB device.
 class SocketTransport final : public Transport {
 public:
-    // Null when nothing listens at the path (the emulator is absent or "unplugged").
-    static std::unique_ptr<SocketTransport> connect(const char* path);
+    // No transport when nothing listens at the path (the emulator is absent or
+    // "unplugged"), with the system's words for why.
+    static Opened connect(const char* path);
 
-    bool send(const Report& report) override;
-    bool receive(Report& report) override;
+    LinkStatus send(const Report& report) override;
+    LinkStatus receive(Report& report) override;
     void discardPending() override;
 
 private:

@@ -4,6 +4,7 @@
 #include <array>
 #include <thread>
 
+#include "station_link/socket_transport.h"
 #include "station_link/station_exchange.h"
 
 namespace nimbra::link {
@@ -12,111 +13,139 @@ namespace {
 
 using Block = std::array<std::uint8_t, kBlockSize>;
 
-}  // namespace
-
-Transport* StationLink::transport() {
-    if (!discovered_) {
-        transport_ = discover_();
-        discovered_ = true;
-    }
-    return transport_.get();
+LinkResult busy() {
+    return LinkResult::failure(LinkStatus::timeout, "the link stayed busy with another transfer");
 }
 
-bool StationLink::checkHandle() {
+// A transfer's status; the reason is the status's own text.
+LinkResult transferResult(LinkStatus status) {
+    return status == LinkStatus::ok ? LinkResult::success() : LinkResult::failure(status);
+}
+
+}  // namespace
+
+StationLink::Discover StationLink::atSocket(std::string socketPath) {
+    return [path = std::move(socketPath)] { return SocketTransport::connect(path.c_str()); };
+}
+
+LinkResult StationLink::transport(Transport*& station) {
+    if (!discovered_) {
+        Opened opened = discover_();
+        transport_ = std::move(opened.transport);
+        lastOpen_ = std::move(opened.result);
+        discovered_ = true;
+    }
+    station = transport_.get();
+    return station != nullptr ? LinkResult::success() : lastOpen_;
+}
+
+LinkResult StationLink::open() {
     TransferGuard guard(lock_);
     if (!guard) {
-        return false;
+        return busy();
     }
     // Closed before the search so that the device is free to be opened again.
     transport_.reset();
-    transport_ = discover_();
-    discovered_ = true;
-    return transport_ != nullptr;
+    discovered_ = false;
+    Transport* station = nullptr;
+    return transport(station);
 }
 
 template <typename Exchange>
-bool StationLink::plain(Exchange exchange) {
+LinkResult StationLink::plain(Exchange exchange) {
     TransferGuard guard(lock_);
     if (!guard) {
-        return false;
+        return busy();
     }
-    Transport* station = transport();
-    return station != nullptr && exchange(*station);
+    Transport* station = nullptr;
+    if (LinkResult found = transport(station); !found.ok()) {
+        return found;
+    }
+    return transferResult(exchange(*station));
 }
 
-bool StationLink::readData(int address, std::uint8_t* block) {
-    return plain([&](Transport& t) { return readBlock(t, address, block); });
+LinkResult StationLink::readBlock(int address, std::uint8_t* block) {
+    return plain([&](Transport& t) { return link::readBlock(t, address, block); });
 }
 
-bool StationLink::writeData(int address, const std::uint8_t* block) {
-    return plain([&](Transport& t) { return writeBlock(t, address, block); });
+LinkResult StationLink::writeBlock(int address, const std::uint8_t* block) {
+    return plain([&](Transport& t) { return link::writeBlock(t, address, block); });
 }
 
-bool StationLink::writeByte(int address, std::uint8_t value) {
+LinkResult StationLink::writeByte(int address, std::uint8_t value) {
     return plain([&](Transport& t) { return link::writeByte(t, address, value); });
 }
 
 // The lock is held for one attempt at a time and released during the pause, so other
 // callers are not kept waiting by a retry loop.
 template <typename AttemptOnce>
-Verified StationLink::verified(int retryCount, AttemptOnce attempt) {
+LinkResult StationLink::verified(int retryCount, AttemptOnce attempt) {
     for (int attemptsLeft = std::max(retryCount, 0) + 1;; --attemptsLeft) {
-        Attempt outcome = Attempt::Failed;
+        LinkStatus outcome = LinkStatus::ok;
         {
             TransferGuard guard(lock_);
             if (!guard) {
-                return Verified::TransferFailed;
+                return busy();
             }
-            Transport* station = transport();
-            if (station == nullptr) {
-                return Verified::TransferFailed;
+            Transport* station = nullptr;
+            if (LinkResult found = transport(station); !found.ok()) {
+                return found;
             }
             outcome = attempt(*station);
         }
-        switch (outcome) {
-            case Attempt::Failed:
-                return Verified::TransferFailed;
-            case Attempt::Equal:
-                return Verified::Done;
-            case Attempt::Different:
-                break;
+        if (outcome != LinkStatus::disagreed) {
+            return transferResult(outcome);  // equal, or a transfer failed: no retry
         }
         if (attemptsLeft == 1) {
-            return Verified::StillDifferent;
+            return transferResult(LinkStatus::disagreed);
         }
         std::this_thread::sleep_for(kRetryPause);
     }
 }
 
-Verified StationLink::verifiedRead(int address, std::uint8_t* block, int retryCount) {
+LinkResult StationLink::verifiedRead(int address, std::uint8_t* block, int retryCount) {
     return verified(retryCount, [&](Transport& t) {
         Block second{};
-        if (!readBlock(t, address, block) || !readBlock(t, address, second.data())) {
-            return Attempt::Failed;
+        if (const LinkStatus first = link::readBlock(t, address, block); first != LinkStatus::ok) {
+            return first;
         }
-        return std::equal(second.begin(), second.end(), block) ? Attempt::Equal
-                                                               : Attempt::Different;
+        if (const LinkStatus again = link::readBlock(t, address, second.data());
+            again != LinkStatus::ok) {
+            return again;
+        }
+        return std::equal(second.begin(), second.end(), block) ? LinkStatus::ok
+                                                               : LinkStatus::disagreed;
     });
 }
 
-Verified StationLink::verifiedWrite(int address, const std::uint8_t* block, int retryCount) {
+LinkResult StationLink::verifiedWrite(int address, const std::uint8_t* block, int retryCount) {
     return verified(retryCount, [&](Transport& t) {
         Block readBack{};
-        if (!writeBlock(t, address, block) || !readBlock(t, address, readBack.data())) {
-            return Attempt::Failed;
+        if (const LinkStatus written = link::writeBlock(t, address, block);
+            written != LinkStatus::ok) {
+            return written;
         }
-        return std::equal(readBack.begin(), readBack.end(), block) ? Attempt::Equal
-                                                                   : Attempt::Different;
+        if (const LinkStatus read = link::readBlock(t, address, readBack.data());
+            read != LinkStatus::ok) {
+            return read;
+        }
+        return std::equal(readBack.begin(), readBack.end(), block) ? LinkStatus::ok
+                                                                   : LinkStatus::disagreed;
     });
 }
 
-Verified StationLink::verifiedWriteByte(int address, std::uint8_t value, int retryCount) {
+LinkResult StationLink::verifiedWriteByte(int address, std::uint8_t value, int retryCount) {
     return verified(retryCount, [&](Transport& t) {
         Block readBack{};
-        if (!link::writeByte(t, address, value) || !readBlock(t, address, readBack.data())) {
-            return Attempt::Failed;
+        if (const LinkStatus written = link::writeByte(t, address, value);
+            written != LinkStatus::ok) {
+            return written;
         }
-        return readBack[0] == value ? Attempt::Equal : Attempt::Different;
+        if (const LinkStatus read = link::readBlock(t, address, readBack.data());
+            read != LinkStatus::ok) {
+            return read;
+        }
+        return readBack[0] == value ? LinkStatus::ok : LinkStatus::disagreed;
     });
 }
 

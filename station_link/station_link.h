@@ -3,56 +3,57 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
+#include "station_link/station_connection.h"
 #include "station_link/transfer_lock.h"
 #include "station_link/transport.h"
 
 namespace nimbra::link {
 
-// Result of a verified transfer, as the verified exports return it.
-enum class Verified : unsigned { Done = 0, TransferFailed = 1, StillDifferent = 2 };
-
 // The connection to the station and the lock that keeps each exchange whole.
 //
-// The transport is owned here and guarded by the transfer lock, so CheckHandle can swap
-// it while other threads transfer. The first discovery is deferred to the first call,
+// The transport is owned here and guarded by the transfer lock, so open() can swap it
+// while other threads transfer. The first discovery is deferred to the first call,
 // which finds the same station a search at load time would, without enumerating USB
 // devices in every program that merely links the library.
-class StationLink {
+class StationLink final : public StationConnection {
 public:
-    using Discover = std::function<std::unique_ptr<Transport>()>;
+    using Discover = std::function<Opened()>;
 
     static constexpr std::chrono::milliseconds kRetryPause{100};
 
     explicit StationLink(Discover discover) : discover_(std::move(discover)) {}
 
+    // The emulator listening at the socket, whatever the environment says.
+    static Discover atSocket(std::string socketPath);
+
     // Replaces the connection with a fresh discovery's; the old one is closed first.
-    bool checkHandle();
+    LinkResult open() override;
 
-    bool readData(int address, std::uint8_t* block);
-    bool writeData(int address, const std::uint8_t* block);
-    bool writeByte(int address, std::uint8_t value);
+    LinkResult readBlock(int address, std::uint8_t* block) override;
+    LinkResult writeBlock(int address, const std::uint8_t* block) override;
+    LinkResult writeByte(int address, std::uint8_t value) override;
 
-    // retryCount + 1 attempts at most; a negative count means a single attempt.
-    Verified verifiedRead(int address, std::uint8_t* block, int retryCount);
-    Verified verifiedWrite(int address, const std::uint8_t* block, int retryCount);
-    Verified verifiedWriteByte(int address, std::uint8_t value, int retryCount);
+    // A negative retry count means a single attempt.
+    LinkResult verifiedRead(int address, std::uint8_t* block, int retryCount) override;
+    LinkResult verifiedWrite(int address, const std::uint8_t* block, int retryCount) override;
+    LinkResult verifiedWriteByte(int address, std::uint8_t value, int retryCount) override;
 
 private:
-    enum class Attempt { Failed, Equal, Different };
-
-    // Requires the transfer lock.
-    Transport* transport();
+    // Requires the transfer lock; ok when a transport is there.
+    LinkResult transport(Transport*& station);
 
     template <typename Exchange>
-    bool plain(Exchange exchange);
+    LinkResult plain(Exchange exchange);
 
     template <typename AttemptOnce>
-    Verified verified(int retryCount, AttemptOnce attempt);
+    LinkResult verified(int retryCount, AttemptOnce attempt);
 
     TransferLock lock_;
     const Discover discover_;
     std::unique_ptr<Transport> transport_;  // guarded by lock_
+    LinkResult lastOpen_;                   // guarded by lock_: why transport_ is null
     bool discovered_ = false;               // guarded by lock_
 };
 

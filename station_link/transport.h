@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+
+#include "station_link/link_status.h"
 #include "station_link/report_protocol.h"
 
 namespace nimbra::link {
@@ -11,12 +14,23 @@ class Transport {
 public:
     virtual ~Transport() = default;
 
-    virtual bool send(const Report& report) = 0;
-    virtual bool receive(Report& report) = 0;
+    // ok, or why the report did not go out or come in whole (time-out, I/O, protocol).
+    virtual LinkStatus send(const Report& report) = 0;
+    virtual LinkStatus receive(Report& report) = 0;
 
     // Drops input that arrived after an earlier exchange gave up on it, so that a late
     // answer is never taken for part of the next one.
     virtual void discardPending() = 0;
+};
+
+// What opening a connection gave: the transport, or null and why not.
+struct Opened {
+    std::unique_ptr<Transport> transport;
+    LinkResult result;
+
+    static Opened failed(LinkStatus status, std::string reason) {
+        return {nullptr, LinkResult::failure(status, std::move(reason))};
+    }
 };
 
 }  // namespace nimbra::link

@@ -11,18 +11,23 @@
 #include "core/byte_order.h"
 #include "station/record_codec.h"
 #include "station/station_writes.h"
-#include "tests/acquisition/emulated_station.h"
+#include "tests/acquisition/acquisition_fixture.h"
 
 namespace nimbra {
 namespace {
 
-class AcquisitionTest : public test::EmulatedStation {
+class AcquisitionTest : public test::StationAndStore {
 protected:
+    // 1 when the run completed, 0 when it ended early; m_lastRun says why.
     int acquire() {
-        AcquisitionContext context{m_db, m_events,
+        AcquisitionContext context{stationLink(),
+                                   m_db,
+                                   m_events,
                                    [this](const CStationData& d) { m_published = d; },
-                                   [this] { ++m_passes; }, [this] { return stationNow(); }};
-        return RunAcquisition(m_data, context);
+                                   [this] { ++m_passes; },
+                                   [this] { return stationNow(); }};
+        m_lastRun = RunAcquisition(m_data, context);
+        return m_lastRun.ok() ? 1 : 0;
     }
 
     // As after a failed read: the next run starts over at the ring start.
@@ -65,6 +70,7 @@ protected:
     CStationData m_data;
     CStationData m_published;
     int m_passes = 0;
+    link::LinkResult m_lastRun;
 };
 
 TEST_F(AcquisitionTest, FirstRunStoresEveryCompleteRecordOnce) {
@@ -217,8 +223,12 @@ TEST_F(AcquisitionTest, ARunEndedDuringTheRainTotalsStoresNothing) {
             }
         }
     } ending;
-    AcquisitionContext context{
-        m_db, ending, [](const CStationData&) {}, {}, [this] { return stationNow(); }};
+    AcquisitionContext context{stationLink(),
+                               m_db,
+                               ending,
+                               [](const CStationData&) {},
+                               {},
+                               [this] { return stationNow(); }};
     CStationData data;
     EXPECT_THROW(RunAcquisition(data, context), RunEnded);
     EXPECT_EQ(storedRecords(), 0);
@@ -304,19 +314,20 @@ TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
     startStation(test::stationOptions(9, 30, 5));
     ASSERT_EQ(acquire(), 1);
     m_model->advanceMinutes(20);
-    m_server->setFaults(
-        testing::silentAfter(20));  // the fixed block, the current record, a first block
+    server().setFaults(
+        test::silentAfter(20));  // the fixed block, the current record, a first block
     EXPECT_EQ(acquire(), 0);
+    EXPECT_EQ(m_lastRun.status, link::LinkStatus::timeout);
     EXPECT_EQ(storedRecords(), 30);
-    m_server->setFaults(emulator::LinkFaults{});
-    ASSERT_EQ(CheckHandle(), 1);
+    server().setFaults(emulator::LinkFaults{});
+    ASSERT_TRUE(stationLink().open().ok());
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(storedRecords(), 34);
 }
 
 TEST_F(AcquisitionTest, UnreadableStationIsMarkedForRepair) {
     startStation(test::stationOptions(10, 5, 5));
-    m_server->setFaults(testing::unplugged());
+    server().setFaults(test::unplugged());
     EXPECT_EQ(acquire(), 0);
     EXPECT_EQ(m_data.m_ReadFailed, 1);
     EXPECT_EQ(m_published.m_ReadFailed, 1);
@@ -378,8 +389,10 @@ TEST_F(AcquisitionTest, StationWritesReachTheStationMemoryByteForByte) {
     edited.m_PrevPressureUnit = edited.PressureUnit;
     edited.PressureUnit = 1;  // hPa -> inHg: the four pressure thresholds are rewritten
     edited.m_AlarmHigh.AbsPressure = 1040.0f;
-    ASSERT_EQ(WriteSettings(edited, [](int address,
-                                       unsigned char value) { return WriteByte(address, value); }),
+    ASSERT_EQ(WriteSettings(edited,
+                            [this](int address, unsigned char value) {
+                                return stationLink().writeByte(address, value).ok() ? 1 : 0;
+                            }),
               1);
     const auto memory = m_model->image();
     EXPECT_EQ(memory[17] & 0xC0, 0x40);  // pressure unit bits
@@ -418,12 +431,12 @@ TEST_F(AcquisitionTest, DisagreeingReadsDuringTheDownloadStoreNothingSpoiled) {
     m_model->advanceMinutes(60);
     // From the download's second read on, every second block read comes back spoiled in a
     // byte that still decodes as a plausible wind speed.
-    emulator::LinkFaults faults = testing::flakyReads();
+    emulator::LinkFaults faults = test::flakyReads();
     faults.afterReports = 19;
-    m_server->setFaults(faults);
+    server().setFaults(faults);
     EXPECT_EQ(acquire(), 0);
-    m_server->setFaults(emulator::LinkFaults{});
-    ASSERT_EQ(CheckHandle(), 1);
+    server().setFaults(emulator::LinkFaults{});
+    ASSERT_TRUE(stationLink().open().ok());
     ASSERT_EQ(acquire(), 1);
     expectSameReadings(allRecords(), stationRecords());
 }
@@ -441,9 +454,9 @@ TEST_F(AcquisitionTest, HistoryClearedDuringTheDownloadStoresNoNewRecordAsAnOldO
     // Early in the download of the whole ring, before it comes round to the ring start.
     emulator::LinkFaults faults;
     faults.afterReports = 40;
-    m_server->setFaults(faults, [this] { m_model->clearHistory(); });
+    server().setFaults(faults, [this] { m_model->clearHistory(); });
     ASSERT_EQ(acquire(), 1);
-    m_server->setFaults(emulator::LinkFaults{});
+    server().setFaults(emulator::LinkFaults{});
     const auto records = allRecords();
     // Every record but the one at the ring start, which the console wrote over.
     ASSERT_EQ(records.size(), 3262u);

@@ -6,14 +6,14 @@
 #include <chrono>
 #include <thread>
 
-#include "tests/acquisition/emulated_station.h"
+#include "tests/acquisition/acquisition_fixture.h"
 
 namespace nimbra {
 namespace {
 
 using namespace std::chrono_literals;
 
-class StationMonitorTest : public test::EmulatedStation {
+class StationMonitorTest : public test::StationAndStore {
 protected:
     // Waits up to `limit` for `condition`, checking every 50 ms.
     template <typename Condition>
@@ -48,7 +48,7 @@ protected:
 
 TEST_F(StationMonitorTest, FindsTheStationDownloadsAndStartsTheUploads) {
     startStation(test::stationOptions(21, 60, 5));
-    StationMonitor monitor(m_live, m_db, m_events, hooks());
+    StationMonitor monitor(stationLink(), m_live, m_db, m_events, hooks());
     monitor.start();
     ASSERT_TRUE(eventually([&] { return m_uploads.load() == 1; }));
     EXPECT_TRUE(received(ViewEvent::StationConnected));
@@ -62,8 +62,8 @@ TEST_F(StationMonitorTest, FindsTheStationDownloadsAndStartsTheUploads) {
 
 TEST_F(StationMonitorTest, MissingStationIsReportedAndMarksUploadsForRestart) {
     startStation(test::stationOptions(22, 5, 5));
-    m_server->setFaults(testing::unplugged());
-    StationMonitor monitor(m_live, m_db, m_events, hooks());
+    server().setFaults(test::unplugged());
+    StationMonitor monitor(stationLink(), m_live, m_db, m_events, hooks());
     monitor.m_RestartUploads = 0;
     monitor.start();
     ASSERT_TRUE(eventually([&] { return received(ViewEvent::StationMissing); }));
@@ -71,11 +71,16 @@ TEST_F(StationMonitorTest, MissingStationIsReportedAndMarksUploadsForRestart) {
     EXPECT_EQ(monitor.m_RestartUploads.load(), 1);
     EXPECT_EQ(monitor.m_NeedFullRead.load(), 1);
     monitor.stop();
+    // The view is told why, in the system's words: nothing listens at the socket.
+    const auto reasons = m_events.unreachableReasons();
+    ASSERT_FALSE(reasons.empty());
+    EXPECT_EQ(reasons.front().rfind("no station: " + server().socketPath().native(), 0), 0u)
+        << reasons.front();
 }
 
 TEST_F(StationMonitorTest, RequestsReachTheViewInOrderAndTheCloseIsAcknowledged) {
     startStation(test::stationOptions(23, 5, 5));
-    StationMonitor monitor(m_live, m_db, m_events, hooks());
+    StationMonitor monitor(stationLink(), m_live, m_db, m_events, hooks());
     monitor.m_WriteAlarmsRequest = 1;
     monitor.m_WriteSettingsRequest = 1;
     monitor.start();
@@ -96,8 +101,8 @@ TEST_F(StationMonitorTest, RequestsReachTheViewInOrderAndTheCloseIsAcknowledged)
 
 TEST_F(StationMonitorTest, UnreadableFixedBlockLeadsToTheRepairRequest) {
     startStation(test::stationOptions(24, 5, 5));
-    m_server->setFaults(testing::flakyReads());  // two reads of a block never agree
-    StationMonitor monitor(m_live, m_db, m_events, hooks());
+    server().setFaults(test::flakyReads());  // two reads of a block never agree
+    StationMonitor monitor(stationLink(), m_live, m_db, m_events, hooks());
     monitor.start();
     ASSERT_TRUE(eventually([&] { return monitor.m_RepairPending.load() == 1; }, 20s));
     EXPECT_EQ(m_live.snapshot().m_ReadFailed, 1);

@@ -12,7 +12,7 @@
 #include "desktop/gui_error_sink.h"
 #include "desktop/gui_view_events.h"
 #include "session/in_process_station.h"
-#include "station_link/hidlink.h"
+#include "station_link/exported_link.h"
 #include "store/error_sink.h"
 
 namespace nimbra {
@@ -46,8 +46,8 @@ protected:
         ASSERT_TRUE(table) << loadError;
         m_strings = *table;
         m_config = std::make_unique<ProfileFile>(m_folder / "Main.ini");
-        m_session =
-            std::make_unique<StationSession>(m_folder, m_events, [this] { m_events.invalidate(); });
+        m_session = std::make_unique<StationSession>(m_link, m_folder, m_events,
+                                                     [this] { m_events.invalidate(); });
         ASSERT_TRUE(m_session->ok());
         m_frame =
             std::make_unique<CMainFrame>(FrameContext{*m_config, m_strings, *m_session, true, {}});
@@ -60,7 +60,7 @@ protected:
         m_frame.reset();
         m_session.reset();
         m_station.reset();
-        CheckHandle();
+        m_link.open();
         fs::remove_all(m_folder);
     }
 
@@ -77,6 +77,7 @@ protected:
 
     fs::path m_folder;
     std::unique_ptr<InProcessStation> m_station;
+    link::ExportedLink m_link;
     StringTable m_strings;
     std::unique_ptr<ProfileFile> m_config;
     GuiViewEvents m_events;

@@ -15,9 +15,9 @@
 
 #include "emulator/ram_memory.h"
 #include "station_link/unique_fd.h"
-#include "tests/station_link/emulated_station.h"
+#include "tests/support/emulated_station.h"
 
-namespace nimbra::testing {
+namespace nimbra::test {
 namespace {
 
 using link::Report;
@@ -250,4 +250,4 @@ TEST_F(ReportServerTest, AStaleSocketIsReplacedButAnOrdinaryFileIsNot) {
 }
 
 }  // namespace
-}  // namespace nimbra::testing
+}  // namespace nimbra::test

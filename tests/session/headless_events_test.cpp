@@ -49,6 +49,27 @@ TEST_F(HeadlessEventsTest, PrintsUsbChangesOnceAndUploadOutcomes) {
               "Upload Weather Underground: off\n");
 }
 
+TEST_F(HeadlessEventsTest, PrintsWhyTheStationIsMissingWhenTheReasonChanges) {
+    {
+        HeadlessEvents events(m_strings, m_out, false);
+        for (const char* reason :
+             {"no access: Permission denied", "no access: Permission denied", "no station"}) {
+            events.stationUnreachable(reason);
+            events.send(ViewEvent::StationMissing);
+        }
+        events.send(ViewEvent::StationConnected);
+        events.stationUnreachable("no station");
+        events.send(ViewEvent::StationMissing);
+    }
+    EXPECT_EQ(finish(),
+              "USB Unconnected\n"
+              "USB: no access: Permission denied\n"
+              "USB: no station\n"
+              "USB Connected\n"
+              "USB Unconnected\n"
+              "USB: no station\n");
+}
+
 TEST_F(HeadlessEventsTest, LogsProgressSparinglyAndDrawsABarOnATerminal) {
     {
         HeadlessEvents log(m_strings, m_out, false);

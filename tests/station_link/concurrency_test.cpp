@@ -1,5 +1,5 @@
 // The transfer lock: exchanges from many threads never interleave on the wire, and
-// CheckHandle may replace the connection while others transfer.
+// open() may replace the connection while others transfer.
 
 #include <array>
 #include <atomic>
@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "station_link/station_link.h"
-#include "tests/station_link/emulated_station.h"
+#include "tests/support/emulated_station.h"
 
-namespace nimbra::testing {
+namespace nimbra::test {
 namespace {
 
 using Block = std::array<unsigned char, 32>;
 
-class ConcurrentCallers : public EmulatedStation {};
+class ConcurrentCallers : public EmulatedMemory {};
 
 TEST_F(ConcurrentCallers, ExchangesStayWholeAndEveryCallerGetsItsOwnData) {
     constexpr int kThreads = 4;
@@ -25,15 +25,17 @@ TEST_F(ConcurrentCallers, ExchangesStayWholeAndEveryCallerGetsItsOwnData) {
     std::atomic<bool> done{false};
     std::vector<std::thread> callers;
     for (int t = 0; t < kThreads; ++t) {
-        callers.emplace_back([t, &failures] {
+        callers.emplace_back([this, t, &failures] {
             const int address = 0x1000 + t * 0x100;
             for (int round = 0; round < kRounds; ++round) {
                 Block data{};
                 data.fill(static_cast<unsigned char>(t * 50 + round));
                 Block read{};
-                if (WriteData(address, data.data()) != 1 || ReadData(address, read.data()) != 1 ||
-                    read != data || WriteByte(address, data[0]) != 1 ||
-                    V_ReadData(address, read.data(), 0) != 0 || read != data) {
+                link::StationLink& s = station();
+                if (!s.writeBlock(address, data.data()).ok() ||
+                    !s.readBlock(address, read.data()).ok() || read != data ||
+                    !s.writeByte(address, data[0]).ok() ||
+                    !s.verifiedRead(address, read.data(), 0).ok() || read != data) {
                     ++failures;
                 }
             }
@@ -42,7 +44,7 @@ TEST_F(ConcurrentCallers, ExchangesStayWholeAndEveryCallerGetsItsOwnData) {
     // Meanwhile the connection is replaced again and again.
     std::thread rediscovery([&] {
         while (!done) {
-            if (CheckHandle() != 1) {
+            if (!station().open().ok()) {
                 ++failures;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -65,14 +67,14 @@ TEST_F(ConcurrentCallers, ExchangesStayWholeAndEveryCallerGetsItsOwnData) {
 // as it likes.
 class HeldTransport final : public link::Transport {
 public:
-    bool send(const link::Report&) override { return true; }
-    bool receive(link::Report& report) override {
+    link::LinkStatus send(const link::Report&) override { return link::LinkStatus::ok; }
+    link::LinkStatus receive(link::Report& report) override {
         std::unique_lock lock(mutex_);
         inReceive_ = true;
         changed_.notify_all();
         changed_.wait(lock, [this] { return released_; });
         report.fill(0);
-        return true;
+        return link::LinkStatus::ok;
     }
     void discardPending() override {}
 
@@ -96,25 +98,24 @@ private:
 TEST(TransferLock, ACallThatCannotHaveTheLockFailsInsteadOfInterleaving) {
     auto held = std::make_unique<HeldTransport>();
     HeldTransport& transport = *held;
-    link::StationLink station(
-        [&held]() -> std::unique_ptr<link::Transport> { return std::move(held); });
+    link::StationLink station([&held] { return link::Opened{std::move(held), {}}; });
 
     std::uint8_t first[32]{};
     bool firstRead = false;
-    std::thread holder([&] { firstRead = station.readData(0x0100, first); });
+    std::thread holder([&] { firstRead = station.readBlock(0x0100, first).ok(); });
     transport.waitUntilInReceive();
 
     std::uint8_t second[32]{};
-    EXPECT_FALSE(station.readData(0x0200, second));
-    EXPECT_EQ(station.verifiedRead(0x0200, second, 5), link::Verified::TransferFailed);
-    EXPECT_FALSE(station.checkHandle());
+    EXPECT_EQ(station.readBlock(0x0200, second).status, link::LinkStatus::timeout);
+    EXPECT_EQ(station.verifiedRead(0x0200, second, 5).status, link::LinkStatus::timeout);
+    EXPECT_EQ(station.open().status, link::LinkStatus::timeout);
 
     transport.release();
     holder.join();
     EXPECT_TRUE(firstRead);
     // Released by the holder, the lock is there for the next caller.
-    EXPECT_TRUE(station.readData(0x0200, second));
+    EXPECT_TRUE(station.readBlock(0x0200, second).ok());
 }
 
 }  // namespace
-}  // namespace nimbra::testing
+}  // namespace nimbra::test

@@ -7,7 +7,7 @@
 
 #include "station_link/device_discovery.h"
 
-namespace nimbra::testing {
+namespace nimbra::test {
 namespace {
 
 using link::CandidateDevice;
@@ -16,8 +16,8 @@ using link::CandidateDevice;
 class OpenedDevice final : public link::Transport {
 public:
     explicit OpenedDevice(std::string path) : path(std::move(path)) {}
-    bool send(const link::Report&) override { return false; }
-    bool receive(link::Report&) override { return false; }
+    link::LinkStatus send(const link::Report&) override { return link::LinkStatus::io; }
+    link::LinkStatus receive(link::Report&) override { return link::LinkStatus::io; }
     void discardPending() override {}
     const std::string path;
 };
@@ -28,6 +28,8 @@ struct DiscoveryCase {
     std::vector<std::string> unopenable;
     std::string chosen;  // empty: no station
     std::vector<std::string> opened;
+    // With no station chosen: why, as the user is told.
+    link::LinkStatus failure = link::LinkStatus::ok;
 };
 
 TEST(Discovery, FirstStationThatOpensWins) {
@@ -53,37 +55,43 @@ TEST(Discovery, FirstStationThatOpensWins) {
          {keyboard, otherProduct, otherRelease},
          {},
          "",
-         {}},
+         {},
+         link::LinkStatus::noDevice},
         {"the only station cannot be opened",
          {busyStation},
          {"/dev/hidraw3"},
          "",
-         {"/dev/hidraw3"}},
-        {"no devices at all", {}, {}, "", {}},
+         {"/dev/hidraw3"},
+         link::LinkStatus::noAccess},
+        {"no devices at all", {}, {}, "", {}, link::LinkStatus::noDevice},
     };
 
     for (const DiscoveryCase& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> opened;
-        auto open = [&](const CandidateDevice& device) -> std::unique_ptr<link::Transport> {
+        auto open = [&](const CandidateDevice& device) -> link::Opened {
             opened.push_back(device.path);
             for (const std::string& path : c.unopenable) {
                 if (path == device.path) {
-                    return nullptr;
+                    return link::Opened::failed(link::LinkStatus::noAccess, "Permission denied");
                 }
             }
-            return std::make_unique<OpenedDevice>(device.path);
+            return {std::make_unique<OpenedDevice>(device.path), {}};
         };
-        const auto chosen = link::chooseStation(c.devices, open);
+        const link::Opened result = link::chooseStation(c.devices, open);
+        const auto& chosen = result.transport;
         if (c.chosen.empty()) {
             EXPECT_EQ(chosen, nullptr);
+            EXPECT_EQ(result.result.status, c.failure);
+            EXPECT_FALSE(result.result.reason.empty());
         } else {
             ASSERT_NE(chosen, nullptr);
             EXPECT_EQ(static_cast<const OpenedDevice&>(*chosen).path, c.chosen);
+            EXPECT_TRUE(result.result.ok());
         }
         EXPECT_EQ(opened, c.opened);
     }
 }
 
 }  // namespace
-}  // namespace nimbra::testing
+}  // namespace nimbra::test

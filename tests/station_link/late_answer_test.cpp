@@ -15,7 +15,7 @@
 #include "station_link/station_exchange.h"
 #include "station_link/unique_fd.h"
 
-namespace nimbra::testing {
+namespace nimbra::test {
 namespace {
 
 using link::Report;
@@ -33,7 +33,7 @@ TEST(LateAnswer, IsDiscardedBeforeTheNextCommand) {
     ASSERT_EQ(::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address),
               0);
     ASSERT_EQ(::listen(listener.get(), 1), 0);
-    auto transport = link::SocketTransport::connect(path.c_str());
+    auto transport = link::SocketTransport::connect(path.c_str()).transport;
     ASSERT_NE(transport, nullptr);
     UniqueFd station(::accept(listener.get(), nullptr, nullptr));
 
@@ -53,7 +53,7 @@ TEST(LateAnswer, IsDiscardedBeforeTheNextCommand) {
         }
     });
     std::array<std::uint8_t, 32> block{};
-    const bool read = link::readBlock(*transport, 0x0100, block.data());
+    const bool read = link::readBlock(*transport, 0x0100, block.data()) == link::LinkStatus::ok;
     answer.join();
 
     EXPECT_TRUE(read);
@@ -63,4 +63,4 @@ TEST(LateAnswer, IsDiscardedBeforeTheNextCommand) {
 }
 
 }  // namespace
-}  // namespace nimbra::testing
+}  // namespace nimbra::test

@@ -1,14 +1,15 @@
-// The verified exports: how many attempts they make, what they leave behind, and how
-// they tell a failed transfer (1) from data that keeps disagreeing (2).
+// The verified transfers: how many attempts they make, what they leave behind, and how
+// they tell a failed transfer from data that keeps disagreeing.
 
 #include <algorithm>
 #include <array>
 
-#include "tests/station_link/emulated_station.h"
+#include "tests/support/emulated_station.h"
 
-namespace nimbra::testing {
+namespace nimbra::test {
 namespace {
 
+using link::LinkStatus;
 using Block = std::array<unsigned char, 32>;
 
 // A memory that ignores writes, as a console does for addresses it does not store.
@@ -23,7 +24,7 @@ public:
     void writeByte(std::uint16_t, std::uint8_t) override {}
 };
 
-class VerifiedExports : public EmulatedStation {
+class VerifiedTransfers : public EmulatedMemory {
 protected:
     std::size_t blockReadsReceived() const {
         const auto commands = receivedCommands();
@@ -31,96 +32,94 @@ protected:
     }
 };
 
-TEST_F(VerifiedExports, DisagreeingReadsAreRetriedRetryCountTimesThenReported) {
+TEST_F(VerifiedTransfers, DisagreeingReadsAreRetriedRetryCountTimesThenReported) {
     struct Case {
         int retryCount;
         std::size_t attempts;
     };
     for (const Case c : {Case{0, 1}, Case{-5, 1}, Case{2, 3}, Case{10, 11}}) {
         SCOPED_TRACE(c.retryCount);
-        server_->setFaults(flakyReads());
-        server_->clearReceivedReports();
+        server().setFaults(flakyReads());
+        server().clearReceivedReports();
         Block buffer{};
-        EXPECT_EQ(V_ReadData(0x0100, buffer.data(), c.retryCount), 2u);
+        EXPECT_EQ(station().verifiedRead(0x0100, buffer.data(), c.retryCount).status,
+                  LinkStatus::disagreed);
         EXPECT_EQ(blockReadsReceived(), 2 * c.attempts);
     }
 }
 
-TEST_F(VerifiedExports, ReadLeavesTheFirstOfTheTwoReadsInTheBuffer) {
-    memory_.setImage(patternedImage());
+TEST_F(VerifiedTransfers, ReadLeavesTheFirstOfTheTwoReadsInTheBuffer) {
+    m_memory.setImage(patternedImage());
     Block expected{};
-    memory_.readBlock(0x0300, expected.data());
+    m_memory.readBlock(0x0300, expected.data());
 
     Block buffer{};
-    EXPECT_EQ(V_ReadData(0x0300, buffer.data(), 0), 0u);
+    EXPECT_TRUE(station().verifiedRead(0x0300, buffer.data(), 0).ok());
     EXPECT_EQ(buffer, expected);
 
     // The emulator spoils the second read of each attempt.
-    server_->setFaults(flakyReads());
+    server().setFaults(flakyReads());
     buffer.fill(0);
-    EXPECT_EQ(V_ReadData(0x0300, buffer.data(), 1), 2u);
+    EXPECT_EQ(station().verifiedRead(0x0300, buffer.data(), 1).status, LinkStatus::disagreed);
     EXPECT_EQ(buffer, expected);
 }
 
-TEST_F(VerifiedExports, WriteByteComparesOnlyTheFirstByteReadBack) {
+TEST_F(VerifiedTransfers, WriteByteComparesOnlyTheFirstByteReadBack) {
     // Every second read comes back with its last byte spoilt: a block compare notices,
     // the byte compare does not.
-    server_->setFaults(flakyReads());
-    EXPECT_EQ(V_WriteByte(0x0400, 0x3C, 0), 0u);
-    EXPECT_EQ(V_WriteByte(0x0400, 0x3D, 0), 0u);
-    EXPECT_EQ(memory_.image()[0x0400], 0x3D);
+    server().setFaults(flakyReads());
+    EXPECT_TRUE(station().verifiedWriteByte(0x0400, 0x3C, 0).ok());
+    EXPECT_TRUE(station().verifiedWriteByte(0x0400, 0x3D, 0).ok());
+    EXPECT_EQ(m_memory.image()[0x0400], 0x3D);
 
     const Block data{};
-    EXPECT_EQ(V_WriteData(0x0400, data.data(), 0), 0u);
-    EXPECT_EQ(V_WriteData(0x0400, data.data(), 0), 2u);
+    EXPECT_TRUE(station().verifiedWrite(0x0400, data.data(), 0).ok());
+    EXPECT_EQ(station().verifiedWrite(0x0400, data.data(), 0).status, LinkStatus::disagreed);
 }
 
-TEST_F(VerifiedExports, LostTransfersAreFailuresAndAreNotRetried) {
+TEST_F(VerifiedTransfers, LostTransfersAreFailuresAndAreNotRetried) {
     const Block data{};
     Block buffer{};
-    server_->setFaults(unplugged());
-    EXPECT_EQ(V_ReadData(0x0100, buffer.data(), 10), 1u);
-    EXPECT_EQ(V_WriteData(0x0100, data.data(), 10), 1u);
-    EXPECT_EQ(V_WriteByte(0x0100, 1, 10), 1u);
-    EXPECT_EQ(ReadData(0x0100, buffer.data()), 0);
+    server().setFaults(unplugged());
+    // The emulator cut the connection: the link sees it closed.
+    EXPECT_EQ(station().verifiedRead(0x0100, buffer.data(), 10).status, LinkStatus::io);
+    EXPECT_EQ(station().verifiedWrite(0x0100, data.data(), 10).status, LinkStatus::io);
+    EXPECT_EQ(station().verifiedWriteByte(0x0100, 1, 10).status, LinkStatus::io);
+    EXPECT_FALSE(station().readBlock(0x0100, buffer.data()).ok());
 
     // Plugged in again, the station is back only once it has been looked for.
-    server_->setFaults(emulator::LinkFaults{});
-    EXPECT_EQ(ReadData(0x0100, buffer.data()), 0);
-    ASSERT_EQ(CheckHandle(), 1);
-    EXPECT_EQ(ReadData(0x0100, buffer.data()), 1);
+    server().setFaults(emulator::LinkFaults{});
+    EXPECT_FALSE(station().readBlock(0x0100, buffer.data()).ok());
+    ASSERT_TRUE(station().open().ok());
+    EXPECT_TRUE(station().readBlock(0x0100, buffer.data()).ok());
 }
 
-TEST_F(VerifiedExports, AStationThatFallsSilentFailsTheTransferAfterTheReceiveTimeout) {
+TEST_F(VerifiedTransfers, AStationThatFallsSilentFailsTheTransferAfterTheReceiveTimeout) {
     // Answers the command of the first read; ignores everything after it.
-    server_->setFaults(silentAfter(1));
+    server().setFaults(silentAfter(1));
     Block buffer{};
-    EXPECT_EQ(ReadData(0x0100, buffer.data()), 1);
-    EXPECT_EQ(V_ReadData(0x0100, buffer.data(), 10), 1u);
+    EXPECT_TRUE(station().readBlock(0x0100, buffer.data()).ok());
+    EXPECT_EQ(station().verifiedRead(0x0100, buffer.data(), 10).status, LinkStatus::timeout);
     EXPECT_EQ(blockReadsReceived(), 2u);
 }
 
 class WritesThatDoNotStick : public ::testing::Test {
 protected:
-    void SetUp() override {
-        server_ = emulator::ReportServer::inTemporaryFolder(memory_);
-        ::setenv("NIMBRA_STATION_SOCKET", server_->socketPath().c_str(), 1);
-        ASSERT_EQ(CheckHandle(), 1);
-    }
-    void TearDown() override { ::unsetenv("NIMBRA_STATION_SOCKET"); }
+    void SetUp() override { ASSERT_TRUE(station().open().ok()); }
+    link::StationLink& station() { return m_station.link(); }
 
-    ReadOnlyMemory memory_;
-    std::unique_ptr<emulator::ReportServer> server_;
+    ReadOnlyMemory m_memory;
+    EmulatedStation m_station{m_memory};
 };
 
 TEST_F(WritesThatDoNotStick, AreReportedAsStillDifferent) {
     Block data{};
     data.fill(0xEE);
-    EXPECT_EQ(V_WriteData(0x0500, data.data(), 1), 2u);
-    EXPECT_EQ(V_WriteByte(0x0500, 0xEE, 1), 2u);
+    EXPECT_EQ(station().verifiedWrite(0x0500, data.data(), 1).status, LinkStatus::disagreed);
+    EXPECT_EQ(station().verifiedWriteByte(0x0500, 0xEE, 1).status, LinkStatus::disagreed);
     // The first byte of the block at 0x0500 already is 0x00.
-    EXPECT_EQ(V_WriteByte(0x0500, 0x00, 0), 0u);
+    EXPECT_TRUE(station().verifiedWriteByte(0x0500, 0x00, 0).ok());
 }
 
 }  // namespace
-}  // namespace nimbra::testing
+}  // namespace nimbra::test

@@ -10,11 +10,9 @@
 #include <vector>
 
 #include "core/view_events.h"
-#include "emulator/report_server.h"
 #include "emulator/station_model.h"
-#include "station_link/hidlink.h"
 #include "store/weather_db.h"
-#include "tests/station_link/emulated_station.h"
+#include "tests/support/emulated_station.h"
 
 namespace nimbra::test {
 
@@ -29,6 +27,10 @@ public:
         std::lock_guard lock(m_mutex);
         m_progress.push_back(progress);
     }
+    void stationUnreachable(const std::string& reason) override {
+        std::lock_guard lock(m_mutex);
+        m_reasons.push_back(reason);
+    }
     std::vector<ViewEvent> events() const {
         std::lock_guard lock(m_mutex);
         return m_events;
@@ -37,24 +39,21 @@ public:
         std::lock_guard lock(m_mutex);
         return m_progress;
     }
+    std::vector<std::string> unreachableReasons() const {
+        std::lock_guard lock(m_mutex);
+        return m_reasons;
+    }
 
 private:
     mutable std::mutex m_mutex;
     std::vector<ViewEvent> m_events;
     std::vector<DownloadProgress> m_progress;
+    std::vector<std::string> m_reasons;
 };
 
-inline emulator::StationModelOptions stationOptions(std::uint32_t seed, int records,
-                                                    int intervalMinutes) {
-    emulator::StationModelOptions options;
-    options.seed = seed;
-    options.records = records;
-    options.intervalMinutes = intervalMinutes;
-    return options;
-}
-
-// A station emulator behind the real link exports, and a fresh database beside it.
-class EmulatedStation : public ::testing::Test {
+// A modelled station behind an emulator and a link of the test's own, and a fresh
+// database beside it.
+class StationAndStore : public ::testing::Test {
 protected:
     void startStation(emulator::StationModelOptions options) {
         options.speed = 0.0;  // the clock moves only when a test says so
@@ -62,10 +61,12 @@ protected:
             options.startTime = CivilTime{2024, 6, 12, 9, 0, 0};
         }
         m_model = std::make_unique<emulator::StationModel>(options);
-        m_server = emulator::ReportServer::inTemporaryFolder(*m_model);
-        setenv("NIMBRA_STATION_SOCKET", m_server->socketPath().c_str(), 1);
-        ASSERT_EQ(CheckHandle(), 1);
+        m_station = std::make_unique<EmulatedStation>(*m_model);
+        ASSERT_TRUE(stationLink().open().ok());
     }
+
+    emulator::ReportServer& server() { return m_station->server(); }
+    link::StationLink& stationLink() { return m_station->link(); }
 
     void SetUp() override {
         m_folder = std::filesystem::temp_directory_path() /
@@ -77,9 +78,7 @@ protected:
     }
 
     void TearDown() override {
-        m_server.reset();
-        unsetenv("NIMBRA_STATION_SOCKET");
-        CheckHandle();
+        m_station.reset();
         std::filesystem::remove_all(m_folder);
     }
 
@@ -106,7 +105,7 @@ protected:
     std::filesystem::path m_folder;
     CWeatherDb m_db;
     std::unique_ptr<emulator::StationModel> m_model;
-    std::unique_ptr<emulator::ReportServer> m_server;
+    std::unique_ptr<EmulatedStation> m_station;
     RecordingEvents m_events;
 };
 
