@@ -27,8 +27,11 @@ constexpr int kBusyTimeoutMs = 10000;
 constexpr char kWal[] = "wal";
 constexpr char kWalPragma[] = "PRAGMA journal_mode = WAL";
 // A year of records spans some 15 MB of pages: a 16 MiB page cache keeps a graph that is
-// redrawn over the same year from going back to the file.
-constexpr char kSessionPragmas[] = "PRAGMA synchronous = FULL; PRAGMA cache_size = -16384;";
+// redrawn over the same year from going back to the file. The log is cut back to 2 MiB
+// whenever it starts over after a checkpoint, so one large import does not leave it at
+// its largest for good.
+constexpr char kSessionPragmas[] =
+    "PRAGMA synchronous = FULL; PRAGMA cache_size = -16384; PRAGMA journal_size_limit = 2097152;";
 
 constexpr char kSchemaObjects[] =
     "SELECT count(*) FROM sqlite_schema WHERE name IN ('Records', 'Param', 'RecordsByTime')";
