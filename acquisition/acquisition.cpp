@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "acquisition/rain_totals.h"
-#include "acquisition/stored_records.h"
 #include "core/byte_order.h"
 #include "core/temp_record_file.h"
 #include "station/download_plan.h"
@@ -20,6 +19,7 @@
 #include "station/memory_map.h"
 #include "station/record_codec.h"
 #include "store/error_sink.h"
+#include "store/stored_records.h"
 
 namespace nimbra {
 

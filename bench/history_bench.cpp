@@ -106,11 +106,12 @@ int main(int argc, char** argv) {
         const auto started = Clock::now();
         CWeatherDb db;
         std::int64_t count = 0;
-        if (db.Connect(database) != 0 || db.OpenCount(start, end, RecordColumn::Time, count) != 0) {
+        RecordSearch search;
+        if (db.Connect(database) != 0 || db.BeginSearch(start, end, search, count) != 0) {
             return;
         }
         HistoryListModel model(table);
-        model.setRows(std::make_unique<HistoryPager>(db, start, end, count));
+        model.setRows(std::make_unique<HistoryPager>(db, search, count));
         std::size_t characters = 0;
         for (int row = 0; row < 40; ++row) {
             for (int column = 0; column < kHistoryColumns; ++column) {

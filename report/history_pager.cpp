@@ -14,10 +14,10 @@ constexpr int kMaxCounts = 48;
 
 }  // namespace
 
-HistoryPager::HistoryPager(CWeatherDb& db, OleDate start, OleDate end, std::int64_t count)
-    : m_db(db), m_start(start), m_end(end), m_count(count) {
-    m_anchors.push_back({start.value(), 0});
-    m_anchors.push_back({end.value(), count});
+HistoryPager::HistoryPager(CWeatherDb& db, const RecordSearch& search, std::int64_t count)
+    : m_db(db), m_search(search), m_count(count) {
+    m_anchors.push_back({search.start.value(), 0});
+    m_anchors.push_back({search.end.value(), count});
 }
 
 const HistoryRecord* HistoryPager::record(std::int64_t row) {
@@ -49,30 +49,40 @@ const HistoryPager::Page* HistoryPager::page(std::int64_t index) {
 
 bool HistoryPager::readPage(std::int64_t index, Page& page) {
     const std::int64_t first = index * kPageRows;
-    if (!seek(first)) {
+    const std::optional<Position> from = seek(first);
+    RecordCursor cursor;
+    if (!from || m_db.OpenSearch(m_search, from->after, cursor) != 0) {
         return false;
+    }
+    std::int64_t row = from->row;
+    for (; row < first && !cursor.atEnd(); ++row) {
+        if (cursor.moveNext() != 0) {
+            return false;
+        }
     }
     const std::int64_t last = std::min(first + kPageRows, m_count);
     page.reserve(static_cast<std::size_t>(last - first));
     HistoryRecord record;
-    while (m_cursorRow < last && !m_cursor.atEnd()) {
-        if (m_cursor.ExchangeRecord(record, ExchangeDirection::read) != 0) {
-            m_cursorRow = -1;
+    RecordKey key;
+    for (; row < last && !cursor.atEnd(); ++row) {
+        if (cursor.ExchangeRecord(record, ExchangeDirection::read) != 0) {
             return false;
         }
         page.push_back(record);
-        ++m_cursorRow;
-        if (m_cursor.moveNext() != 0) {
-            m_cursorRow = -1;
-            break;
+        key = {record.Time, cursor.rowId()};
+        if (cursor.moveNext() != 0) {
+            return false;
         }
+    }
+    if (!page.empty()) {
+        m_next = Position{key, row};
     }
     return !page.empty();
 }
 
-bool HistoryPager::seek(std::int64_t row) {
-    if (m_cursorRow >= 0 && m_cursorRow <= row && row - m_cursorRow <= kStepLimit) {
-        return stepTo(row);
+std::optional<HistoryPager::Position> HistoryPager::seek(std::int64_t row) {
+    if (m_next && m_next->row <= row && row - m_next->row <= kStepLimit) {
+        return m_next;
     }
     // The nearest known counts on either side of the row.
     Anchor low = m_anchors.front();
@@ -99,12 +109,11 @@ bool HistoryPager::seek(std::int64_t row) {
         std::int64_t counted = 0;
         const bool fromLow = fraction <= 0.5;
         const int failed =
-            fromLow
-                ? m_db.OpenCount(OleDate(low.time), OleDate(time), RecordColumn::Time, counted)
-                : m_db.OpenCount(OleDate(time), OleDate(high.time), RecordColumn::Time, counted);
+            fromLow ? m_db.CountSearch(m_search, OleDate(low.time), OleDate(time), counted)
+                    : m_db.CountSearch(m_search, OleDate(time), OleDate(high.time), counted);
         ++m_countsRun;
         if (failed != 0) {
-            return false;
+            return std::nullopt;
         }
         const Anchor found{time, fromLow ? low.rows + counted : high.rows - counted};
         m_anchors.push_back(found);
@@ -114,27 +123,7 @@ bool HistoryPager::seek(std::int64_t row) {
             high = found;
         }
     }
-    return reopenAt(low) && stepTo(row);
-}
-
-bool HistoryPager::reopenAt(const Anchor& anchor) {
-    m_cursorRow = -1;
-    if (m_db.FillHistoryList(OleDate(anchor.time), m_end, m_cursor) != 0) {
-        return false;
-    }
-    m_cursorRow = anchor.rows;
-    return true;
-}
-
-bool HistoryPager::stepTo(std::int64_t row) {
-    while (m_cursorRow < row) {
-        if (m_cursor.atEnd() || m_cursor.moveNext() != 0) {
-            m_cursorRow = -1;
-            return false;
-        }
-        ++m_cursorRow;
-    }
-    return !m_cursor.atEnd();
+    return Position{RecordKey{low.time}, low.rows};
 }
 
 }  // namespace nimbra

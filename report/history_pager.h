@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <list>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -10,22 +11,25 @@
 namespace nimbra {
 
 // The records of one search, read from the store in pages as they are asked for, so a
-// search over years opens at once and only what is shown is ever read.
+// search over years opens at once and only what is shown is ever read. The rows are
+// those of the search when it was made (RecordSearch): records stored since then stay
+// out, so the list and its export show the same rows however long the list is open.
 //
-// Reading on from the row the cursor stands on is a plain step. A jump far ahead or back
-// reopens the cursor at a time found by counting rows on the Time index: each count
-// pins how many rows lie up to some time, and interpolation between known counts finds,
-// in a few counts, a time just before the wanted row.
+// No read stays open between pages: an open read would keep the database from ever
+// folding its write-ahead log back while a download or an import writes. Each page opens
+// a cursor, reads and closes it. Reading on from the last row read starts after that
+// row's key; a jump far ahead or back opens at a time found by counting rows on the Time
+// index: each count pins how many rows lie up to some time, and interpolation between
+// known counts finds, in a few counts, a time just before the wanted row.
 class HistoryPager {
 public:
     static constexpr std::int64_t kPageRows = 256;
 
-    // `count` rows lie in (start, end]; `db` must outlive the pager.
-    HistoryPager(CWeatherDb& db, OleDate start, OleDate end, std::int64_t count);
+    // `search` has `count` rows; `db` must outlive the pager.
+    HistoryPager(CWeatherDb& db, const RecordSearch& search, std::int64_t count);
 
     std::int64_t size() const { return m_count; }
-    OleDate start() const { return m_start; }
-    OleDate end() const { return m_end; }
+    const RecordSearch& search() const { return m_search; }
 
     // The record of row `row` (from 0), or null when it cannot be read.
     const HistoryRecord* record(std::int64_t row);
@@ -39,20 +43,21 @@ private:
         double time;
         std::int64_t rows;
     };
+    // Where a read may start: `row` is the first row after `after`.
+    struct Position {
+        RecordKey after;
+        std::int64_t row;
+    };
     using Page = std::vector<HistoryRecord>;
 
     const Page* page(std::int64_t index);
     bool readPage(std::int64_t index, Page& page);
-    bool seek(std::int64_t row);
-    bool reopenAt(const Anchor& anchor);
-    bool stepTo(std::int64_t row);
+    std::optional<Position> seek(std::int64_t row);
 
     CWeatherDb& m_db;
-    OleDate m_start;
-    OleDate m_end;
+    RecordSearch m_search;
     std::int64_t m_count;
-    RecordCursor m_cursor;
-    std::int64_t m_cursorRow = -1;  // row the cursor stands on; -1: not open
+    std::optional<Position> m_next;  // just after the last row read
     std::vector<Anchor> m_anchors;
     std::unordered_map<std::int64_t, Page> m_pages;
     std::list<std::int64_t> m_recent;  // page indices, most recently used first

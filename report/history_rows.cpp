@@ -22,4 +22,18 @@ bool CursorRows::next(HistoryCells& cells) {
     return true;
 }
 
+bool PagerRows::next(HistoryCells& cells) {
+    if (m_failed || m_row >= m_pager.size()) {
+        return false;
+    }
+    const HistoryRecord* record = m_pager.record(m_row);
+    if (record == nullptr) {
+        m_failed = true;  // the row is no longer stored, or the store cannot be read
+        return false;
+    }
+    ++m_row;
+    m_table.cells(*record, m_row, cells);
+    return true;
+}
+
 }  // namespace nimbra

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "report/history_pager.h"
 #include "report/history_table.h"
 #include "store/record_cursor.h"
 
@@ -35,6 +36,23 @@ private:
     std::int64_t m_limit;
     std::int64_t m_read = 0;
     HistoryRecord m_record;
+    bool m_failed = false;
+};
+
+// The rows of a search exactly as its list shows them, read through a pager of its own so
+// that the list keeps its pages.
+class PagerRows : public HistoryRowSource {
+public:
+    PagerRows(HistoryPager& pager, const HistoryTable& table) : m_pager(pager), m_table(table) {}
+
+    std::int64_t size() const override { return m_pager.size(); }
+    bool next(HistoryCells& cells) override;
+    bool failed() const override { return m_failed; }
+
+private:
+    HistoryPager& m_pager;
+    const HistoryTable& m_table;
+    std::int64_t m_row = 0;
     bool m_failed = false;
 };
 

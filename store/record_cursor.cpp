@@ -116,6 +116,14 @@ void RecordCursor::readCurrent(HistoryRecord& record) const {
     }
 }
 
+std::int64_t RecordCursor::rowId() const {
+    if (m_atEnd || m_rowIdColumn < 0) {
+        return 0;
+    }
+    const std::lock_guard guard(*m_session);
+    return sqlite3_column_int64(m_statement.get(), m_rowIdColumn);
+}
+
 int RecordCursor::writeCurrent(const HistoryRecord& record) {
     if (m_session->writesRefused()) {
         return 1;

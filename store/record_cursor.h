@@ -36,6 +36,8 @@ public:
     // what it held). Writing stores every column of `record` into the current row; the
     // cursor keeps showing the values it read. 0 on success, 1 after a reported error.
     int ExchangeRecord(HistoryRecord& record, ExchangeDirection direction);
+    // The row id of the current row; 0 without one.
+    std::int64_t rowId() const;
     void close();
 
 private:

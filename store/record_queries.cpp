@@ -2,6 +2,7 @@
 
 #include "core/absent.h"
 #include "store/param_columns.h"
+#include "store/repeat_rule.h"
 
 namespace nimbra::detail {
 
@@ -109,6 +110,35 @@ std::string rainSumQuery() {
 std::string rainSumUpToQuery() {
     return "SELECT total(Rain) AS Sum FROM Records WHERE Time <= ?1 AND " +
            present(RecordColumn::Rain);
+}
+
+// The row id is compared as "+rowid" so that the engine does not walk the table by row id
+// instead of the Time index.
+std::string searchCountQuery() {
+    return std::string(
+               "SELECT count(*), (SELECT coalesce(max(rowid), 0) FROM Records) FROM "
+               "Records WHERE ") +
+           kInRange;
+}
+
+std::string searchSpanCountQuery() {
+    return std::string("SELECT count(*) FROM Records WHERE ") + kInRange + " AND +rowid <= ?3";
+}
+
+std::string searchRowsQuery() {
+    return "SELECT " + selectList() +
+           " FROM Records WHERE Time >= ?1 AND Time <= ?2 AND +rowid <= ?3 AND (Time > ?1 OR "
+           "+rowid > ?4) ORDER BY Time, rowid";
+}
+
+std::string repeatQuery() {
+    std::string text = "SELECT 1 FROM Records WHERE Time > ?1 AND Time < ?2";
+    int parameter = 3;
+    for (const RecordColumn column : kRepeatReadings) {
+        text += std::string(" AND ") + std::string(columnName(column)) + " = ?" +
+                std::to_string(parameter++);
+    }
+    return text + " LIMIT 1";
 }
 
 std::string allRecordsQuery() {

@@ -25,6 +25,15 @@ std::string latestQuery();
 std::string lastStoredQuery();  // ?1 = count  // ?1 = number of rows
 std::string rainSumQuery();
 std::string rainSumUpToQuery();  // ?1 = end
+// Rows of (?1, ?2]: their count and the highest row id in the table, read together.
+std::string searchCountQuery();
+// Rows of (?1, ?2] with a row id up to ?3.
+std::string searchSpanCountQuery();
+// Rows up to ?2 with a row id up to ?3 that come after (Time ?1, row id ?4) in the order
+// of Time and row id.
+std::string searchRowsQuery();
+// One row when a row in (?1, ?2) holds the repeat rule's readings, bound from ?3 on.
+std::string repeatQuery();
 std::string allRecordsQuery();
 std::string intervalRainQuery();
 

@@ -7,6 +7,7 @@
 
 #include "store/record_binding.h"
 #include "store/record_queries.h"
+#include "store/repeat_rule.h"
 #include "store/session.h"
 
 namespace nimbra {
@@ -26,8 +27,11 @@ constexpr int kBusyTimeoutMs = 10000;
 constexpr char kWal[] = "wal";
 constexpr char kWalPragma[] = "PRAGMA journal_mode = WAL";
 // A year of records spans some 15 MB of pages: a 16 MiB page cache keeps a graph that is
-// redrawn over the same year from going back to the file.
-constexpr char kSessionPragmas[] = "PRAGMA synchronous = FULL; PRAGMA cache_size = -16384;";
+// redrawn over the same year from going back to the file. The log is cut back to 2 MiB
+// whenever it starts over after a checkpoint, so one large import does not leave it at
+// its largest for good.
+constexpr char kSessionPragmas[] =
+    "PRAGMA synchronous = FULL; PRAGMA cache_size = -16384; PRAGMA journal_size_limit = 2097152;";
 
 constexpr char kSchemaObjects[] =
     "SELECT count(*) FROM sqlite_schema WHERE name IN ('Records', 'Param', 'RecordsByTime')";
@@ -483,6 +487,96 @@ int CWeatherDb::OpenRainSumUpTo(OleDate end, double& sum) {
 
 int CWeatherDb::FillHistoryList(OleDate start, OleDate end, RecordCursor& cursor) {
     return openCursor(detail::historyQuery(), cursor, std::pair{start, end});
+}
+
+int CWeatherDb::BeginSearch(OleDate start, OleDate end, RecordSearch& search, std::int64_t& count) {
+    static const std::string kQuery = detail::searchCountQuery();
+    const std::lock_guard guard(*m_session);
+    if (!boundsValid(*m_session, {start, end})) {
+        return 1;
+    }
+    // One statement: the count and the highest row id come from one snapshot.
+    return querySingleRow(*m_session, kQuery, {start.value(), end.value()}, [&](sqlite3_stmt* row) {
+        count = sqlite3_column_int64(row, 0);
+        search = {start, end, sqlite3_column_int64(row, 1)};
+    });
+}
+
+int CWeatherDb::CountSearch(const RecordSearch& search, OleDate start, OleDate end,
+                            std::int64_t& count) {
+    static const std::string kQuery = detail::searchSpanCountQuery();
+    const std::lock_guard guard(*m_session);
+    if (!boundsValid(*m_session, {start, end})) {
+        return 1;
+    }
+    const StatementUse query = m_session->cached(kQuery);
+    if (!query) {
+        return 1;
+    }
+    sqlite3_bind_double(query.get(), 1, start.value());
+    sqlite3_bind_double(query.get(), 2, end.value());
+    sqlite3_bind_int64(query.get(), 3, search.lastRowId);
+    if (sqlite3_step(query.get()) != SQLITE_ROW) {
+        m_session->reportEngineError();
+        return 1;
+    }
+    count = sqlite3_column_int64(query.get(), 0);
+    return 0;
+}
+
+int CWeatherDb::OpenSearch(const RecordSearch& search, const RecordKey& after,
+                           RecordCursor& cursor) {
+    static const std::string kQuery = detail::searchRowsQuery();
+    cursor.close();
+    const std::lock_guard guard(*m_session);
+    if (!boundsValid(*m_session, {search.start, search.end})) {
+        return 1;
+    }
+    detail::StatementHandle statement = m_session->prepare(kQuery);
+    if (statement == nullptr) {
+        return 1;
+    }
+    // Never before the search's own start.
+    sqlite3_bind_double(statement.get(), 1, std::max(after.time, search.start.value()));
+    sqlite3_bind_double(statement.get(), 2, search.end.value());
+    sqlite3_bind_int64(statement.get(), 3, search.lastRowId);
+    sqlite3_bind_int64(
+        statement.get(), 4,
+        after.time > search.start.value() ? after.rowId : std::numeric_limits<std::int64_t>::max());
+    return cursor.open(m_session, std::move(statement));
+}
+
+int CWeatherDb::FindRepeat(const HistoryRecord& record, bool& found) {
+    static const std::string kQuery = detail::repeatQuery();
+    const std::lock_guard guard(*m_session);
+    const StatementUse query = m_session->cached(kQuery);
+    if (!query) {
+        return 1;
+    }
+    const double tolerance = RepeatToleranceSeconds(record) / kSecondsPerDay;
+    sqlite3_bind_double(query.get(), 1, record.Time - tolerance);
+    sqlite3_bind_double(query.get(), 2, record.Time + tolerance);
+    int parameter = 3;
+    for (const RecordColumn column : kRepeatReadings) {
+        std::visit(
+            [&](auto member) {
+                if constexpr (std::is_same_v<decltype(member), std::int32_t HistoryRecord::*>) {
+                    sqlite3_bind_int(query.get(), parameter, record.*member);
+                } else {
+                    sqlite3_bind_double(query.get(), parameter,
+                                        static_cast<double>(record.*member));
+                }
+            },
+            recordFields()[static_cast<std::size_t>(column)].member);
+        ++parameter;
+    }
+    const int status = sqlite3_step(query.get());
+    if (status != SQLITE_ROW && status != SQLITE_DONE) {
+        m_session->reportEngineError();
+        return 1;
+    }
+    found = status == SQLITE_ROW;
+    return 0;
 }
 
 int CWeatherDb::OpenAllRecords(RecordCursor& cursor) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +32,23 @@ enum class ConnectMode {
 struct MaxMin {
     std::optional<double> Max1;
     std::optional<double> Min1;
+};
+
+// The rows of a search as they stood when it was made: those of (start, end] that were
+// stored by then. A row stored later has a higher row id than every row there was, so it
+// stays out however long the search is read. Rows come in time order and, within one
+// time, in the order they were stored.
+struct RecordSearch {
+    OleDate start;
+    OleDate end;
+    std::int64_t lastRowId = 0;
+};
+
+// A row's place in the order of a search, to go on after it. Row id the highest there is:
+// after every row of that time.
+struct RecordKey {
+    double time = 0.0;
+    std::int64_t rowId = std::numeric_limits<std::int64_t>::max();
 };
 
 // The record store: the Records table of history rows and the one-row Param table.
@@ -95,6 +113,16 @@ public:
     int OpenRainSumUpTo(OleDate end, double& sum);
     // Every row in the range, in time order: the rows of the history list.
     int FillHistoryList(OleDate start, OleDate end, RecordCursor& cursor);
+    // Starts a search of (start, end] and counts its rows.
+    int BeginSearch(OleDate start, OleDate end, RecordSearch& search, std::int64_t& count);
+    // The rows of `search` in (start, end].
+    int CountSearch(const RecordSearch& search, OleDate start, OleDate end, std::int64_t& count);
+    // The rows of `search` after `after`. The cursor holds the read open until it is
+    // closed: close it as soon as its rows are read.
+    int OpenSearch(const RecordSearch& search, const RecordKey& after, RecordCursor& cursor);
+    // Whether a stored record counts as `record` by the rule of repeat_rule.h. One indexed
+    // range query; it sees the rows of the caller's own open transaction.
+    int FindRepeat(const HistoryRecord& record, bool& found);
     // Every row in storage order: the source of an import.
     int OpenAllRecords(RecordCursor& cursor);
     // Interval and Rain of every row, read-only.

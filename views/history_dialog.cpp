@@ -196,9 +196,9 @@ void History::search() {
     }
     m_storeError.clear();
     std::int64_t count = 0;
-    if (m_Db.Connect(m_context.database) == 0 &&
-        m_Db.OpenCount(start, end, RecordColumn::Time, count) == 0) {
-        m_model->setRows(std::make_unique<HistoryPager>(m_Db, start, end, count));
+    RecordSearch found;
+    if (m_Db.Connect(m_context.database) == 0 && m_Db.BeginSearch(start, end, found, count) == 0) {
+        m_model->setRows(std::make_unique<HistoryPager>(m_Db, found, count));
     }
     if (!m_storeError.isEmpty()) {
         showError(std::exchange(m_storeError, QString()));
@@ -242,19 +242,14 @@ void History::exportClicked() {
 }
 
 void History::exportTo(const QString& file) {
-    RecordCursor cursor;
-    std::int64_t count = 0;
     m_storeError.clear();
-    if (HistoryPager* pager = m_model->pager(); pager != nullptr && pager->size() > 0) {
-        // The rows of the last search, and no more: a download since then may have added
-        // records to the range that the list does not show.
-        if (m_Db.FillHistoryList(pager->start(), pager->end(), cursor) != 0) {
-            showError(std::exchange(m_storeError, QString()));
-            return;
-        }
-        count = pager->size();
-    }
-    CursorRows rows(cursor, m_table, count);
+    // The rows of the last search as the list shows them: a download since then may have
+    // stored records in the range that the list leaves out.
+    const HistoryPager* shown = m_model->pager();
+    HistoryPager pager(m_Db, shown != nullptr ? shown->search() : RecordSearch{},
+                       shown != nullptr ? shown->size() : 0);
+    PagerRows rows(pager, m_table);
+    const std::int64_t count = rows.size();
 
     std::unique_ptr<QProgressDialog> progressDialog;
     ExportProgress progress;

@@ -22,10 +22,12 @@ constexpr int kProgressSteps = 1000;
 QString countsText(const ImportResult& result) {
     return QStringLiteral(
                "%1 records read, %2 stored.\n%3 skipped: already in the database.\n"
-               "%4 lines skipped: they could not be read.")
+               "%4 stored with a time that could not be read.\n"
+               "%5 lines skipped: they could not be read.")
         .arg(result.read)
         .arg(result.stored)
         .arg(result.duplicates)
+        .arg(result.unreadableTimes)
         .arg(result.unreadable);
 }
 
@@ -143,7 +145,8 @@ void Cimportd::showOutcome(const ImportResult& result) {
             break;
         case ImportStatus::sourceUnreadable:
             // A database source that cannot be read is one that cannot be opened.
-            if (importSourceOf(m_path.toStdString()) != ImportSource::textExport) {
+            if (result.read == 0 &&
+                importSourceOf(m_path.toStdString()) != ImportSource::textExport) {
                 showMessage(this, QMessageBox::Critical,
                             QStringLiteral("Cannot open the database!") + "\n\n" + detail);
                 break;

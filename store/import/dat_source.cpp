@@ -63,13 +63,12 @@ SourceReading readDatSource(const std::filesystem::path& path, DateOrder order,
             return reading;
         }
     }
-    // Without a single record it is some other file (or none at all): saying "success"
-    // over nothing imported would hide that the wrong file was chosen.
-    if (records == 0) {
+    // Lines without a single record make it some other file: saying "success" over
+    // nothing imported would hide that the wrong file was chosen. An empty export is
+    // simply empty.
+    if (records == 0 && count > 0) {
         reading.outcome = ReadOutcome::sourceFailed;
-        reading.error =
-            path.string() +
-            (count == 0 ? " is empty." : " is not a text export: no line of it is a record.");
+        reading.error = path.string() + " is not a text export: no line of it is a record.";
     }
     return reading;
 }

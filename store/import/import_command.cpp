@@ -21,8 +21,10 @@ int runImportCommand(const std::filesystem::path& database, const std::string& f
     }
     std::fprintf(out,
                  "%s: %" PRIu64 " records read, %" PRIu64 " stored, %" PRIu64
-                 " skipped as already stored, %" PRIu64 " lines skipped as unreadable\n",
-                 file.c_str(), result.read, result.stored, result.duplicates, result.unreadable);
+                 " skipped as already stored, %" PRIu64 " with a time that cannot be read, %" PRIu64
+                 " lines skipped as unreadable\n",
+                 file.c_str(), result.read, result.stored, result.duplicates,
+                 result.unreadableTimes, result.unreadable);
     if (result.status == ImportStatus::storeFailed) {
         error = "storing the records failed" +
                 (result.error.empty() ? std::string() : ": " + result.error) +

@@ -22,7 +22,8 @@ enum class ImportStatus {
     done,
     cancelled,
     notImportable,      // the file's kind is none this program reads
-    sourceUnreadable,   // the source cannot be opened or is not what its name says
+    sourceUnreadable,   // the source cannot be opened, is not what its name says, or
+                        // holds records of which not one time could be read
     targetUnavailable,  // the program's own database cannot be opened
     storeFailed,        // storing stopped at an error; earlier batches stay stored
 };
@@ -31,8 +32,11 @@ struct ImportResult {
     ImportStatus status = ImportStatus::done;
     std::uint64_t read = 0;        // records read from the source
     std::uint64_t stored = 0;      // records added to the database
-    std::uint64_t duplicates = 0;  // records whose time was already stored, skipped
-    std::uint64_t unreadable = 0;  // lines or rows that could not be read, skipped
+    std::uint64_t duplicates = 0;  // records already in the database, skipped
+    std::uint64_t unreadable = 0;  // lines or rows that are no record, skipped
+    // Records read whose time could not be read: stored (on the zero date, or the day
+    // before it for a date out of range) and never taken for records already stored.
+    std::uint64_t unreadableTimes = 0;
     // Earliest and latest time among the source's records now in the database, stored by
     // this import or found there already; empty when there are none.
     std::optional<OleDate> first;

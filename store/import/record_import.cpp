@@ -7,7 +7,6 @@
 
 #include "core/temp_record_file.h"
 #include "store/import/record_sources.h"
-#include "store/import/stored_times.h"
 #include "store/weather_db.h"
 
 namespace nimbra {
@@ -55,9 +54,9 @@ struct BatchCounts {
 
 class RecordStorer {
 public:
-    RecordStorer(CWeatherDb& db, StoredTimes& times, const ImportOptions& options,
-                 std::uint64_t total, ImportResult& result)
-        : m_db(db), m_times(times), m_options(options), m_total(total), m_result(result) {}
+    RecordStorer(CWeatherDb& db, const ImportOptions& options, std::uint64_t total,
+                 ImportResult& result)
+        : m_db(db), m_options(options), m_total(total), m_result(result) {}
 
     // Stores every record of `records`; sets the result's status when it stops early.
     void storeAll(const TempRecordFile& records) {
@@ -77,10 +76,16 @@ public:
                     return;
                 }
             }
-            if (m_times.contains(record.Time)) {
+            // A record without a time has nothing to be recognised by: it is stored.
+            bool repeat = false;
+            if (!isUnreadableTime(record.Time) && m_db.FindRepeat(record, repeat) != 0) {
+                fail();
+                stopped = true;
+                return;
+            }
+            if (repeat) {
                 ++counts.duplicates;
             } else if (m_db.InsertRecord(record) == 0) {
-                m_times.add(record.Time);
                 ++counts.stored;
             } else {
                 fail();
@@ -141,7 +146,6 @@ private:
     }
 
     CWeatherDb& m_db;
-    StoredTimes& m_times;
     const ImportOptions& m_options;
     std::uint64_t m_total;
     ImportResult& m_result;
@@ -177,9 +181,9 @@ ImportResult importRecords(const std::filesystem::path& database,
     if (!records) {
         return failure(ImportStatus::storeFailed, "Cannot create a temporary file for the import.");
     }
-    TimeSpan sourceSpan;
+    std::uint64_t unreadableTimes = 0;
     const RecordSink keep = [&](const HistoryRecord& record) {
-        sourceSpan.add(record.Time);
+        unreadableTimes += isUnreadableTime(record.Time) ? 1 : 0;
         return records->append(record);
     };
     SourceReading reading;
@@ -198,6 +202,7 @@ ImportResult importRecords(const std::filesystem::path& database,
     ImportResult result;
     result.read = records->count();
     result.unreadable = reading.unreadable;
+    result.unreadableTimes = unreadableTimes;
     switch (reading.outcome) {
         case ReadOutcome::complete:
             break;
@@ -211,17 +216,25 @@ ImportResult importRecords(const std::filesystem::path& database,
                            "Cannot write the temporary file of the import.");
     }
 
+    // Records that are all without a time are most likely times in a form this program
+    // does not read: storing them on the zero date would only bury them there.
+    if (result.read > 0 && unreadableTimes == result.read) {
+        ImportResult refused =
+            failure(ImportStatus::sourceUnreadable,
+                    "Not one time in " + source.string() + " could be read; nothing was imported.");
+        refused.read = result.read;
+        refused.unreadable = result.unreadable;
+        refused.unreadableTimes = unreadableTimes;
+        return refused;
+    }
+
     std::string message;
     CWeatherDb target;
     target.setErrorSink([&message](const std::string& text) { message = text; });
     if (target.Connect(database) != 0) {
         return failure(ImportStatus::targetUnavailable, message);
     }
-    StoredTimes times;
-    if (sourceSpan.first && !times.load(target, *sourceSpan.first, *sourceSpan.last)) {
-        return failure(ImportStatus::storeFailed, message);
-    }
-    RecordStorer storer(target, times, options, result.read, result);
+    RecordStorer storer(target, options, result.read, result);
     storer.storeAll(*records);
     if (result.status == ImportStatus::storeFailed && result.error.empty()) {
         result.error = message;

@@ -28,9 +28,11 @@ struct ImportOptions {
 // The source is read whole first, so a source that fails or is not what its name says
 // leaves the database untouched. The records are then stored in transactions of
 // `batchSize`: after a Cancel or an error, whole batches stay stored and the batch under
-// way is stored up to the Cancel or dropped on the error. A record whose time, to the
-// second, is already stored (or came earlier in the same source) is skipped, so importing
-// a source again adds nothing.
+// way is stored up to the Cancel or dropped on the error. A record the database already
+// holds by the rule of store/repeat_rule.h (stored before, or earlier in the same source)
+// is skipped, so importing a source again, or a copy of the store whose times are some
+// seconds off, adds nothing. A record whose time cannot be read is stored all the same,
+// unless not one time of the source can be read: then nothing is.
 ImportResult importRecords(const std::filesystem::path& database,
                            const std::filesystem::path& source, const ImportOptions& options = {});
 

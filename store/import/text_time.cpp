@@ -192,6 +192,10 @@ DateOrder userDateOrder() {
     return order;
 }
 
+bool isUnreadableTime(double time) {
+    return time == kNotADate || time == kOutOfRange;
+}
+
 double readRecordTime(std::string_view text, DateOrder order) {
     Scanner scan(text);
     scan.takeSpaces();

@@ -20,4 +20,8 @@ DateOrder userDateOrder();
 // are out of range.
 double readRecordTime(std::string_view text, DateOrder order);
 
+// Whether `time` is one readRecordTime gives for a time it could not read (the zero date is
+// also what a database's missing time reads as).
+bool isUnreadableTime(double time);
+
 }  // namespace nimbra

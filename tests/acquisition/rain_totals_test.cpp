@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "acquisition/stored_records.h"
+#include "store/stored_records.h"
 
 namespace nimbra {
 namespace {

@@ -29,7 +29,8 @@ std::string datLine(const std::string& time, const std::string& outTemp = "-7.9"
            ",-9.1,-12.6,990.7,1013.2,3.4,n,6.8,n,11,n,77,n,0.3,1.2,3.4,5.6,7.8,901.2,5432.1,4,";
 }
 
-// The time text of the n-th minute from 2024-03-05 00:00 (n below some three weeks).
+// The time text of the n-th minute from 2024-03-05 00:00 (n below some three weeks), for
+// records one minute apart, so of a one-minute interval.
 std::string minuteText(int n) {
     char text[32];
     std::snprintf(text, sizeof text, "2024-03-%02d %02d:%02d:00", 5 + n / 1440, n / 60 % 24,
@@ -49,7 +50,7 @@ protected:
     std::filesystem::path writeMinutes(const std::string& name, int count) const {
         std::string text;
         for (int i = 0; i < count; ++i) {
-            text += datLine(minuteText(i)) + "\n";
+            text += datLine(minuteText(i), "-7.9", 1) + "\n";
         }
         return writeFile(name, text);
     }
@@ -117,6 +118,7 @@ TEST_F(ImportTest, TextExportStoresItsRecordsAndCountsTheLinesItPassesOver) {
     EXPECT_EQ(result.stored, 4u);
     EXPECT_EQ(result.duplicates, 0u);
     EXPECT_EQ(result.unreadable, 5u);
+    EXPECT_EQ(result.unreadableTimes, 1u);
     EXPECT_EQ(storedTimes(), (std::vector<double>{at(2024, 3, 5, 9, 7), at(2024, 3, 5, 9, 12), 0.0,
                                                   at(2024, 3, 5, 9, 17)}));
     EXPECT_EQ(stored("OutTemp"), "-7.90000009536743;-7.90000009536743;65535.0;-7.90000009536743");
@@ -143,18 +145,63 @@ TEST_F(ImportTest, ImportingTheSameSourceAgainAddsNothing) {
     EXPECT_DOUBLE_EQ(again.last->value(), at(2024, 3, 5, 4, 59));
 }
 
-TEST_F(ImportTest, RecordsAreRecognisedByTheirTimeToTheSecond) {
-    // Stored by the acquisition a hair off the whole second.
-    makeDatabase("Nimbra7420.db", {sampleRecord(at(2024, 3, 5, 9, 7) + 1e-9),
-                                   sampleRecord(at(2024, 3, 5, 9, 8, 1))});
-    const std::string text = datLine("2024-03-05 09:07:00") + "\n" +  // already stored
-                             datLine("2024-03-05 09:08:00") + "\n" +  // a second apart: new
-                             datLine("2024-03-05 09:08:00") + "\n" +  // twice in the source
-                             datLine("2024-03-05 09:09:00") + "\n";
+// Overlapping history (an old database and the station's memory, anchored to clocks some
+// seconds apart) is stored once; records that only share a time, or have none, are all kept.
+TEST_F(ImportTest, OnlyTheSameReadingsNearTheSameTimeCountAsAlreadyStored) {
+    const std::string text = datLine("2024-10-27 02:30:00", "4.5") + "\n" +
+                             datLine("2024-10-27 02:30:00", "3.9") + "\n" +  // the hour again
+                             datLine("2024-10-27 02:35:00", "3.9") + "\n" +  // an interval on
+                             datLine("2024-10-27 02:37:00", "3.9") + "\n" +  // twice, 2 min off
+                             datLine("no date", "1.0") + "\n" + datLine("neither", "1.0") + "\n";
     const auto result = importRecords(database(), writeFile("e.dat", text), options());
-    EXPECT_EQ(result.stored, 2u);
-    EXPECT_EQ(result.duplicates, 2u);
-    EXPECT_EQ(storedCount(), 4);
+    EXPECT_EQ(result.status, ImportStatus::done) << result.error;
+    EXPECT_EQ(result.read, 6u);
+    EXPECT_EQ(result.stored, 5u);
+    EXPECT_EQ(result.duplicates, 1u);
+    EXPECT_EQ(result.unreadableTimes, 2u);
+    EXPECT_EQ(stored("OutTemp"), "1.0;1.0;4.5;3.90000009536743;3.90000009536743");
+
+    // A copy of the store with every time 20 s later, its rain included, adds nothing.
+    std::vector<HistoryRecord> copy;
+    for (int i = 0; i < 500; ++i) {
+        HistoryRecord record = sampleRecord(at(2024, 3, 1) + i * 5.0 / 1440.0);
+        record.Interval = 5;
+        record.OutTemp = static_cast<float>(i % 40);
+        record.Rain = 0.3f;
+        copy.push_back(record);
+    }
+    importRecords(database(), makeDatabase("store.db", copy), options());
+    const std::string rainBefore = stored("total(Rain)");
+    for (HistoryRecord& record : copy) {
+        record.Time = OleDate(record.Time).addSeconds(20.0).value();
+    }
+    const auto shifted = importRecords(database(), makeDatabase("shifted.db", copy), options(64));
+    EXPECT_EQ(shifted.status, ImportStatus::done) << shifted.error;
+    EXPECT_EQ(shifted.stored, 0u);
+    EXPECT_EQ(shifted.duplicates, 500u);
+    EXPECT_EQ(storedCount(), 505);
+    EXPECT_EQ(stored("total(Rain)"), rainBefore);
+}
+
+TEST_F(ImportTest, ASourceWithoutOneReadableTimeIsRefusedAndAnEmptyOneImportsNothing) {
+    const std::string text = datLine("Jan 1 2020 00:05:00") + "\n" +
+                             datLine("Jan 1 2020 00:10:00") + "\n" +
+                             datLine("Jan 1 2020 00:15:00") + "\n";
+    const auto refused = importRecords(database(), writeFile("words.dat", text), options());
+    EXPECT_EQ(refused.status, ImportStatus::sourceUnreadable);
+    EXPECT_EQ(refused.read, 3u);
+    EXPECT_EQ(refused.unreadableTimes, 3u);
+    EXPECT_NE(refused.error.find("words.dat"), std::string::npos) << refused.error;
+    EXPECT_FALSE(std::filesystem::exists(database()));
+
+    for (const char* name : {"empty.dat", "empty-source.db"}) {
+        const auto path =
+            std::string(name).ends_with(".db") ? makeDatabase(name, {}) : writeFile(name, "");
+        const auto empty = importRecords(database(), path, options());
+        EXPECT_EQ(empty.status, ImportStatus::done) << name << ": " << empty.error;
+        EXPECT_EQ(empty.read, 0u) << name;
+        EXPECT_FALSE(empty.first) << name;
+    }
 }
 
 TEST_F(ImportTest, DatabaseImportCopiesEveryColumnButTheRainCount) {
@@ -277,7 +324,6 @@ TEST_F(ImportTest, DamagedSourcesLeaveTheStoreAsItWas) {
         {"picture.mdb", png + std::string(8192, '\0')},
         // Not one record in it: no "success" over nothing imported.
         {"picture.dat", png},
-        {"empty.dat", ""},
         {"one-long-line.dat", std::string(6 << 20, '7')},
     };
     for (const auto& c : cases) {
@@ -306,12 +352,12 @@ TEST_F(ImportTest, AHugeLineIsPassedOverWithinBoundedMemory) {
     const auto path = source("huge.dat");
     {
         std::ofstream out(path, std::ios::binary);
-        out << datLine(minuteText(0)) << "\n";
+        out << datLine(minuteText(0), "-7.9", 1) << "\n";
         const std::string block(1 << 20, '9');
         for (int i = 0; i < 64; ++i) {
             out << block;
         }
-        out << "\n" << datLine(minuteText(1)) << "\n";
+        out << "\n" << datLine(minuteText(1), "-7.9", 1) << "\n";
     }
     // Resets the peak to what is resident now.
     std::ofstream reset("/proc/self/clear_refs");
@@ -392,7 +438,7 @@ TEST_F(ImportTest, AnErrorWhileStoringKeepsTheCommittedBatchesOnly) {
                      "BEGIN SELECT RAISE(ABORT, 'record refused'); END");
     std::string text;
     for (int i = 0; i < 40; ++i) {
-        text += datLine(minuteText(i), "1", i == 24 ? 99 : 5) + "\n";
+        text += datLine(minuteText(i), "1", i == 24 ? 99 : 1) + "\n";
     }
     const auto result = importRecords(database(), writeFile("m.dat", text), options(10));
     EXPECT_EQ(result.status, ImportStatus::storeFailed);
@@ -410,9 +456,11 @@ TEST_F(ImportTest, CommandPrintsTheCountsAndFailsClearly) {
     std::FILE* out = open_memstream(&printed, &size);
     EXPECT_EQ(runImportCommand(database(), dat.string(), out, error), 0);
     std::fclose(out);
-    EXPECT_NE(std::string(printed).find(
-                  "1 records read, 1 stored, 0 skipped as already stored, 1 lines skipped"),
-              std::string::npos)
+    EXPECT_NE(
+        std::string(printed).find(
+            "1 records read, 1 stored, 0 skipped as already stored, 0 with a time that cannot be "
+            "read, 1 lines skipped"),
+        std::string::npos)
         << printed;
     std::free(printed);
 

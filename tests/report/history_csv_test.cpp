@@ -1,7 +1,10 @@
 #include "report/history_csv.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+#include <fstream>
 #include <vector>
 
 #include "report/history_export.h"
@@ -119,6 +122,50 @@ TEST_F(HistoryCsvTest, CancellingRemovesThePartFile) {
                                                 [](std::int64_t, std::int64_t) { return false; });
     EXPECT_EQ(result.outcome, ExportOutcome::cancelled);
     EXPECT_FALSE(std::filesystem::exists(path("cancelled.csv")));
+}
+
+// An export over an existing file that fails on a full disk or is cancelled leaves that
+// file as it was, and nothing beside it.
+TEST_F(HistoryCsvTest, AFailedOrCancelledExportLeavesTheOldFileAsItWas) {
+    std::vector<HistoryCells> many(3000);
+    for (HistoryCells& cells : many) {
+        cells.fill("12.5");
+    }
+    const std::string old = "the export of last week\n";
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const struct {
+        const char* name;
+        bool diskFull;
+    } cases[] = {{"full.csv", true}, {"full.pdf", true}, {"cancelled.csv", false}};
+    for (const auto& c : cases) {
+        std::ofstream(path(c.name), std::ios::binary) << old;
+        ListRows rows(many);
+        ExportResult result;
+        if (c.diskFull) {
+            // The disk is full 16 KiB into the file: writes beyond fail with EFBIG.
+            const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = saved;
+            small.rlim_cur = 16 * 1024;
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+            result = exportHistory(path(c.name), m_table, rows, false);
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+            std::signal(SIGXFSZ, previous);
+            EXPECT_EQ(result.outcome, ExportOutcome::failed) << c.name;
+            EXPECT_NE(result.error.find(c.name), std::string::npos) << result.error;
+        } else {
+            result = exportHistory(path(c.name), m_table, rows, false,
+                                   [](std::int64_t done, std::int64_t) { return done < 1000; });
+            EXPECT_EQ(result.outcome, ExportOutcome::cancelled);
+        }
+        EXPECT_EQ(test::readFile(path(c.name)), old) << c.name;
+    }
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator(m_folder.path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, std::size(cases));
 }
 
 TEST_F(HistoryCsvTest, OnlyALowerCaseCsvExtensionWritesText) {
