@@ -23,14 +23,13 @@ void UploadSettingsDialog::accept() {
         return;
     }
     const UploadSettingsChange change = collect();
-    for (const ProfileEntry& entry : change.entries) {
-        // Uploads keep the settings they had when the file did not take the new ones:
-        // otherwise the next start would quietly bring the old settings back.
-        if (!m_config.writeString(entry.section, entry.key, entry.value)) {
-            showProblem(m_strings(3092) + QStringLiteral(": ") +
-                        QString::fromStdString(m_config.path().string()));
-            return;
-        }
+    // All keys in one replacement of the file, so that a failure leaves it as it was.
+    // Uploads then keep the settings they had: otherwise the next start would quietly
+    // bring the old settings back.
+    if (!m_config.writeStrings(change.entries)) {
+        showProblem(m_strings(3092) + QStringLiteral(": ") +
+                    QString::fromStdString(m_config.path().string()));
+        return;
     }
     m_store.set(m_service, change.live);
     QDialog::accept();

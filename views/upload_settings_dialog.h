@@ -14,15 +14,6 @@ class QLineEdit;
 
 namespace nimbra {
 
-// One Main.ini key as a settings dialog saves it.
-struct ProfileEntry {
-    const char* section;
-    const char* key;
-    std::string value;
-
-    friend bool operator==(const ProfileEntry&, const ProfileEntry&) = default;
-};
-
 // What Save hands on: the keys in the order they are written, and the nine texts the
 // service uploads with from then on.
 struct UploadSettingsChange {
