@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "upload/upload_target.h"
 #include "views/app_icon.h"
 #include "views/dialog_messages.h"
 
@@ -55,11 +56,19 @@ void UploadSettingsDialog::addButtons(QBoxLayout* layout) {
     layout->addWidget(buttons);
 }
 
-QLineEdit* UploadSettingsDialog::makeTextEdit(int id) {
+UploadServiceConfig UploadSettingsDialog::liveSettings() const {
+    return m_store.get(m_service);
+}
+
+QLineEdit* UploadSettingsDialog::makeTextEdit(int id, int maxLength) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::number(id));
-    edit->setMaxLength(static_cast<int>(ProfileFile::kMaxValueLength));
+    edit->setMaxLength(maxLength);
     return edit;
+}
+
+QLineEdit* UploadSettingsDialog::makeCredentialEdit(int id) {
+    return makeTextEdit(id, static_cast<int>(kTargetTextLimit));
 }
 
 QLabel* UploadSettingsDialog::makeLabel(int id, const QString& text) {

@@ -47,9 +47,15 @@ protected:
 
     // Save and Cancel, Save being the default button.
     void addButtons(QBoxLayout* layout);
-    // A single-line edit for one stored text, never longer than Main.ini keeps.
-    static QLineEdit* makeTextEdit(int id);
+    // A single-line edit for one stored text, never longer than Main.ini keeps, or than
+    // `maxLength` characters.
+    static QLineEdit* makeTextEdit(int id, int maxLength = ProfileFile::kMaxValueLength);
+    // An edit for a station id or password: no longer than an upload sends.
+    static QLineEdit* makeCredentialEdit(int id);
     static QLabel* makeLabel(int id, const QString& text);
+
+    // The settings the service uploads with now.
+    UploadServiceConfig liveSettings() const;
 
     ProfileFile& m_config;
     const StringLookup m_strings;
