@@ -143,7 +143,9 @@ std::string commandLineHelp() {
            "                              instead of a USB station\n"
            "  NIMBRA_WOW_SERVER           host[:port] to send WOW uploads to instead of the\n"
            "                              service (for trying uploads against your own server)\n"
-           "  NIMBRA_WEATHERCLOUD_SERVER  the same for Weathercloud\n";
+           "  NIMBRA_WEATHERCLOUD_SERVER  the same for Weathercloud\n"
+           "  SSL_CERT_FILE               the CA certificates that upload servers reached over\n"
+           "                              TLS (port 443) are checked against\n";
 }
 
 }  // namespace nimbra

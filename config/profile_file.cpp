@@ -158,6 +158,48 @@ bool replaceFile(const std::filesystem::path& path, const std::vector<std::strin
     return true;
 }
 
+// Sets `key` in `section` of the file's lines, adding the section and key when missing.
+void setKey(std::vector<std::string>& lines, std::string_view section, std::string_view key,
+            std::string_view value) {
+    std::string safeValue(value);
+    std::replace_if(
+        safeValue.begin(), safeValue.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::string newLine = std::string(key) + "=" + safeValue;
+
+    std::optional<std::size_t> sectionStart;
+    std::size_t insertAt = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto name = sectionOf(lines[i])) {
+            if (sectionStart) {
+                break;  // end of our section: the key was not in it
+            }
+            if (equalsIgnoringCase(*name, section)) {
+                sectionStart = i;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (!sectionStart) {
+            continue;
+        }
+        if (isKeyLine(lines[i], key, nullptr)) {
+            lines[i] = std::move(newLine);
+            return;
+        }
+        if (!trim(lines[i]).empty()) {
+            insertAt = i + 1;  // new keys go after the section's last non-blank line
+        }
+    }
+    if (sectionStart) {
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(newLine));
+    } else {
+        std::string header(1, '[');
+        header.append(section).push_back(']');
+        lines.push_back(std::move(header));
+        lines.push_back(std::move(newLine));
+    }
+}
+
 }  // namespace
 
 ProfileFile::ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}
@@ -180,50 +222,25 @@ std::string ProfileFile::readString(std::string_view section, std::string_view k
 
 bool ProfileFile::writeString(std::string_view section, std::string_view key,
                               std::string_view value) {
-    std::string safeValue(value);
-    std::replace_if(
-        safeValue.begin(), safeValue.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    const std::string newLine = std::string(key) + "=" + safeValue;
-
     std::lock_guard lock(profileMutex());
-    auto read = readLines(m_path);
-    if (!read) {
+    auto lines = readLines(m_path);
+    if (!lines) {
         return false;
     }
-    auto& lines = *read;
-    std::optional<std::size_t> sectionStart;
-    std::size_t insertAt = lines.size();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (const auto name = sectionOf(lines[i])) {
-            if (sectionStart) {
-                break;  // end of our section: the key was not in it
-            }
-            if (equalsIgnoringCase(*name, section)) {
-                sectionStart = i;
-                insertAt = i + 1;
-            }
-            continue;
-        }
-        if (!sectionStart) {
-            continue;
-        }
-        if (isKeyLine(lines[i], key, nullptr)) {
-            lines[i] = newLine;
-            return replaceFile(m_path, lines);
-        }
-        if (!trim(lines[i]).empty()) {
-            insertAt = i + 1;  // new keys go after the section's last non-blank line
-        }
+    setKey(*lines, section, key, value);
+    return replaceFile(m_path, *lines);
+}
+
+bool ProfileFile::writeStrings(const std::vector<ProfileEntry>& entries) {
+    std::lock_guard lock(profileMutex());
+    auto lines = readLines(m_path);
+    if (!lines) {
+        return false;
     }
-    if (sectionStart) {
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
-    } else {
-        std::string header(1, '[');
-        header.append(section).push_back(']');
-        lines.push_back(std::move(header));
-        lines.push_back(newLine);
+    for (const ProfileEntry& entry : entries) {
+        setKey(*lines, entry.section, entry.key, entry.value);
     }
-    return replaceFile(m_path, lines);
+    return replaceFile(m_path, *lines);
 }
 
 bool ProfileFile::makeWritable() const {

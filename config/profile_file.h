@@ -3,8 +3,18 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nimbra {
+
+// One key of a ProfileFile with the value it is to get.
+struct ProfileEntry {
+    const char* section;
+    const char* key;
+    std::string value;
+
+    friend bool operator==(const ProfileEntry&, const ProfileEntry&) = default;
+};
 
 // An INI file read and written one key at a time, with the semantics of the classic
 // profile functions: section and key names match case-insensitively, a value is
@@ -29,6 +39,10 @@ public:
     // value become spaces (they would split the line). Returns false when the file
     // cannot be written, or exists but cannot be read: its other lines would be lost.
     bool writeString(std::string_view section, std::string_view key, std::string_view value);
+
+    // Sets every key of `entries`, in their order, with one replacement of the file: all
+    // of them are written or, when that fails, none.
+    bool writeStrings(const std::vector<ProfileEntry>& entries);
 
     // Gives the owner write permission on an existing read-only file.
     bool makeWritable() const;

@@ -40,11 +40,17 @@ void LoadUploadConfiguration(const ProfileFile& config, UploadConfigStore& store
     service0.m_StationID = read(section, "StationID");
     service0.m_Password = read(section, "Password");
     service0.m_Autosend = read(section, "Autosend");
+    if (section == "Upload") {
+        // Weather Underground mode always uploads to the update host over TLS, also with
+        // a file saved when the mode still stored port 80.
+        service0.m_Server = kWundergroundUpdateHost;
+        service0.m_ServerPort = kWundergroundUpdatePort;
+    }
     store.set(UploadService::WeatherUnderground, service0);
 
     UploadServiceConfig wow;
     wow.m_Server = kWowUploadHost;
-    wow.m_ServerPort = kFixedUploadPort;
+    wow.m_ServerPort = kWowUploadPort;
     wow.m_ReadOnly = read("WeatherObservationsWebsite", "Num");
     wow.m_StationID = read("WeatherObservationsWebsite", "StationID");
     wow.m_Password = read("WeatherObservationsWebsite", "Password");
@@ -54,7 +60,7 @@ void LoadUploadConfiguration(const ProfileFile& config, UploadConfigStore& store
 
     UploadServiceConfig weathercloud;
     weathercloud.m_Server = kWeathercloudUploadHost;
-    weathercloud.m_ServerPort = kFixedUploadPort;
+    weathercloud.m_ServerPort = kWeathercloudUploadPort;
     weathercloud.m_StationID = read("weathercloud", "StationID");
     weathercloud.m_Password = read("weathercloud", "Password");
     weathercloud.m_Autosend = read("weathercloud", "Autosend");

@@ -1,7 +1,8 @@
 // Any reply a server sends, in any pieces, is taken without harm by the upload sender,
-// and it never reports success unless the reply holds the token it looks for.
+// and no service counts it a success unless it starts with a 2xx status line and holds
+// what that service answers with.
 //
-// The input's first byte chooses the token and how the reply is written: whole or in
+// The input's first byte chooses the service and how the reply is written: whole or in
 // pieces, with or without the connection closed after it. The rest is the reply. A real
 // server on 127.0.0.1 answers the sender's real request with it.
 #include <arpa/inet.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -20,10 +22,19 @@
 #include <thread>
 
 #include "upload/http_sender.h"
+#include "upload/reply_acceptance.h"
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kTokens{"success", "200", "OK", "\r\n\r\n"};
+struct Service {
+    nimbra::UploadService service;
+    std::string_view token;  // what an accepted reply must hold
+};
+constexpr std::array<Service, 3> kServices{{
+    {nimbra::UploadService::WeatherUnderground, "success"},
+    {nimbra::UploadService::Wow, ""},
+    {nimbra::UploadService::Weathercloud, "200"},
+}};
 
 struct Reply {
     std::string bytes;
@@ -115,19 +126,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reply.bytes.assign(reinterpret_cast<const char*>(data + 1), size - 1);
     reply.inPieces = (mode & 0x04) != 0;
     reply.keepOpen = (mode & 0x08) != 0;
-    const std::string_view token = kTokens[mode % kTokens.size()];
+    const Service& service = kServices[mode % kServices.size()];
     server.setReply(reply);
 
     nimbra::SendOptions options;
     options.connectTimeout = std::chrono::milliseconds(1000);
-    options.sendTimeout = std::chrono::milliseconds(1000);
-    options.replyPollInterval = std::chrono::milliseconds(1);
-    options.replyPolls = 20;
-    const std::string request = "GET /upload?ID=fuzz HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
-    const bool accepted =
-        nimbra::SendHttpRequest("127.0.0.1", request, server.port(), token, options);
-    if (accepted && reply.bytes.find(token) == std::string::npos) {
-        std::abort();  // success claimed for a reply without the token
+    options.replyTimeout = std::chrono::milliseconds(1000);
+    const auto answer =
+        nimbra::SendHttpRequest("127.0.0.1", server.port(), "/upload?ID=fuzz", options);
+    if (!answer || !nimbra::replyAccepted(service.service, *answer)) {
+        return 0;
+    }
+    // Success claimed: the reply must start with a 2xx status line and hold the token.
+    std::string start = reply.bytes.substr(0, 5);
+    for (char& c : start) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    const bool statusOk = start == "HTTP/" && reply.bytes.find(" 2") != std::string::npos;
+    if (!statusOk || reply.bytes.find(service.token) == std::string::npos) {
+        std::abort();
     }
     return 0;
 }

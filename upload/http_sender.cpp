@@ -1,19 +1,14 @@
 #include "upload/http_sender.h"
 
 #include <curl/curl.h>
-#include <poll.h>
 
+#include <cstdlib>
 #include <memory>
-#include <string>
 
 #include "upload/request_text.h"
-#include "upload/stoppable_sleep.h"
 
 namespace nimbra {
 namespace {
-
-// The reply is examined in one chunk of this many bytes at most.
-constexpr std::size_t kReplyChunk = 1023;
 
 bool curlReady() {
     // A function-local static is initialised exactly once even when threads race here.
@@ -26,96 +21,112 @@ struct CurlCleanup {
 };
 using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 
-int abortWhenStopped(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<const std::stop_token*>(stop)->stop_requested() ? 1 : 0;
+struct Exchange {
+    const std::stop_token* stop;
+    HttpReply reply;
+    bool headComplete = false;  // the blank line that ends the head came
+    bool bodyCut = false;       // the body went on beyond what is kept
+};
+
+int abortWhenStopped(void* exchange, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<Exchange*>(exchange)->stop->stop_requested() ? 1 : 0;
 }
 
-bool connectTo(CURL* curl, std::string_view host, std::uint16_t port, const SendOptions& options,
-               const std::stop_token& stop) {
-    const std::string url = std::string(port == 443 ? "https://" : "http://") + std::string(host) +
-                            ':' + std::to_string(port) + '/';
+// Keeps the start of the body and ends the transfer once that is full: the rest is
+// never looked at, and a server that streams without end cannot hold the upload.
+std::size_t keepBodyStart(char* data, std::size_t, std::size_t size, void* context) {
+    auto& exchange = *static_cast<Exchange*>(context);
+    std::string& body = exchange.reply.body;
+    const std::size_t room = kReplyBodyLimit - body.size();
+    if (size > room) {
+        body.append(data, room);
+        exchange.bodyCut = true;
+        return 0;
+    }
+    body.append(data, size);
+    return size;
+}
+
+// Notes the end of the head: a reply cut off inside it is no reply.
+std::size_t watchHead(char* data, std::size_t, std::size_t size, void* context) {
+    const std::string_view line(data, size);
+    if (line == "\r\n" || line == "\n") {
+        static_cast<Exchange*>(context)->headComplete = true;
+    }
+    return size;
+}
+
+bool prepare(CURL* curl, const std::string& url, const std::string& requestTarget, bool tls,
+             const SendOptions& options, Exchange& exchange) {
     const long connectMs = static_cast<long>(options.connectTimeout.count());
-    // The request goes out as written, never through a proxy taken from the environment.
-    return curl_easy_setopt(curl, CURLOPT_URL, url.c_str()) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_PROXY, "") == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectMs) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, abortWhenStopped) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &stop) == CURLE_OK &&
-           curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
-           curl_easy_perform(curl) == CURLE_OK;
-}
-
-// Waits up to `timeoutMs` for the connection to take more data.
-bool waitWritable(CURL* curl, int timeoutMs) {
-    curl_socket_t socket = CURL_SOCKET_BAD;
-    if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK ||
-        socket == CURL_SOCKET_BAD) {
-        return false;
+    const long totalMs = static_cast<long>((options.connectTimeout + options.replyTimeout).count());
+    // HTTP/1.1 over TLS, so that ALPN offers nothing else; the services' plain endpoints
+    // keep the HTTP/1.0 they always had. The request goes out as written, never through
+    // a proxy taken from the environment, and a redirect is not followed.
+    bool ok = curl_easy_setopt(curl, CURLOPT_URL, url.c_str()) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_REQUEST_TARGET, requestTarget.c_str()) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_HTTP_VERSION,
+                               tls ? CURL_HTTP_VERSION_1_1 : CURL_HTTP_VERSION_1_0) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, tls ? "https" : "http") == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_PROXY, "") == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectMs) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, totalMs) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keepBodyStart) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_WRITEDATA, &exchange) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, watchHead) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_HEADERDATA, &exchange) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, abortWhenStopped) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &exchange) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
+    // The OpenSSL convention, which libcurl's own default bundle path would otherwise hide:
+    // a private CA can be trusted without turning verification off.
+    const char* caBundle = std::getenv("SSL_CERT_FILE");
+    if (ok && caBundle != nullptr && *caBundle != '\0') {
+        ok = curl_easy_setopt(curl, CURLOPT_CAINFO, caBundle) == CURLE_OK;
     }
-    pollfd descriptor{socket, POLLOUT, 0};
-    return ::poll(&descriptor, 1, timeoutMs) > 0;
-}
-
-bool sendAll(CURL* curl, std::string_view request, const SendOptions& options,
-             const std::stop_token& stop) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + options.sendTimeout;
-    std::size_t sent = 0;
-    while (sent < request.size()) {
-        std::size_t n = 0;
-        const CURLcode result =
-            curl_easy_send(curl, request.data() + sent, request.size() - sent, &n);
-        if (result != CURLE_OK && result != CURLE_AGAIN) {
-            return false;
-        }
-        sent += n;
-        if (n == 0) {
-            // The socket buffer is full: wait for room, within the send time.
-            if (stop.stop_requested() || Clock::now() >= deadline) {
-                return false;
-            }
-            waitWritable(curl, 100);
-        }
-    }
-    return true;
-}
-
-// The first chunk of the reply, or nothing when none came in time.
-std::string firstReplyChunk(CURL* curl, const SendOptions& options, const std::stop_token& stop) {
-    char buffer[kReplyChunk];
-    for (int attempt = 0; attempt < options.replyPolls; ++attempt) {
-        // Waiting before each read lets a reply sent in several pieces gather, so the
-        // chunk holds what the server wrote at once.
-        if (!sleepUnlessStopped(stop, options.replyPollInterval)) {
-            return {};
-        }
-        std::size_t n = 0;
-        const CURLcode result = curl_easy_recv(curl, buffer, sizeof buffer, &n);
-        if (result == CURLE_AGAIN) {
-            continue;
-        }
-        // n == 0 with CURLE_OK: the server closed the connection without a word.
-        return result == CURLE_OK ? std::string(buffer, n) : std::string();
-    }
-    return {};
+    return ok;
 }
 
 }  // namespace
 
-bool SendHttpRequest(std::string_view host, std::string_view request, std::uint16_t port,
-                     std::string_view token, const SendOptions& options, std::stop_token stop) {
-    if (!isSendableHostName(host) || port == 0 || request.empty() || !curlReady()) {
-        return false;
+std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t port,
+                                         std::string_view target, const SendOptions& options,
+                                         std::stop_token stop) {
+    if (!isSendableHostName(host) || port == 0 || !target.starts_with('/') || !curlReady()) {
+        return std::nullopt;
     }
     const CurlHandle curl(curl_easy_init());
-    if (!curl || !connectTo(curl.get(), host, port, options, stop) ||
-        !sendAll(curl.get(), request, options, stop)) {
-        return false;
+    if (!curl) {
+        return std::nullopt;
     }
-    const std::string reply = firstReplyChunk(curl.get(), options, stop);
-    return !token.empty() && reply.find(token) != std::string::npos;
+    const bool tls = port == options.tlsPort;
+    const std::string url = std::string(tls ? "https://" : "http://") + std::string(host) + ':' +
+                            std::to_string(port) + '/';
+    const std::string requestTarget(target);
+    Exchange exchange{&stop, {}};
+    if (!prepare(curl.get(), url, requestTarget, tls, options, exchange)) {
+        return std::nullopt;
+    }
+    const CURLcode result = curl_easy_perform(curl.get());
+    if ((result != CURLE_OK && !(result == CURLE_WRITE_ERROR && exchange.bodyCut)) ||
+        !exchange.headComplete) {
+        return std::nullopt;
+    }
+    HttpReply& reply = exchange.reply;
+    curl_off_t retryAfter = 0;
+    if (curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &reply.status) != CURLE_OK ||
+        reply.status == 0) {
+        return std::nullopt;
+    }
+    if (curl_easy_getinfo(curl.get(), CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK &&
+        retryAfter > 0) {
+        reply.retryAfter = std::chrono::seconds(retryAfter);
+    }
+    return std::move(reply);
 }
 
 }  // namespace nimbra

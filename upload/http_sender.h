@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <stop_token>
+#include <string>
 #include <string_view>
 
 namespace nimbra {
@@ -10,17 +12,27 @@ namespace nimbra {
 // Time limits of one request. The defaults are the ones uploads use.
 struct SendOptions {
     std::chrono::milliseconds connectTimeout{10'000};  // name lookup, TCP and TLS set-up
-    std::chrono::milliseconds sendTimeout{10'000};     // the whole request written
-    std::chrono::milliseconds replyPollInterval{100};
-    int replyPolls = 100;  // about ten seconds for the first part of the reply
+    std::chrono::milliseconds replyTimeout{10'000};    // then the request out, the reply in
+    std::uint16_t tlsPort = 443;  // the port spoken to over TLS; tests use a free one
 };
 
-// Sends one request exactly as given to host:port (TLS when the port is 443) and tells
-// whether the first chunk of the reply, at most 1023 bytes, contains `token`. Everything
-// that goes wrong is a plain false: an invalid host, a failed lookup or connection, a
-// reply that is late, empty or without the token. A stop request ends it promptly.
-bool SendHttpRequest(std::string_view host, std::string_view request, std::uint16_t port,
-                     std::string_view token, const SendOptions& options = {},
-                     std::stop_token stop = {});
+// What a server answered, as far as an upload looks at it.
+struct HttpReply {
+    long status = 0;                     // the code of the status line
+    std::string body;                    // its first kReplyBodyLimit bytes
+    std::chrono::seconds retryAfter{0};  // from Retry-After; 0 when there is none
+};
+
+inline constexpr std::size_t kReplyBodyLimit = 1023;
+
+// Sends "GET `target`" to host:port, over TLS with a verified certificate when the port
+// is the TLS port, in plain HTTP otherwise. The head holds only the request line, Host and
+// Accept. SSL_CERT_FILE, when set, names the CA bundle the certificate is checked with.
+// Gives nothing when no complete reply head came: an invalid host, a failed lookup,
+// connection or certificate check, a server that is late or closes early. A stop
+// request ends it promptly.
+std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t port,
+                                         std::string_view target, const SendOptions& options = {},
+                                         std::stop_token stop = {});
 
 }  // namespace nimbra

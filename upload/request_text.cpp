@@ -77,17 +77,11 @@ bool isSendableHostName(std::string_view host) {
                        [](char c) { return isHostCharacter(static_cast<unsigned char>(c)); });
 }
 
-std::optional<HttpRequest> finishRequest(std::string text, std::string_view host) {
-    if (!isSendableHostName(host)) {
+std::optional<HttpRequest> finishRequest(std::string target, std::string_view host) {
+    if (!isSendableHostName(host) || target.size() > kRequestLimit) {
         return std::nullopt;
     }
-    text += " HTTP/1.0\r\nAccept: */*\r\nHost: ";
-    text += host;
-    text += "\r\nConnection: Close\r\n\r\n";
-    if (text.size() > kRequestLimit) {
-        return std::nullopt;
-    }
-    return HttpRequest{std::string(host), std::move(text)};
+    return HttpRequest{std::string(host), std::move(target)};
 }
 
 }  // namespace nimbra

@@ -9,13 +9,14 @@
 
 namespace nimbra {
 
-// One HTTP request as it goes on the wire, and the host it goes to.
+// One upload request: the host it goes to and the target of its GET request line, the
+// path with the query ("/v01/set?wid=...").
 struct HttpRequest {
     std::string host;
-    std::string text;
+    std::string target;
 };
 
-// Longest request and host name the services are sent, in bytes.
+// Longest request target and host name the services are sent, in bytes.
 inline constexpr std::size_t kRequestLimit = 1027;
 inline constexpr std::size_t kHostLimit = 99;
 
@@ -39,8 +40,8 @@ std::string softwareTypeValue(const SoftwareIdentity& identity);
 // names); no blank, control character or URL syntax.
 bool isSendableHostName(std::string_view host);
 
-// Closes the request line and adds the head. Gives nothing when the host cannot be sent
-// or the request would be longer than kRequestLimit: such a request is never sent.
-std::optional<HttpRequest> finishRequest(std::string text, std::string_view host);
+// The request to `host` with `target`. Gives nothing when the host cannot be sent or the
+// target is longer than kRequestLimit: such a request is never sent.
+std::optional<HttpRequest> finishRequest(std::string target, std::string_view host);
 
 }  // namespace nimbra

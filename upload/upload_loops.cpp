@@ -1,7 +1,5 @@
 #include "upload/upload_loops.h"
 
-#include "upload/stoppable_sleep.h"
-
 namespace nimbra {
 
 void runUploadLoop(const UploadContext& context, UploadService service,
@@ -15,7 +13,7 @@ void runUploadLoop(const UploadContext& context, UploadService service,
             ticks = 0;
             wait = regular ? schedule.waitAfterSuccess : schedule.waitAfterFailure;
         }
-        if (!sleepUnlessStopped(stop, schedule.tick)) {
+        if (!context.sleep(stop, schedule.tick)) {
             return;
         }
         ++ticks;

@@ -2,10 +2,6 @@
 
 namespace nimbra {
 
-std::string_view successToken(UploadService service) {
-    return service == UploadService::WeatherUnderground ? "success" : "200";
-}
-
 ViewEvent successEvent(UploadService service) {
     switch (service) {
         case UploadService::WeatherUnderground:

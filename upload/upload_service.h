@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 #include "core/view_events.h"
 
 namespace nimbra {
@@ -15,9 +13,6 @@ enum class UploadService : int {
 };
 
 inline constexpr int kUploadServiceCount = 3;
-
-// What a reply must contain for an upload to count as accepted.
-std::string_view successToken(UploadService service);
 
 // The view events that report an upload's outcome.
 ViewEvent successEvent(UploadService service);

@@ -22,12 +22,15 @@ struct UploadServiceConfig {
     friend bool operator==(const UploadServiceConfig&, const UploadServiceConfig&) = default;
 };
 
-// The services' public endpoints.
+// The services' public endpoints. Weather Underground and WOW take their account
+// passwords over TLS only (port 443); Weathercloud's documented endpoint is plain HTTP.
 inline constexpr std::string_view kWundergroundUpdateHost = "weatherstation.wunderground.com";
+inline constexpr std::string_view kWundergroundUpdatePort = "443";
 inline constexpr std::string_view kWundergroundWebsite = "https://www.wunderground.com/";
 inline constexpr std::string_view kWowUploadHost = "wow.metoffice.gov.uk";
+inline constexpr std::string_view kWowUploadPort = "443";
 inline constexpr std::string_view kWeathercloudUploadHost = "api.weathercloud.net";
-inline constexpr std::string_view kFixedUploadPort = "80";
+inline constexpr std::string_view kWeathercloudUploadPort = "80";
 
 // A numeric setting as a decimal integer: leading blanks and a sign are skipped, digits
 // are read up to the first other character, text without leading digits gives 0.

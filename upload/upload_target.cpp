@@ -13,13 +13,20 @@ std::string_view firstCharacters(std::string_view text, std::size_t limit) {
     return text;
 }
 
-UploadTarget makeUploadTarget(const UploadServiceConfig& config) {
+bool fitsTargetText(std::string_view text) {
+    return firstCharacters(text, kTargetTextLimit).size() == text.size();
+}
+
+std::optional<UploadTarget> makeUploadTarget(const UploadServiceConfig& config) {
+    if (!fitsTargetText(config.m_Server)) {
+        return std::nullopt;
+    }
     UploadTarget target;
     target.serverType = parseConfigInt(config.m_ServerType);
     target.uploadType = parseConfigInt(config.m_UploadType);
     const int port = parseConfigInt(config.m_ServerPort);
     target.port = port > 0 && port <= 0xFFFF ? static_cast<std::uint16_t>(port) : 0;
-    target.server = firstCharacters(config.m_Server, kTargetTextLimit);
+    target.server = config.m_Server;
     target.stationId = firstCharacters(config.m_StationID, kTargetTextLimit);
     target.password = firstCharacters(config.m_Password, kTargetTextLimit);
     return target;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,13 @@ struct UploadTarget {
     std::string password;
 };
 
-UploadTarget makeUploadTarget(const UploadServiceConfig& config);
+// Station id and password are cut to kTargetTextLimit characters, as the services take
+// them. A server name is never cut, which could name someone else's host: a longer one
+// gives nothing.
+std::optional<UploadTarget> makeUploadTarget(const UploadServiceConfig& config);
+
+// Whether a settings text fits the kTargetTextLimit characters an upload sends.
+bool fitsTargetText(std::string_view text);
 
 // The first `limit` characters of UTF-8 text; never splits a character.
 std::string_view firstCharacters(std::string_view text, std::size_t limit);

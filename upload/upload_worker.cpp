@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "upload/reply_acceptance.h"
 #include "upload/software_identity.h"
 #include "upload/upload_reading.h"
 #include "upload/upload_target.h"
@@ -35,12 +36,21 @@ bool UploadToService(const UploadContext& context, UploadService service, std::s
         return true;
     }
 
-    const UploadTarget target = makeUploadTarget(config);
+    const auto now = context.clock();
+    if (context.holdOff->paused(service, now)) {
+        return false;
+    }
+    const std::optional<UploadTarget> target = makeUploadTarget(config);
     const UploadReading reading = makeUploadReading(context.currentReading());
     const std::optional<HttpRequest> request =
-        buildRequest(service, target, reading, utcTimeOf(context.clock()));
-    const bool accepted = request && SendHttpRequest(request->host, request->text, target.port,
-                                                     successToken(service), context.send, stop);
+        target ? buildRequest(service, *target, reading, utcTimeOf(now)) : std::nullopt;
+    const std::optional<HttpReply> reply =
+        request ? SendHttpRequest(request->host, target->port, request->target, context.send, stop)
+                : std::nullopt;
+    const bool accepted = reply && replyAccepted(service, *reply);
+    if (reply && !accepted && reply->retryAfter.count() > 0) {
+        context.holdOff->pause(service, context.clock(), reply->retryAfter);
+    }
     if (stop.stop_requested()) {
         // Shutting down: the view may already be gone.
         return false;

@@ -29,7 +29,7 @@ std::optional<HttpRequest> buildWeathercloudRequest(const UploadTarget& target,
         r.uv = fitOrMarker<std::int16_t>(r.uv * 10, kAbsent16);
     }
 
-    std::string text = "GET /v01/set?";
+    std::string text = "/v01/set?";
     appendTextField(text, "wid", target.stationId);
     appendTextField(text, "key", target.password);
     const Field fields[] = {

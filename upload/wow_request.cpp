@@ -23,7 +23,7 @@ std::optional<HttpRequest> buildWowRequest(const SoftwareIdentity& identity,
                                            const UploadTarget& target, const UploadReading& reading,
                                            const UtcTime& now) {
     const UploadReading r = toImperial(reading);
-    std::string text = "GET /automaticreading?";
+    std::string text = "/automaticreading?";
     appendTextField(text, "siteid", target.stationId);
     appendTextField(text, "siteAuthenticationKey", target.password);
     // dateutc=2024-03-05%209%3A7%3A5& : month and day padded, the time not.

@@ -75,7 +75,7 @@ std::optional<HttpRequest> buildWundergroundRequest(const SoftwareIdentity& iden
                                                     const UploadTarget& target,
                                                     const UploadReading& reading,
                                                     const UtcTime& now) {
-    std::string text = "GET ";
+    std::string text;
     text += scriptPath(target.serverType);
     appendTextField(text, "ID", target.stationId);
     appendTextField(text, "PASSWORD", target.password);

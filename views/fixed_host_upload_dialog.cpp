@@ -19,6 +19,7 @@ const FixedHostService kWow{
     .serverLabelId = 1256,
     .section = "WeatherObservationsWebsite",
     .host = kWowUploadHost,
+    .port = kWowUploadPort,
     .passwordLabel = "Password:",
     .masksPassword = true,
     .keepsNum = true,
@@ -31,6 +32,7 @@ const FixedHostService kWeathercloud{
     .serverLabelId = 1257,
     .section = "weathercloud",
     .host = kWeathercloudUploadHost,
+    .port = kWeathercloudUploadPort,
     .passwordLabel = "key:",
     .masksPassword = false,
     .keepsNum = false,
@@ -71,8 +73,8 @@ void FixedHostUploadDialog::buildControls() {
     QPalette fixed = m_host->palette();
     fixed.setColor(QPalette::Base, fixed.color(QPalette::Window));
     m_host->setPalette(fixed);
-    m_stationId = makeTextEdit(1253);
-    m_password = makeTextEdit(1254);
+    m_stationId = makeCredentialEdit(1253);
+    m_password = makeCredentialEdit(1254);
     if (m_service.masksPassword) {
         makeRevealablePassword(m_password);
     }
@@ -107,17 +109,22 @@ void FixedHostUploadDialog::buildControls() {
 
 UploadSettingsChange FixedHostUploadDialog::collect() const {
     const char* section = m_service.section;
+    // The service keeps uploading where it does now: its fixed host and port, or the
+    // server a test or trial named at start, which the file never learns about.
+    const UploadServiceConfig live = liveSettings();
     UploadServiceConfig c;
-    c.m_Server = m_service.host;
-    // The start-up uploads on the fixed port whatever the file says; the new settings
-    // must not leave the service without a port until the next start.
-    c.m_ServerPort = kFixedUploadPort;
+    c.m_Server = live.m_Server;
+    c.m_ServerPort = live.m_ServerPort;
+    if (c.m_Server.empty()) {
+        c.m_Server = m_service.host;
+        c.m_ServerPort = m_service.port;
+    }
     c.m_StationID = m_stationId->text().toStdString();
     c.m_Password = m_password->text().toStdString();
     c.m_Autosend = m_autosend->isChecked() ? "1" : "0";
 
     UploadSettingsChange change;
-    change.entries.push_back({section, "Server", c.m_Server});
+    change.entries.push_back({section, "Server", std::string(m_service.host)});
     change.entries.push_back({section, "ServerPort", m_serverPort});
     if (m_service.keepsNum) {
         c.m_ReadOnly = m_num->text().toStdString();

@@ -17,12 +17,13 @@ struct FixedHostService {
     int serverLabelId;
     const char* section;  // also the window title
     std::string_view host;
+    std::string_view port;
     const char* passwordLabel;
     bool masksPassword;
     bool keepsNum;  // WOW's hidden station number
 };
 
-// Settings of a service that always uploads to its own host on port 80: the user
+// Settings of a service that always uploads to its own host and port: the user
 // enters the station id and key and switches uploads on or off.
 class FixedHostUploadDialog : public UploadSettingsDialog {
     Q_OBJECT

@@ -9,6 +9,7 @@
 #include <array>
 
 #include "config/string_table.h"
+#include "upload/upload_target.h"
 #include "views/password_field.h"
 
 namespace nimbra {
@@ -81,8 +82,8 @@ void UploadInt::buildControls() {
     m_serverType =
         makeList(1222, {QStringLiteral("asp"), QStringLiteral("jsp"), QStringLiteral("php")});
     m_uploadType = makeList(1223, {QStringLiteral("Default"), QStringLiteral("Customize")});
-    m_stationId = makeTextEdit(1247);
-    m_password = makeTextEdit(1248);
+    m_stationId = makeCredentialEdit(1247);
+    m_password = makeCredentialEdit(1248);
     makeRevealablePassword(m_password);
     m_autosend = new QCheckBox(s(3089));
     m_autosend->setObjectName(QStringLiteral("1250"));
@@ -131,7 +132,7 @@ void UploadInt::enterWeatherUndergroundMode() {
     m_serverType->setCurrentIndex(kPhpPosition);
     m_uploadType->setCurrentIndex(kWeatherUndergroundFieldsPosition);
     m_server->setText(fromUtf8(kWundergroundUpdateHost));
-    m_port->setText(fromUtf8(kFixedUploadPort));
+    m_port->setText(fromUtf8(kWundergroundUpdatePort));
     enableServerControls(false);
     m_stationId->setText(fromUtf8(read("StationID")));
     m_password->setText(fromUtf8(read("Password")));
@@ -181,6 +182,14 @@ void UploadInt::websiteChosen(int entry) {
 bool UploadInt::inputsAcceptable() {
     if (m_weatherUndergroundMode) {
         return true;
+    }
+    // Uploads never cut a server name, which could name someone else's host: one longer
+    // than they send is refused here rather than failing every upload later.
+    if (!fitsTargetText(m_server->text().toStdString())) {
+        showProblem(m_strings(3084) + QStringLiteral(": ") + m_strings(3060));
+        m_server->setFocus();
+        m_server->selectAll();
+        return false;
     }
     // A port the sender cannot use would only show up later as failed uploads.
     bool number = false;

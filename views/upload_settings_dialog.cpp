@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "upload/upload_target.h"
 #include "views/app_icon.h"
 #include "views/dialog_messages.h"
 
@@ -23,14 +24,13 @@ void UploadSettingsDialog::accept() {
         return;
     }
     const UploadSettingsChange change = collect();
-    for (const ProfileEntry& entry : change.entries) {
-        // Uploads keep the settings they had when the file did not take the new ones:
-        // otherwise the next start would quietly bring the old settings back.
-        if (!m_config.writeString(entry.section, entry.key, entry.value)) {
-            showProblem(m_strings(3092) + QStringLiteral(": ") +
-                        QString::fromStdString(m_config.path().string()));
-            return;
-        }
+    // All keys in one replacement of the file, so that a failure leaves it as it was.
+    // Uploads then keep the settings they had: otherwise the next start would quietly
+    // bring the old settings back.
+    if (!m_config.writeStrings(change.entries)) {
+        showProblem(m_strings(3092) + QStringLiteral(": ") +
+                    QString::fromStdString(m_config.path().string()));
+        return;
     }
     m_store.set(m_service, change.live);
     QDialog::accept();
@@ -56,11 +56,19 @@ void UploadSettingsDialog::addButtons(QBoxLayout* layout) {
     layout->addWidget(buttons);
 }
 
-QLineEdit* UploadSettingsDialog::makeTextEdit(int id) {
+UploadServiceConfig UploadSettingsDialog::liveSettings() const {
+    return m_store.get(m_service);
+}
+
+QLineEdit* UploadSettingsDialog::makeTextEdit(int id, int maxLength) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::number(id));
-    edit->setMaxLength(static_cast<int>(ProfileFile::kMaxValueLength));
+    edit->setMaxLength(maxLength);
     return edit;
+}
+
+QLineEdit* UploadSettingsDialog::makeCredentialEdit(int id) {
+    return makeTextEdit(id, static_cast<int>(kTargetTextLimit));
 }
 
 QLabel* UploadSettingsDialog::makeLabel(int id, const QString& text) {

@@ -14,15 +14,6 @@ class QLineEdit;
 
 namespace nimbra {
 
-// One Main.ini key as a settings dialog saves it.
-struct ProfileEntry {
-    const char* section;
-    const char* key;
-    std::string value;
-
-    friend bool operator==(const ProfileEntry&, const ProfileEntry&) = default;
-};
-
 // What Save hands on: the keys in the order they are written, and the nine texts the
 // service uploads with from then on.
 struct UploadSettingsChange {
@@ -56,9 +47,15 @@ protected:
 
     // Save and Cancel, Save being the default button.
     void addButtons(QBoxLayout* layout);
-    // A single-line edit for one stored text, never longer than Main.ini keeps.
-    static QLineEdit* makeTextEdit(int id);
+    // A single-line edit for one stored text, never longer than Main.ini keeps, or than
+    // `maxLength` characters.
+    static QLineEdit* makeTextEdit(int id, int maxLength = ProfileFile::kMaxValueLength);
+    // An edit for a station id or password: no longer than an upload sends.
+    static QLineEdit* makeCredentialEdit(int id);
     static QLabel* makeLabel(int id, const QString& text);
+
+    // The settings the service uploads with now.
+    UploadServiceConfig liveSettings() const;
 
     ProfileFile& m_config;
     const StringLookup m_strings;

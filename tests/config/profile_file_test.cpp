@@ -83,8 +83,9 @@ TEST_F(ProfileFileTest, WritesReplaceOneKeyAndLeaveTheRestAlone) {
         "\n");
     ProfileFile profile(path);
     ASSERT_TRUE(profile.writeString("language", "LANGUAGE", "Deutsch"));
-    ASSERT_TRUE(profile.writeString("Upload", "Password", "p = w"));
-    ASSERT_TRUE(profile.writeString("weathercloud", "Autosend", "1"));
+    // Several keys at once, a new section among them.
+    ASSERT_TRUE(
+        profile.writeStrings({{"Upload", "Password", "p = w"}, {"weathercloud", "Autosend", "1"}}));
     EXPECT_EQ(contents(path),
               "; kept\n"
               "[Language]\n"

@@ -35,7 +35,11 @@ TEST_F(UploadSettingsTest, TypeOneExactlySelectsTheWeatherUndergroundSection) {
     UploadConfigStore store;
     setType("1");
     LoadUploadConfiguration(ProfileFile(m_path), store);
-    EXPECT_EQ(store.get(UploadService::WeatherUnderground).m_Server, "wu.example");
+    // Weather Underground mode: the update host over TLS, whatever an older file says.
+    EXPECT_EQ(store.get(UploadService::WeatherUnderground).m_Server,
+              "weatherstation.wunderground.com");
+    EXPECT_EQ(store.get(UploadService::WeatherUnderground).m_ServerPort, "443");
+    EXPECT_EQ(store.get(UploadService::WeatherUnderground).m_StationID, "WU1");
     EXPECT_EQ(store.get(UploadService::WeatherUnderground).m_Password, "");
 
     setType("1 ");  // compared exactly: custom-server mode
@@ -53,12 +57,13 @@ TEST_F(UploadSettingsTest, WowAndWeathercloudAlwaysUseTheirFixedHosts) {
     LoadUploadConfiguration(ProfileFile(m_path), store);
     const UploadServiceConfig wow = store.get(UploadService::Wow);
     EXPECT_EQ(wow.m_Server, "wow.metoffice.gov.uk");  // the file's Server is for the dialog
-    EXPECT_EQ(wow.m_ServerPort, "80");
+    EXPECT_EQ(wow.m_ServerPort, "443");
     EXPECT_EQ(wow.m_ReadOnly, "42");
     EXPECT_EQ(wow.m_StationID, "W1");
     EXPECT_EQ(wow.m_Autosend, "1");
     const UploadServiceConfig cloud = store.get(UploadService::Weathercloud);
     EXPECT_EQ(cloud.m_Server, "api.weathercloud.net");
+    EXPECT_EQ(cloud.m_ServerPort, "80");
     EXPECT_EQ(cloud.m_Password, "key");
     EXPECT_EQ(cloud.m_Autosend, "0");
     EXPECT_EQ(cloud.m_Web, "");

@@ -85,7 +85,8 @@ TEST_F(ProgramTest, HeadlessOnceUploadsToEveryServiceThatIsSwitchedOn) {
     const std::string ok = "HTTP/1.0 200 OK\r\n\r\nsuccess\n";
     testing::TestHttpServer custom(testing::TestHttpServer::reply(ok));
     testing::TestHttpServer wow(testing::TestHttpServer::reply(ok));
-    testing::TestHttpServer weathercloud(testing::TestHttpServer::reply(ok));
+    testing::TestHttpServer weathercloud(
+        testing::TestHttpServer::reply("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n200"));
     fs::create_directories(m_data);
     {
         std::ofstream config(m_data / "Main.ini");

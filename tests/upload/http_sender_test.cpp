@@ -1,15 +1,15 @@
 #include "upload/http_sender.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "test_http_server.h"
+#include "test_tls_server.h"
+#include "upload/reply_acceptance.h"
 
 namespace nimbra {
 namespace {
@@ -17,83 +17,113 @@ namespace {
 using namespace std::chrono_literals;
 using testing::TestHttpServer;
 
-const std::string kRequest =
-    "GET /v01/set?wid=a&key=b&temp=215 HTTP/1.0\r\nAccept: */*\r\nHost: 127.0.0.1\r\n"
-    "Connection: Close\r\n\r\n";
+const std::string kTarget = "/v01/set?wid=a&key=b&temp=215&dateutc=2024-3-5%209:7:5";
 
 // Shorter waits for the cases that do not test them.
 SendOptions quick() {
     SendOptions options;
     options.connectTimeout = 2000ms;
-    options.replyPolls = 20;
-    options.replyPollInterval = 50ms;
+    options.replyTimeout = 2000ms;
     return options;
 }
 
-TEST(SendHttpRequest, SendsTheBytesAsGivenAndFindsTheTokenInTheReply) {
+struct Acceptance {
+    bool wunderground;
+    bool wow;
+    bool weathercloud;
+
+    friend bool operator==(const Acceptance&, const Acceptance&) = default;
+};
+
+Acceptance acceptance(const std::optional<HttpReply>& reply) {
+    if (!reply) {
+        return {false, false, false};
+    }
+    return {replyAccepted(UploadService::WeatherUnderground, *reply),
+            replyAccepted(UploadService::Wow, *reply),
+            replyAccepted(UploadService::Weathercloud, *reply)};
+}
+
+std::ostream& operator<<(std::ostream& out, const Acceptance& a) {
+    return out << "WU " << a.wunderground << ", WOW " << a.wow << ", WC " << a.weathercloud;
+}
+
+// Only a 2xx status line counts, and then the body each service answers with; an error
+// status never does, whatever its body holds.
+TEST(SendHttpRequest, EachServiceAcceptsOnlyItsOwnSuccessReply) {
     const struct {
-        const char* reply;
-        const char* token;
-        bool accepted;
+        std::string reply;
+        Acceptance accepted;
+        long status;
+        std::chrono::seconds retryAfter{0};
     } cases[] = {
-        {"HTTP/1.0 200 OK\r\nContent-Length: 8\r\n\r\nsuccess\n", "success", true},
-        {"HTTP/1.0 200 OK\r\nContent-Length: 8\r\n\r\nsuccess\n", "200", true},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 8\r\n\r\nsuccess\n", {true, true, false}, 200},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n200\n", {false, true, true}, 200},
+        {"HTTP/1.1 200 OK\r\n\r\n2000", {false, true, false}, 200},
         {"HTTP/1.0 200 OK\r\n\r\nINVALIDPASSWORDID|Password or key and/or id are incorrect",
-         "success", false},
-        {"HTTP/1.1 401 Unauthorized\r\n\r\n", "200", false},
-        {"HTTP/1.1 200 OK\r\n\r\n", "success", false},
+         {false, true, false},
+         200},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7\r\nsuccess\r\n0\r\n\r\n",
+         {true, true, false},
+         200},
+        {"HTTP/1.1 500 Internal Server Error\r\nContent-Length: 1200\r\n\r\n200 success" +
+             std::string(1189, ' '),
+         {false, false, false},
+         500},
+        {"HTTP/1.1 429 Too Many Requests\r\nRetry-After: 200\r\n\r\n200 success",
+         {false, false, false},
+         429,
+         200s},
+        {"HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/\r\n\r\n200 success",
+         {false, false, false},
+         302},
+        {"HTTP/1.1 401 Unauthorized\r\n\r\n", {false, false, false}, 401},
     };
     for (const auto& c : cases) {
         TestHttpServer server(TestHttpServer::reply(c.reply));
-        EXPECT_EQ(SendHttpRequest("127.0.0.1", kRequest, server.port(), c.token, quick()),
-                  c.accepted)
-            << c.reply << " / " << c.token;
+        const auto reply = SendHttpRequest("127.0.0.1", server.port(), kTarget, quick());
+        ASSERT_TRUE(reply) << c.reply;
+        EXPECT_EQ(reply->status, c.status) << c.reply;
+        EXPECT_EQ(reply->retryAfter, c.retryAfter) << c.reply;
+        EXPECT_EQ(acceptance(reply), c.accepted) << c.reply;
         const auto requests = server.requests();
         ASSERT_EQ(requests.size(), 1u);
-        EXPECT_EQ(requests[0], kRequest);
+        // The request line and head the services expect, nothing added.
+        EXPECT_EQ(requests[0], "GET " + kTarget + " HTTP/1.0\r\nHost: 127.0.0.1:" +
+                                   std::to_string(server.port()) + "\r\nAccept: */*\r\n\r\n");
     }
 }
 
-TEST(SendHttpRequest, OnlyTheFirstChunkOfTheReplyCounts) {
-    TestHttpServer server(
-        TestHttpServer::replyInTwoParts("HTTP/1.0 200 OK\r\n\r\n", "success\n", 600ms));
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "success", quick()));
-}
-
-TEST(SendHttpRequest, LongReplyIsReadOnlyAsFarAsTheFirstChunk) {
-    const std::string head = "HTTP/1.0 200 OK\r\n\r\nsuccess\n";
+TEST(SendHttpRequest, OnlyTheStartOfALongBodyIsRead) {
     const std::string tail(4 << 20, 'x');
-    {
-        TestHttpServer server(TestHttpServer::reply(head + tail));
-        EXPECT_TRUE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "success", quick()));
+    const struct {
+        std::string reply;
+        bool accepted;
+    } cases[] = {
+        {"HTTP/1.0 200 OK\r\n\r\nsuccess\n" + tail, true},
+        {"HTTP/1.0 200 OK\r\n\r\n" + std::string(kReplyBodyLimit, 'x') + "success", false},
+    };
+    for (const auto& c : cases) {
+        TestHttpServer server(TestHttpServer::reply(c.reply));
+        const auto reply = SendHttpRequest("127.0.0.1", server.port(), kTarget, quick());
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->body.size(), kReplyBodyLimit);
+        EXPECT_EQ(replyAccepted(UploadService::WeatherUnderground, *reply), c.accepted);
     }
-    {
-        TestHttpServer server(TestHttpServer::reply("HTTP/1.0 500 Oops\r\n\r\n" + tail + "200"));
-        EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "200", quick()));
-    }
-}
-
-TEST(SendHttpRequest, LongRequestGoesOutWhole) {
-    // More than the socket takes at once, so it goes out in several sends.
-    const std::string request = "GET /" + std::string(16 << 20, 'q') + " HTTP/1.0\r\n\r\n";
-    TestHttpServer server(TestHttpServer::reply("HTTP/1.0 200 OK\r\n\r\nsuccess"));
-    EXPECT_TRUE(SendHttpRequest("127.0.0.1", request, server.port(), "success", quick()));
-    ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(server.requests()[0], request);
 }
 
 TEST(SendHttpRequest, FailuresOfTheConnection) {
     TestHttpServer closing(TestHttpServer::closeWithoutAnswer());
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, closing.port(), "200", quick()));
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, testing::closedPort(), "200", quick()));
-    EXPECT_FALSE(SendHttpRequest("no-such-host.invalid", kRequest, 80, "200", quick()));
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, 0, "200", quick()));
-    EXPECT_FALSE(SendHttpRequest("bad host\r\n", kRequest, 80, "200", quick()));
-    EXPECT_FALSE(SendHttpRequest("", kRequest, 80, "200", quick()));
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", closing.port(), kTarget, quick()));
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", testing::closedPort(), kTarget, quick()));
+    EXPECT_FALSE(SendHttpRequest("no-such-host.invalid", 80, kTarget, quick()));
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", 0, kTarget, quick()));
+    EXPECT_FALSE(SendHttpRequest("bad host\r\n", 80, kTarget, quick()));
+    EXPECT_FALSE(SendHttpRequest("", 80, kTarget, quick()));
 }
 
-// Servers that misbehave in every way a client can see: each is a plain failure, within
-// the sender's own time limits, never a success.
+// Servers that misbehave in every way a client can see: none is a success for any
+// service, and each ends within the sender's own time limits.
 TEST(SendHttpRequest, MisbehavingServersFailPromptly) {
     std::string garbage;
     for (int i = 0; i < 4096; ++i) {
@@ -105,7 +135,7 @@ TEST(SendHttpRequest, MisbehavingServersFailPromptly) {
     } cases[] = {
         {"garbage", TestHttpServer::reply(garbage)},
         {"NUL bytes", TestHttpServer::reply(std::string(64, '\0'))},
-        {"megabytes without the token", TestHttpServer::reply(std::string(8 << 20, 'x'))},
+        {"no status line, megabytes", TestHttpServer::reply(std::string(8 << 20, 'x') + "200")},
         {"closed in the middle of the head", TestHttpServer::reply("HTTP/1.0 200 OK\r\nConte")},
         {"reset in the middle of the head",
          [](int fd, const std::atomic<bool>&) {
@@ -117,39 +147,21 @@ TEST(SendHttpRequest, MisbehavingServersFailPromptly) {
     for (const auto& c : cases) {
         TestHttpServer server(c.respond);
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "success", quick()))
-            << c.what;
+        const auto reply = SendHttpRequest("127.0.0.1", server.port(), kTarget, quick());
+        EXPECT_EQ(acceptance(reply), (Acceptance{false, false, false})) << c.what;
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << c.what;
     }
 }
 
-// A server whose queue takes the connection but which never reads: a request larger than
-// the socket buffers cannot go out, and the send time limit ends the wait.
-TEST(SendHttpRequest, ServerThatNeverReadsFailsAfterTheSendTime) {
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(listener, 1), 0);
-    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-
-    SendOptions options = quick();
-    options.sendTimeout = 1000ms;
-    const std::string request = "GET /" + std::string(64 << 20, 'q') + " HTTP/1.0\r\n\r\n";
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", request, ntohs(address.sin_port), "200", options));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-    ::close(listener);
-}
-
 TEST(SendHttpRequest, ServerThatNeverAnswersFailsAfterTheReplyWait) {
     TestHttpServer server(TestHttpServer::neverAnswer());
+    SendOptions options;  // the real reply wait
+    options.connectTimeout = 1000ms;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", kRequest, server.port(), "200"));  // real waits
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", server.port(), kTarget, options));
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, 10s);  // it did wait for the reply rather than give up at once
+    EXPECT_LT(waited, 15s);
     EXPECT_EQ(server.requests().size(), 1u);
 }
 
@@ -160,8 +172,54 @@ TEST(SendHttpRequest, StopRequestEndsTheWaitForTheReply) {
         server.waitForRequests(1, 5s);
         stop.request_stop();
     });
-    EXPECT_FALSE(
-        SendHttpRequest("127.0.0.1", kRequest, server.port(), "200", {}, stop.get_token()));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", server.port(), kTarget, {}, stop.get_token()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
+}
+
+// A CA bundle named for the duration of one test.
+class CaBundle {
+public:
+    explicit CaBundle(const std::filesystem::path& file) {
+        ::setenv("SSL_CERT_FILE", file.c_str(), 1);
+    }
+    ~CaBundle() { ::unsetenv("SSL_CERT_FILE"); }
+    CaBundle(const CaBundle&) = delete;
+    CaBundle& operator=(const CaBundle&) = delete;
+};
+
+// The server offers h2 first: the sender must agree on http/1.1, speak it, and trust
+// only a certificate from the CA that SSL_CERT_FILE names.
+TEST(SendHttpRequest, TlsSpeaksHttp11AndTrustsOnlyTheNamedCa) {
+    const testing::TestCertificates certificates;
+    const testing::TestCertificates stranger;
+    const struct {
+        const char* what;
+        const std::filesystem::path& caFile;
+        bool answered;
+    } cases[] = {
+        {"trusted", certificates.caFile(), true},
+        {"signed by another CA", stranger.caFile(), false},
+    };
+    for (const auto& c : cases) {
+        testing::TestTlsServer server(certificates,
+                                      "HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\nsuccess");
+        const CaBundle bundle(c.caFile);
+        SendOptions options = quick();
+        options.tlsPort = server.port();
+        const auto reply = SendHttpRequest("127.0.0.1", server.port(), kTarget, options);
+        ASSERT_EQ(reply.has_value(), c.answered) << c.what;
+        const auto requests = server.requests();
+        if (!c.answered) {
+            EXPECT_TRUE(requests.empty()) << c.what << ": nothing may reach an untrusted server";
+            continue;
+        }
+        EXPECT_TRUE(replyAccepted(UploadService::WeatherUnderground, *reply));
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].alpn, "http/1.1");
+        EXPECT_EQ(requests[0].head.rfind("GET " + kTarget + " HTTP/1.1\r\n", 0), 0u)
+            << requests[0].head;
+    }
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "recording_view_events.h"
 #include "sample_reading.h"
@@ -19,8 +21,8 @@ using testing::TestHttpServer;
 class UploadLoops : public ::testing::Test {
 protected:
     UploadLoops() {
-        context_.send.replyPolls = 10;
-        context_.send.replyPollInterval = 20ms;
+        context_.send.connectTimeout = 1000ms;
+        context_.send.replyTimeout = 1000ms;
     }
 
     void configure(UploadService service, std::uint16_t port, const char* autosend = "1") {
@@ -68,6 +70,53 @@ TEST_F(UploadLoops, SuccessWaitsTheLongIntervalUntilStopped) {
     loop.request_stop();
     loop.join();
     EXPECT_EQ(server.requests().size(), 1u);
+}
+
+// The program's schedules on virtual time: the first upload 7 s after the start, then
+// one more second than the wait after each outcome, and a 429 holds the service off
+// for at least its Retry-After, here until the fourth turn after it.
+TEST_F(UploadLoops, RealSchedulesOnVirtualTime) {
+    const struct {
+        UploadService service;
+        void (*loop)(const UploadContext&, const std::atomic<int>&, std::stop_token);
+        long longWait;
+    } loops[] = {
+        {UploadService::Wow, WowUploadLoop, kWowSchedule.waitAfterSuccess},
+        {UploadService::Weathercloud, WeathercloudUploadLoop,
+         kWeathercloudSchedule.waitAfterSuccess},
+    };
+    EXPECT_EQ(kWowSchedule.waitAfterSuccess, 305);
+    EXPECT_EQ(kWeathercloudSchedule.waitAfterSuccess, 605);
+    for (const auto& l : loops) {
+        std::atomic<long> now{0};  // virtual milliseconds since the loop started
+        std::mutex mutex;
+        std::vector<long> contacted;  // virtual seconds
+        const std::string ok = l.service == UploadService::Weathercloud
+                                   ? "HTTP/1.1 200 OK\r\n\r\n200"
+                                   : "HTTP/1.1 200 OK\r\n\r\n";
+        const std::string replies[] = {ok, "HTTP/1.1 500 Internal Server Error\r\n\r\n200",
+                                       "HTTP/1.1 429 Too Many Requests\r\nRetry-After: 200\r\n\r\n",
+                                       ok, ok};
+        TestHttpServer server([&](int fd, const std::atomic<bool>&) {
+            const std::lock_guard lock(mutex);
+            contacted.push_back(now.load() / 1000);
+            testing::writeAll(fd, replies[std::min(contacted.size(), std::size(replies)) - 1]);
+        });
+        configure(l.service, server.port());
+        const auto start = std::chrono::system_clock::now();
+        context_.clock = [&] { return start + std::chrono::milliseconds(now.load()); };
+        const long end = 2 * l.longWait + 400;
+        context_.sleep = [&](std::stop_token, std::chrono::milliseconds d) {
+            now += d.count();
+            return now.load() / 1000 < end;
+        };
+        l.loop(context_, connected_, {});
+
+        const long L = l.longWait;
+        const std::lock_guard lock(mutex);
+        EXPECT_EQ(contacted, (std::vector<long>{7, 8 + L, 69 + L, 313 + L, 314 + 2 * L}))
+            << "service " << static_cast<int>(l.service);
+    }
 }
 
 TEST_F(UploadLoops, ProgramLoopsStopPromptlyAtShutdown) {

@@ -124,28 +124,33 @@ TEST(UploadReading, HumidityAndUvKeepTheirIntegers) {
     EXPECT_EQ(reading.uv, 3);
 }
 
-TEST(UploadTarget, ParsesNumbersAndCutsTextsToFortyNineCharacters) {
+TEST(UploadTarget, ParsesNumbersCutsCredentialsAndNeverTheServer) {
     UploadServiceConfig config;
-    config.m_Server = std::string(60, 'h');
+    config.m_Server = std::string(47, 'h') + "\xC3\xA9\xC3\xA9";     // 49 characters
     config.m_StationID = std::string(48, 'a') + "\xC3\xA9\xC3\xA9";  // 50 characters, two é
     config.m_Password = "pw";
     config.m_ServerType = "2";
     config.m_UploadType = " 1x";
     config.m_ServerPort = "8080";
-    const UploadTarget target = makeUploadTarget(config);
-    EXPECT_EQ(target.server, std::string(49, 'h'));
-    EXPECT_EQ(target.stationId, std::string(48, 'a') + "\xC3\xA9");
-    EXPECT_EQ(target.password, "pw");
-    EXPECT_EQ(target.serverType, 2);
-    EXPECT_EQ(target.uploadType, 1);
-    EXPECT_EQ(target.port, 8080);
+    const auto target = makeUploadTarget(config);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->server, config.m_Server);
+    EXPECT_EQ(target->stationId, std::string(48, 'a') + "\xC3\xA9");
+    EXPECT_EQ(target->password, "pw");
+    EXPECT_EQ(target->serverType, 2);
+    EXPECT_EQ(target->uploadType, 1);
+    EXPECT_EQ(target->port, 8080);
+
+    // One character more could be cut to a name someone else owns.
+    config.m_Server = std::string(38, 'a') + ".localhost.example.org";
+    EXPECT_FALSE(makeUploadTarget(config));
 }
 
 TEST(UploadTarget, PortOutsideTheTcpRangeIsNoPort) {
     for (const char* text : {"70000", "-80", "", "http", "0"}) {
         UploadServiceConfig config;
         config.m_ServerPort = text;
-        EXPECT_EQ(makeUploadTarget(config).port, 0) << text;
+        EXPECT_EQ(makeUploadTarget(config)->port, 0) << text;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <map>
 #include <string>
 
 #include "recording_view_events.h"
@@ -22,12 +24,19 @@ using testing::TestHttpServer;
 
 const std::string kAccepted = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\nsuccess\n";
 
+// What each service answers when it takes an upload.
+std::string acceptedReply(UploadService service) {
+    return service == UploadService::Weathercloud ? "HTTP/1.1 200 OK\r\n\r\n200" : kAccepted;
+}
+
 class UploadWorker : public ::testing::Test {
 protected:
     UploadWorker() {
-        context_.clock = [] { return sys_days{2024y / March / 5} + 9h + 7min + 5s; };
-        context_.send.replyPolls = 20;
-        context_.send.replyPollInterval = 50ms;
+        context_.clock = [this] {
+            return sys_days{2024y / March / 5} + 9h + 7min + 5s + seconds(elapsed_.load());
+        };
+        context_.send.connectTimeout = 2s;
+        context_.send.replyTimeout = 2s;
     }
 
     UploadServiceConfig config(std::uint16_t port) const {
@@ -42,10 +51,17 @@ protected:
         return c;
     }
 
+    std::atomic<long> elapsed_{0};  // seconds after the sample time
     UploadConfigStore configs_;
     RecordingViewEvents events_;
-    UploadContext context_{configs_, [] { return testing::sampleReading(); }, events_};
+    HistoryRecord current_ = testing::sampleReading();
+    UploadContext context_{configs_, [this] { return current_; }, events_};
 };
+
+std::string expectedHead(const std::string& target, std::uint16_t port) {
+    return "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(port) +
+           "\r\nAccept: */*\r\n\r\n";
+}
 
 TEST_F(UploadWorker, EachServiceReceivesExactlyItsRequest) {
     const struct {
@@ -58,9 +74,9 @@ TEST_F(UploadWorker, EachServiceReceivesExactlyItsRequest) {
     };
     const UploadReading reading = makeUploadReading(testing::sampleReading());
     for (const auto& c : cases) {
-        TestHttpServer server(TestHttpServer::reply(kAccepted));
+        TestHttpServer server(TestHttpServer::reply(acceptedReply(c.service)));
         configs_.set(c.service, config(server.port()));
-        const UploadTarget target = makeUploadTarget(config(server.port()));
+        const UploadTarget target = *makeUploadTarget(config(server.port()));
         const auto expected =
             c.service == UploadService::WeatherUnderground
                 ? buildWundergroundRequest(kNimbraPlusIdentity, target, reading,
@@ -72,15 +88,12 @@ TEST_F(UploadWorker, EachServiceReceivesExactlyItsRequest) {
 
         EXPECT_TRUE(UploadToService(context_, c.service));
         ASSERT_EQ(server.requests().size(), 1u);
-        EXPECT_EQ(server.requests()[0], expected->text);
+        EXPECT_EQ(server.requests()[0], expectedHead(expected->target, server.port()));
         EXPECT_EQ(events_.events().back(), c.success);
     }
 }
 
-// Decodes the value of `name` from the query of a request line.
-std::string queryValue(const std::string& request, const std::string& name) {
-    const std::size_t start = request.find(name + "=") + name.size() + 1;
-    const std::string raw = request.substr(start, request.find('&', start) - start);
+std::string percentDecoded(const std::string& raw) {
     std::string decoded;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         if (raw[i] == '%' && i + 2 < raw.size()) {
@@ -93,6 +106,22 @@ std::string queryValue(const std::string& request, const std::string& name) {
     return decoded;
 }
 
+// The query of a request line, field by field, decoded.
+std::map<std::string, std::string> queryFields(const std::string& request) {
+    const std::size_t start = request.find('?') + 1;
+    const std::string query = request.substr(start, request.find(' ', start) - start);
+    std::map<std::string, std::string> fields;
+    for (std::size_t at = 0; at < query.size();) {
+        const std::size_t end = std::min(query.find('&', at), query.size());
+        const std::string field = query.substr(at, end - at);
+        const std::size_t equals = std::min(field.find('='), field.size());
+        fields[field.substr(0, equals)] =
+            percentDecoded(field.substr(std::min(equals + 1, field.size())));
+        at = end + 1;
+    }
+    return fields;
+}
+
 TEST_F(UploadWorker, CredentialsArriveIntact) {
     TestHttpServer server(TestHttpServer::reply(kAccepted));
     UploadServiceConfig c = config(server.port());
@@ -101,8 +130,9 @@ TEST_F(UploadWorker, CredentialsArriveIntact) {
     configs_.set(UploadService::WeatherUnderground, c);
     EXPECT_TRUE(UploadToService(context_, UploadService::WeatherUnderground));
     ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(queryValue(server.requests()[0], "ID"), "my id=1");
-    EXPECT_EQ(queryValue(server.requests()[0], "PASSWORD"), "p&ss w%rd=");
+    const auto fields = queryFields(server.requests()[0]);
+    EXPECT_EQ(fields.at("ID"), "my id=1");
+    EXPECT_EQ(fields.at("PASSWORD"), "p&ss w%rd=");
 }
 
 TEST_F(UploadWorker, ServiceThatIsOffOrHasNoCredentialsIsNotContacted) {
@@ -125,7 +155,7 @@ TEST_F(UploadWorker, ServiceThatIsOffOrHasNoCredentialsIsNotContacted) {
 }
 
 TEST_F(UploadWorker, OneCredentialIsEnough) {
-    TestHttpServer server(TestHttpServer::reply(kAccepted));
+    TestHttpServer server(TestHttpServer::reply(acceptedReply(UploadService::Weathercloud)));
     UploadServiceConfig c = config(server.port());
     c.m_Password = "";
     configs_.set(UploadService::Weathercloud, c);
@@ -148,6 +178,157 @@ TEST_F(UploadWorker, FailuresAreReportedAndAskForAnEarlyRetry) {
 
     EXPECT_EQ(events_.events(), (std::vector{ViewEvent::WundergroundFailure, ViewEvent::WowFailure,
                                              ViewEvent::WeathercloudFailure}));
+}
+
+// Error replies are failures whatever their body holds, and a server name too long to
+// send whole reaches nobody: cut to 49 characters this one would name 127.0.0.1.
+TEST_F(UploadWorker, ErrorRepliesAndOverLongServersAreFailures) {
+    const std::string overLong = std::string(39, 'a') + ".localhost.example.org";
+    const struct {
+        UploadService service;
+        std::string reply;
+        std::string server;
+        ViewEvent expected;
+        std::size_t requests;
+    } cases[] = {
+        {UploadService::Wow,
+         "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 1200\r\n\r\n200" +
+             std::string(1197, ' '),
+         "127.0.0.1", ViewEvent::WowFailure, 1},
+        {UploadService::Weathercloud,
+         "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 1200\r\n\r\n200" +
+             std::string(1197, ' '),
+         "127.0.0.1", ViewEvent::WeathercloudFailure, 1},
+        {UploadService::WeatherUnderground, "HTTP/1.0 200 OK\r\n\r\n200", "127.0.0.1",
+         ViewEvent::WundergroundFailure, 1},
+        {UploadService::WeatherUnderground, kAccepted, overLong, ViewEvent::WundergroundFailure, 0},
+    };
+    for (const auto& c : cases) {
+        TestHttpServer server(TestHttpServer::reply(c.reply));
+        UploadServiceConfig settings = config(server.port());
+        settings.m_Server = c.server;
+        configs_.set(c.service, settings);
+        EXPECT_FALSE(UploadToService(context_, c.service)) << c.reply;
+        EXPECT_EQ(events_.events().back(), c.expected) << c.reply;
+        EXPECT_EQ(server.requests().size(), c.requests) << c.server;
+    }
+}
+
+TEST_F(UploadWorker, TooManyRequestsWaitsAtLeastItsRetryAfter) {
+    TestHttpServer server(
+        TestHttpServer::reply("HTTP/1.1 429 Too Many Requests\r\nRetry-After: 200\r\n\r\n"));
+    configs_.set(UploadService::WeatherUnderground, config(server.port()));
+    const struct {
+        long at;  // seconds after the 429
+        std::size_t requests;
+        std::size_t events;
+    } turns[] = {{0, 1, 1}, {61, 1, 1}, {199, 1, 1}, {200, 2, 2}};
+    for (const auto& turn : turns) {
+        elapsed_ = turn.at;
+        EXPECT_FALSE(UploadToService(context_, UploadService::WeatherUnderground));
+        EXPECT_EQ(server.requests().size(), turn.requests) << turn.at;
+        EXPECT_EQ(events_.events().size(), turn.events) << turn.at;
+    }
+    EXPECT_EQ(events_.events().back(), ViewEvent::WundergroundFailure);
+}
+
+// What each service receives is the live current reading, every field in the service's
+// own units, worked out here from the reading itself.
+TEST_F(UploadWorker, UploadedValuesAreTheCurrentReadingInEachServicesUnits) {
+    HistoryRecord& r = current_;
+    r.InTemp = 22.3f;
+    r.OutTemp = 11.7f;
+    r.DewPoint = 6.4f;
+    r.WindChill = 9.8f;
+    r.InHumi = 41;
+    r.OutHumi = 77;
+    r.Wind = 2.6f;
+    r.Gust = 5.9f;
+    r.WindDirection = 6;
+    r.AbsPressure = 1001.3f;
+    r.RelPressure = 1015.8f;
+    r.Rain2 = 3.8f;
+    r.Rain3 = 12.7f;
+    r.Rain4 = 40.6f;
+    r.RainYear = 250.2f;
+    r.Light = 25340.0f;
+    r.UV = 5;
+    const auto f = [](float celsius) { return celsius * 1.8 + 32; };
+    const auto mph = [](float ms) { return ms * 2.236936; };
+    const auto inHg = [](float hPa) { return hPa / 33.8638; };
+    const auto in = [](float mm) { return mm / 25.4; };
+    const struct {
+        UploadService service;
+        const char* name;
+        double expected;
+        double unit;  // the last digit sent; one of them is allowed for rounding twice
+    } fields[] = {
+        {UploadService::WeatherUnderground, "indoortempf", f(r.InTemp), 0.1},
+        {UploadService::WeatherUnderground, "tempf", f(r.OutTemp), 0.1},
+        {UploadService::WeatherUnderground, "dewptf", f(r.DewPoint), 0.1},
+        {UploadService::WeatherUnderground, "windchillf", f(r.WindChill), 0.1},
+        {UploadService::WeatherUnderground, "indoorhumidity", 41, 0},
+        {UploadService::WeatherUnderground, "humidity", 77, 0},
+        {UploadService::WeatherUnderground, "windspeedmph", mph(r.Wind), 0.1},
+        {UploadService::WeatherUnderground, "windgustmph", mph(r.Gust), 0.1},
+        {UploadService::WeatherUnderground, "winddir", 135, 0},
+        {UploadService::WeatherUnderground, "absbaromin", inHg(r.AbsPressure), 0.01},
+        {UploadService::WeatherUnderground, "baromin", inHg(r.RelPressure), 0.01},
+        {UploadService::WeatherUnderground, "dailyrainin", in(r.Rain2), 0.01},
+        {UploadService::WeatherUnderground, "weeklyrainin", in(r.Rain3), 0.01},
+        {UploadService::WeatherUnderground, "monthlyrainin", in(r.Rain4), 0.01},
+        {UploadService::WeatherUnderground, "yearlyrainin", in(r.RainYear), 0.01},
+        {UploadService::WeatherUnderground, "solarradiation", r.Light / 126.7, 0.01},
+        {UploadService::WeatherUnderground, "UV", 5, 0},
+        {UploadService::Wow, "tempf", f(r.OutTemp), 0.1},
+        {UploadService::Wow, "dewptf", f(r.DewPoint), 0.1},
+        {UploadService::Wow, "humidity", 77, 0},
+        {UploadService::Wow, "windspeedmph", mph(r.Wind), 0.1},
+        {UploadService::Wow, "windgustmph", mph(r.Gust), 0.1},
+        {UploadService::Wow, "winddir", 135, 0},
+        {UploadService::Wow, "baromin", inHg(r.RelPressure), 0.01},
+        {UploadService::Wow, "dailyrainin", in(r.Rain2), 0.01},
+        {UploadService::Weathercloud, "tempin", r.InTemp * 10, 1},
+        {UploadService::Weathercloud, "temp", r.OutTemp * 10, 1},
+        {UploadService::Weathercloud, "dew", r.DewPoint * 10, 1},
+        {UploadService::Weathercloud, "chill", r.WindChill * 10, 1},
+        {UploadService::Weathercloud, "humin", 41, 0},
+        {UploadService::Weathercloud, "hum", 77, 0},
+        {UploadService::Weathercloud, "wspd", r.Wind * 10, 1},
+        {UploadService::Weathercloud, "wspdavg", r.Wind * 10, 1},
+        {UploadService::Weathercloud, "wspdhi", r.Gust * 10, 1},
+        {UploadService::Weathercloud, "wdir", 135, 0},
+        {UploadService::Weathercloud, "wdiravg", 135, 0},
+        {UploadService::Weathercloud, "bar", r.RelPressure * 10, 1},
+        {UploadService::Weathercloud, "rain", r.Rain2 * 10, 1},
+        {UploadService::Weathercloud, "solarrad", r.Light / 126.7 * 10, 1},
+        {UploadService::Weathercloud, "uvi", 50, 0},
+    };
+    std::map<UploadService, std::map<std::string, std::string>> sent;
+    for (const UploadService service :
+         {UploadService::WeatherUnderground, UploadService::Wow, UploadService::Weathercloud}) {
+        TestHttpServer server(TestHttpServer::reply(acceptedReply(service)));
+        configs_.set(service, config(server.port()));
+        ASSERT_TRUE(UploadToService(context_, service));
+        ASSERT_EQ(server.requests().size(), 1u);
+        sent[service] = queryFields(server.requests()[0]);
+    }
+    std::map<UploadService, std::size_t> checked;
+    for (const auto& field : fields) {
+        const auto& query = sent[field.service];
+        ASSERT_TRUE(query.contains(field.name)) << field.name;
+        EXPECT_NEAR(std::stod(query.at(field.name)), field.expected, field.unit + 1e-9)
+            << field.name << " for service " << static_cast<int>(field.service);
+        ++checked[field.service];
+    }
+    // Every reading a service is sent was checked above.
+    const auto readings = [&](UploadService service, std::size_t others) {
+        return sent[service].size() - others;
+    };
+    EXPECT_EQ(readings(UploadService::WeatherUnderground, 8),
+              checked[UploadService::WeatherUnderground]);
+    EXPECT_EQ(readings(UploadService::Wow, 4), checked[UploadService::Wow]);
+    EXPECT_EQ(readings(UploadService::Weathercloud, 6), checked[UploadService::Weathercloud]);
 }
 
 TEST_F(UploadWorker, UploadStoppedForShutdownReportsNothing) {

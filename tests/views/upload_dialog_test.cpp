@@ -62,7 +62,7 @@ TEST_F(UploadDialogTest, OpensInTheModeTheFileRecords) {
         {"[Up]\nType=1\n[Upload]\nServer=elsewhere\nServerPort=8080\nServerType=0\n"
          "UploadType=0\nStationID=KXX1\nPassword=pw\nAutosend=1\n[Custom]\nWeb=http://my/\n",
          true, "https://www.wunderground.com/", "http://my/", "php", "Customize",
-         "weatherstation.wunderground.com", "80", "KXX1", "pw", true},
+         "weatherstation.wunderground.com", "443", "KXX1", "pw", true},
         // The mode's value is compared exactly.
         {"[Up]\nType=1 \n[Custom]\nWeb=http://my/\nServer=my.example\nServerPort=8080\n"
          "ServerType=0\nUploadType=0\nStationID=C1\nPassword=a=b c\nAutosend=1\n",
@@ -129,7 +129,7 @@ TEST_F(UploadDialogTest, SaveWritesTheModesSectionAndTheModeAndPublishesTheSetti
              control<QCheckBox>(d, 1250)->setChecked(false);
          },
          "[Up]\nType=1\n"
-         "[Upload]\nServer=weatherstation.wunderground.com\nServerPort=80\nServerType=2\n"
+         "[Upload]\nServer=weatherstation.wunderground.com\nServerPort=443\nServerType=2\n"
          "UploadType=1\nReadOnly=r\nStationID=KXX2\nPassword=a=b=c d\nAutosend=0\n"
          "Web=https://www.wunderground.com/\n" +
              std::string(kBothSections).substr(std::string(kBothSections).find("[Custom]"))},
@@ -178,6 +178,36 @@ TEST_F(UploadDialogTest, ChoosingAWebsiteRereadsThatModesSection) {
     EXPECT_EQ(text(d, 1245), "my.example");  // the unsaved edit is dropped
     EXPECT_TRUE(control<QLineEdit>(d, 1245)->isEnabled());
     EXPECT_EQ(control<QComboBox>(d, 1222)->currentText(), "asp");
+}
+
+// A server name is never cut by an upload, so one longer than an upload sends is
+// refused here; station id and password take no more than is sent.
+TEST_F(UploadDialogTest, OverLongServerIsRefusedAndCredentialsStopAtFortyNine) {
+    const std::pair<QString, bool> cases[] = {
+        {QString(49, QLatin1Char('h')), true},
+        {QString(39, QLatin1Char('a')) + QStringLiteral(".localhost.example.org"), false},
+    };
+    for (const auto& [server, accepted] : cases) {
+        SCOPED_TRACE(server.toStdString());
+        TempMainIni ini("");
+        ProfileFile config(ini.path());
+        UploadConfigStore store;
+        Script script;
+        Dialog d(script, config, store);
+        EXPECT_EQ(control<QLineEdit>(d, 1247)->maxLength(), 49);
+        EXPECT_EQ(control<QLineEdit>(d, 1248)->maxLength(), 49);
+        control<QLineEdit>(d, 1245)->setText(server);
+        control<QLineEdit>(d, 1246)->setText(QStringLiteral("80"));
+        test::clickButton(d, 1);
+
+        EXPECT_EQ(d.result(), accepted ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(ini.content().empty(), !accepted);
+        EXPECT_EQ(store.get(UploadService::WeatherUnderground).m_Server,
+                  accepted ? server.toStdString() : "");
+        if (!accepted) {
+            EXPECT_EQ(script.problems, QStringList{"Server: Input Errors"});
+        }
+    }
 }
 
 TEST_F(UploadDialogTest, CustomPortMustBeUsable) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -86,6 +87,7 @@ TEST_F(UploadSettingsDialogsTest, SaveWritesTheSectionAndPublishesTheSettings) {
         const char* ini;
         Kind kind;
         std::string expectedFile;
+        const char* port;
     };
     const Case cases[] = {
         {kFilled, kKinds[1],
@@ -93,11 +95,13 @@ TEST_F(UploadSettingsDialogsTest, SaveWritesTheSectionAndPublishesTheSettings) {
          "[Upload]\nStationID=KXX1\nPassword=wu\nAutosend=1\n"
          "[WeatherObservationsWebsite]\nServer=wow.metoffice.gov.uk\nServerPort=8080\nNum=42\n"
          "StationID=ID 2\nPassword= a=b c \nAutosend=0\n"
-         "[weathercloud]\nStationID=WC\nPassword=cloud key\nAutosend=0\n"},
-        // No port in the file: it stays missing there, yet uploads keep port 80.
+         "[weathercloud]\nStationID=WC\nPassword=cloud key\nAutosend=0\n",
+         "443"},
+        // No port in the file: it stays missing there, yet uploads keep the fixed port.
         {"", kKinds[2],
          "[weathercloud]\nServer=api.weathercloud.net\nServerPort=\nStationID=ID 2\n"
-         "Password= a=b c \nAutosend=0\n"},
+         "Password= a=b c \nAutosend=0\n",
+         "80"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind.name);
@@ -117,8 +121,38 @@ TEST_F(UploadSettingsDialogsTest, SaveWritesTheSectionAndPublishesTheSettings) {
         UploadConfigStore restarted;
         LoadUploadConfiguration(config, restarted);
         EXPECT_EQ(store.get(c.kind.service), restarted.get(c.kind.service));
-        EXPECT_EQ(store.get(c.kind.service).m_ServerPort, "80");
+        EXPECT_EQ(store.get(c.kind.service).m_ServerPort, c.port);
         EXPECT_EQ(store.get(c.kind.service).m_Password, " a=b c ");
+    }
+}
+
+// A server named for a trial run keeps taking the uploads after a Save, and the file
+// never learns about it.
+TEST_F(UploadSettingsDialogsTest, ServerOverrideSurvivesASaveAndIsNeverStored) {
+    const std::pair<Kind, const char*> cases[] = {{kKinds[1], "NIMBRA_WOW_SERVER"},
+                                                  {kKinds[2], "NIMBRA_WEATHERCLOUD_SERVER"}};
+    for (const auto& [k, variable] : cases) {
+        SCOPED_TRACE(k.name);
+        TempMainIni ini(kFilled);
+        ProfileFile config(ini.path());
+        UploadConfigStore store;
+        ::setenv(variable, "127.0.0.1:8081", 1);
+        LoadUploadConfiguration(config, store);
+        ::unsetenv(variable);
+        Script script;
+        auto d = k.open(script, config, store);
+        EXPECT_EQ(text(*d, 1253).size(), 2);  // the file's id, not the trial server
+        EXPECT_EQ(control<QLineEdit>(*d, 1253)->maxLength(), 49);
+        EXPECT_EQ(control<QLineEdit>(*d, 1254)->maxLength(), 49);
+        control<QLineEdit>(*d, 1253)->setText(QStringLiteral("ID 2"));
+        test::clickButton(*d, 1);
+
+        ASSERT_EQ(d->result(), QDialog::Accepted);
+        EXPECT_EQ(store.get(k.service).m_Server, "127.0.0.1");
+        EXPECT_EQ(store.get(k.service).m_ServerPort, "8081");
+        EXPECT_EQ(store.get(k.service).m_StationID, "ID 2");
+        EXPECT_EQ(ini.content().find("127.0.0.1"), std::string::npos) << ini.content();
+        EXPECT_EQ(ini.content().find("8081"), std::string::npos) << ini.content();
     }
 }
 
