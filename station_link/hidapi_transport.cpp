@@ -36,7 +36,8 @@ std::unique_ptr<HidapiTransport> HidapiTransport::open(const char* path) {
     if (!device) {
         return nullptr;
     }
-    return std::unique_ptr<HidapiTransport>(new HidapiTransport(std::move(device)));
+    return std::unique_ptr<HidapiTransport>(
+        new HidapiTransport(std::move(device), StationLock(path)));
 }
 
 // hidraw's write is synchronous: the kernel returns once the report has gone out over

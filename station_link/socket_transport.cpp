@@ -47,7 +47,8 @@ std::unique_ptr<SocketTransport> SocketTransport::connect(const char* path) {
         ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         return nullptr;
     }
-    return std::unique_ptr<SocketTransport>(new SocketTransport(std::move(socket)));
+    return std::unique_ptr<SocketTransport>(
+        new SocketTransport(std::move(socket), StationLock(StationLock::besideSocket(path))));
 }
 
 bool SocketTransport::send(const Report& report) {

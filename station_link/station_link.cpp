@@ -12,6 +12,27 @@ namespace {
 
 using Block = std::array<std::uint8_t, kBlockSize>;
 
+// Holds the station against other processes for one scope, as TransferGuard does
+// against the other threads.
+class ExchangeGuard {
+public:
+    explicit ExchangeGuard(Transport& transport)
+        : transport_(transport), owned_(transport.lockExchange(TransferLock::kWaitLimit)) {}
+    ~ExchangeGuard() {
+        if (owned_) {
+            transport_.unlockExchange();
+        }
+    }
+    ExchangeGuard(const ExchangeGuard&) = delete;
+    ExchangeGuard& operator=(const ExchangeGuard&) = delete;
+
+    explicit operator bool() const { return owned_; }
+
+private:
+    Transport& transport_;
+    bool owned_;
+};
+
 }  // namespace
 
 Transport* StationLink::transport() {
@@ -41,7 +62,11 @@ bool StationLink::plain(Exchange exchange) {
         return false;
     }
     Transport* station = transport();
-    return station != nullptr && exchange(*station);
+    if (station == nullptr) {
+        return false;
+    }
+    const ExchangeGuard held(*station);
+    return held && exchange(*station);
 }
 
 bool StationLink::readData(int address, std::uint8_t* block) {
@@ -69,6 +94,10 @@ Verified StationLink::verified(int retryCount, AttemptOnce attempt) {
             }
             Transport* station = transport();
             if (station == nullptr) {
+                return Verified::TransferFailed;
+            }
+            const ExchangeGuard held(*station);
+            if (!held) {
                 return Verified::TransferFailed;
             }
             outcome = attempt(*station);
