@@ -198,8 +198,8 @@ int saveScreenshot(CMainFrame& frame, ProfileFile& config, StationSession& sessi
 }  // namespace
 
 int main(int argc, char** argv) {
-    const CommandLineResult parsed =
-        parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const CommandLineResult parsed = parseCommandLine(arguments);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "nimbraplus: %s\nTry 'nimbraplus --help'.\n", parsed.error.c_str());
         return 2;
@@ -236,11 +236,11 @@ int main(int argc, char** argv) {
         return status;
     }
 
-    const std::filesystem::path lockPath = SingleInstance::defaultLockPath(dataFolder);
+    const std::filesystem::path lockPath = SingleInstance::defaultLockPath();
     SingleInstance instance(lockPath);
     if (!instance.acquired()) {
         if (instance.openError() != 0) {
-            // Not another instance: the data folder is missing or may not be written.
+            // Not another instance: the lock file cannot be made, or is not ours.
             std::fprintf(stderr, "nimbraplus: cannot create the lock file %s: %s\n",
                          lockPath.c_str(), std::strerror(instance.openError()));
             return 1;
@@ -311,8 +311,13 @@ int main(int argc, char** argv) {
 
     int result = 0;
     {
-        CMainFrame frame(FrameContext{config, *strings, session, options.emulator,
-                                      [&instance] { instance.release(); }});
+        CMainFrame frame(FrameContext{config,
+                                      *strings,
+                                      session,
+                                      options.emulator,
+                                      [&instance] { instance.release(); },
+                                      arguments,
+                                      {}});
         events.attach(&frame);
         if (options.show && options.screenshot) {
             result = saveScreenshot(frame, config, session, options, frame.strings());
