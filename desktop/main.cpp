@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "config/command_line.h"
@@ -15,6 +16,7 @@
 #include "desktop/gui_error_sink.h"
 #include "desktop/gui_view_events.h"
 #include "desktop/main_frame.h"
+#include "desktop/number_locale.h"
 #include "desktop/share_folder.h"
 #include "report/history_export.h"
 #include "session/headless_logger.h"
@@ -50,7 +52,8 @@ std::optional<StringTable> loadStrings(const std::filesystem::path& share,
     return table;
 }
 
-// --language, else Main.ini. On the very first start of the desktop program the user is
+// --language, else Main.ini; a name that is no language gives none, and the caller then
+// takes the system's language. On the very first start of the desktop program the user is
 // asked (English stays if the question is cancelled); the logger never asks.
 std::optional<UiLanguage> storedOrChosenLanguage(const CommandLine& options, ProfileFile& config) {
     if (options.language) {
@@ -69,7 +72,8 @@ int exportHistoryCommand(const CommandLine& options, const std::filesystem::path
         return 2;
     }
     ProfileFile config(dataFolder / kConfigFileName);
-    const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
+    const UiLanguage language =
+        storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
     const auto strings = loadStrings(share, language);
     if (!strings) {
         return 1;
@@ -271,18 +275,21 @@ int main(int argc, char** argv) {
     }
 
     if (options.headless) {
-        const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
+        const UiLanguage language =
+            storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
         const auto strings = loadStrings(*share, language);
         return runHeadlessLogger(options, dataFolder, config, strings ? *strings : *english);
     }
 
     QApplication app(argc, argv);
+    keepNumbersInThePointForm();
     QApplication::setApplicationName(QStringLiteral("NimbraPlus"));
     QApplication::setDesktopFileName(QStringLiteral("nimbraplus"));
     if (!options.language) {
         askLanguageOnFirstStart(config, *english);
     }
-    const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
+    const UiLanguage language =
+        storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
     auto strings = loadStrings(*share, language);
     if (!strings) {
         strings = english;

@@ -31,8 +31,10 @@ QApplication& application() {
     static int argc = 1;
     static char name[] = "app_gui_tests";
     static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);  // outlives every test
-    return *app;
+    if (QApplication::instance() == nullptr) {
+        new QApplication(argc, argv);  // outlives every test
+    }
+    return *qApp;
 }
 
 // The main window over a real session on the built-in emulator.
