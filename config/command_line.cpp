@@ -1,13 +1,33 @@
 #include "config/command_line.h"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <map>
+#include <string_view>
 
 #include "core/number_text.h"
 
 namespace nimbra {
 
 namespace {
+
+// Options whose value may follow as the next argument.
+constexpr std::string_view kValueOptions[] = {
+    "--data-dir",
+    "--language",
+    "--emulator-image",
+    "--show",
+    "--screenshot",
+    "--from",
+    "--to",
+    "--export",
+    "--import",
+    "--emulator-records",
+    "--emulator-speed",
+    "--emulator-seed",
+    "--graph",
+};
 
 // The whole text as a number into `out`, which keeps its value when the text is not one.
 template <typename Number>
@@ -28,6 +48,7 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
         {"--dump-station", &o.dumpStation}, {"--help", &o.help},         {"-h", &o.help},
         {"--version", &o.version},
     };
+    // kValueOptions lists these and the numbers below.
     const std::map<std::string, std::optional<std::string>*> texts = {
         {"--data-dir", &o.dataDir},
         {"--language", &o.language},
@@ -104,6 +125,27 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
     return result;
 }
 
+std::vector<std::string> withoutLanguageOption(const std::vector<std::string>& arguments) {
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument.starts_with("--language=")) {
+            continue;
+        }
+        const bool valueFollows = std::find(std::begin(kValueOptions), std::end(kValueOptions),
+                                            argument) != std::end(kValueOptions);
+        if (argument == "--language") {
+            ++i;
+            continue;
+        }
+        kept.push_back(argument);
+        if (valueFollows && i + 1 < arguments.size()) {
+            kept.push_back(arguments[++i]);
+        }
+    }
+    return kept;
+}
+
 std::string commandLineHelp() {
     return "Usage: nimbraplus [options]\n"
            "\n"
@@ -145,7 +187,9 @@ std::string commandLineHelp() {
            "                              service (for trying uploads against your own server)\n"
            "  NIMBRA_WEATHERCLOUD_SERVER  the same for Weathercloud\n"
            "  SSL_CERT_FILE               the CA certificates that upload servers reached over\n"
-           "                              TLS (port 443) are checked against\n";
+           "                              TLS (port 443) are checked against\n"
+           "  NIMBRA_LOCK_DIR             keep the single-instance lock in this folder instead\n"
+           "                              of the user's own (to run instances side by side)\n";
 }
 
 }  // namespace nimbra

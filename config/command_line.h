@@ -42,6 +42,10 @@ struct CommandLineResult {
 
 CommandLineResult parseCommandLine(const std::vector<std::string>& arguments);
 
+// The options to start again with after the user chose another language: these without
+// --language, so that the choice just stored applies.
+std::vector<std::string> withoutLanguageOption(const std::vector<std::string>& arguments);
+
 // The text `--help` prints.
 std::string commandLineHelp();
 

@@ -27,6 +27,16 @@ std::optional<UiLanguage> findLanguageByPosixLocale(std::string_view locale) {
     return found == kLanguages.end() ? std::nullopt : std::optional<UiLanguage>(*found);
 }
 
+UiLanguage systemLanguage(const std::function<const char*(const char*)>& environment) {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = environment(variable);
+        if (value != nullptr && *value != '\0') {
+            return findLanguageByPosixLocale(value).value_or(kEnglish);
+        }
+    }
+    return kEnglish;
+}
+
 std::filesystem::path stringTablePath(const std::filesystem::path& folder,
                                       const UiLanguage& language) {
     return folder / (std::string(language.fileCode) + ".txt");

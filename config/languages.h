@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -40,6 +41,11 @@ std::optional<UiLanguage> findLanguageByStoredName(std::string_view storedName);
 // when no language has been stored; "C", "POSIX" and other languages give none.
 // Only simplified Chinese (mainland China, or no region) counts as Chinese.
 std::optional<UiLanguage> findLanguageByPosixLocale(std::string_view locale);
+
+// The language a name that matches none falls back to: the system's, as the POSIX
+// variables give it (LC_ALL, else LC_MESSAGES, else LANG; the first one set counts),
+// else English. `environment` answers a variable's value or null.
+UiLanguage systemLanguage(const std::function<const char*(const char*)>& environment);
 
 // `folder`/<fileCode>.txt
 std::filesystem::path stringTablePath(const std::filesystem::path& folder,

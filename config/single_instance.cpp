@@ -2,28 +2,51 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 
 namespace nimbra {
 
 namespace {
+
 constexpr const char* kLockName = "QX7420.lock";
+
+bool isOwnFolder(const std::filesystem::path& folder) {
+    struct stat status {};
+    return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::geteuid();
 }
 
-std::filesystem::path SingleInstance::defaultLockPath(const std::filesystem::path& fallbackFolder) {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0' && std::filesystem::is_directory(runtime)) {
-        return std::filesystem::path(runtime) / kLockName;
+}  // namespace
+
+std::filesystem::path SingleInstance::defaultLockPath() {
+    const char* chosen = std::getenv(kLockFolderVariable);
+    if (chosen != nullptr && *chosen != '\0') {
+        return std::filesystem::path(chosen) / kLockName;
     }
-    return fallbackFolder / kLockName;
+    const std::string uid = std::to_string(::geteuid());
+    const std::filesystem::path runtime = "/run/user/" + uid;
+    if (isOwnFolder(runtime)) {
+        return runtime / kLockName;
+    }
+    return "/tmp/QX7420-" + uid + ".lock";
 }
 
 SingleInstance::SingleInstance(const std::filesystem::path& lockPath) {
-    m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Never through a link, and only a file of our own: in a shared folder such as /tmp
+    // another user could have put either there.
+    m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     m_openError = m_fd < 0 ? errno : 0;
+    struct stat status {};
+    if (m_fd >= 0 && (::fstat(m_fd, &status) != 0 || status.st_uid != ::geteuid())) {
+        ::close(m_fd);
+        m_fd = -1;
+        m_openError = EPERM;
+    }
     if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(m_fd);
         m_fd = -1;

@@ -4,13 +4,19 @@
 
 namespace nimbra {
 
+// Environment variable naming a folder to keep the lock in instead of the user's own
+// place: for tests and trials that run several instances side by side.
+inline constexpr const char* kLockFolderVariable = "NIMBRA_LOCK_DIR";
+
 // Holds the program's single-instance lock: an exclusive flock on a lock file. The
 // kernel releases it when the process ends, however it ends, so a crash never leaves
 // a stale lock behind.
 class SingleInstance {
 public:
-    // The lock file's usual place: $XDG_RUNTIME_DIR, else the given fallback folder.
-    static std::filesystem::path defaultLockPath(const std::filesystem::path& fallbackFolder);
+    // The lock file of this user, the same for every data folder and whatever the login
+    // left in the environment (cron, ssh and sudo differ there): the user's runtime folder
+    // /run/user/UID when it exists and is theirs, else a file of theirs in /tmp.
+    static std::filesystem::path defaultLockPath();
 
     explicit SingleInstance(const std::filesystem::path& lockPath);
     ~SingleInstance();

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "config/command_line.h"
@@ -15,6 +16,7 @@
 #include "desktop/gui_error_sink.h"
 #include "desktop/gui_view_events.h"
 #include "desktop/main_frame.h"
+#include "desktop/number_locale.h"
 #include "desktop/share_folder.h"
 #include "report/history_export.h"
 #include "session/headless_logger.h"
@@ -51,7 +53,8 @@ std::optional<StringTable> loadStrings(const std::filesystem::path& share,
     return table;
 }
 
-// --language, else Main.ini. On the very first start of the desktop program the user is
+// --language, else Main.ini; a name that is no language gives none, and the caller then
+// takes the system's language. On the very first start of the desktop program the user is
 // asked (English stays if the question is cancelled); the logger never asks.
 std::optional<UiLanguage> storedOrChosenLanguage(const CommandLine& options, ProfileFile& config) {
     if (options.language) {
@@ -70,7 +73,8 @@ int exportHistoryCommand(const CommandLine& options, const std::filesystem::path
         return 2;
     }
     ProfileFile config(dataFolder / kConfigFileName);
-    const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
+    const UiLanguage language =
+        storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
     const auto strings = loadStrings(share, language);
     if (!strings) {
         return 1;
@@ -199,8 +203,8 @@ int saveScreenshot(CMainFrame& frame, ProfileFile& config, StationSession& sessi
 }  // namespace
 
 int main(int argc, char** argv) {
-    const CommandLineResult parsed =
-        parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const CommandLineResult parsed = parseCommandLine(arguments);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "nimbraplus: %s\nTry 'nimbraplus --help'.\n", parsed.error.c_str());
         return 2;
@@ -237,11 +241,11 @@ int main(int argc, char** argv) {
         return status;
     }
 
-    const std::filesystem::path lockPath = SingleInstance::defaultLockPath(dataFolder);
+    const std::filesystem::path lockPath = SingleInstance::defaultLockPath();
     SingleInstance instance(lockPath);
     if (!instance.acquired()) {
         if (instance.openError() != 0) {
-            // Not another instance: the data folder is missing or may not be written.
+            // Not another instance: the lock file cannot be made, or is not ours.
             std::fprintf(stderr, "nimbraplus: cannot create the lock file %s: %s\n",
                          lockPath.c_str(), std::strerror(instance.openError()));
             return 1;
@@ -273,18 +277,21 @@ int main(int argc, char** argv) {
     }
 
     if (options.headless) {
-        const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
+        const UiLanguage language =
+            storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
         const auto strings = loadStrings(*share, language);
         return runHeadlessLogger(options, dataFolder, config, strings ? *strings : *english);
     }
 
     QApplication app(argc, argv);
+    keepNumbersInThePointForm();
     QApplication::setApplicationName(QStringLiteral("NimbraPlus"));
     QApplication::setDesktopFileName(QStringLiteral("nimbraplus"));
     if (!options.language) {
         askLanguageOnFirstStart(config, *english);
     }
-    const UiLanguage language = storedOrChosenLanguage(options, config).value_or(kEnglish);
+    const UiLanguage language =
+        storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
     auto strings = loadStrings(*share, language);
     if (!strings) {
         strings = english;
@@ -314,8 +321,13 @@ int main(int argc, char** argv) {
 
     int result = 0;
     {
-        CMainFrame frame(FrameContext{config, *strings, session, options.emulator,
-                                      [&instance] { instance.release(); }});
+        CMainFrame frame(FrameContext{config,
+                                      *strings,
+                                      session,
+                                      options.emulator,
+                                      [&instance] { instance.release(); },
+                                      arguments,
+                                      {}});
         events.attach(&frame);
         if (options.show && options.screenshot) {
             result = saveScreenshot(frame, config, session, options, frame.strings());

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <algorithm>
 
+#include "config/command_line.h"
 #include "station/station_writes.h"
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
@@ -84,6 +85,7 @@ void CMainFrame::createStatusBar() {
     statusBar()->setSizeGripEnabled(false);
     for (std::size_t i = 0; i < m_panes.size(); ++i) {
         auto* pane = new QWidget;
+        pane->setObjectName(QStringLiteral("pane%1").arg(i));
         pane->setFixedWidth(kStatusPaneWidths[i]);
         auto* row = new QHBoxLayout(pane);
         row->setContentsMargins(4, 0, 4, 0);
@@ -104,7 +106,8 @@ void CMainFrame::createStatusBar() {
         }
         statusBar()->addWidget(pane);
     }
-    setPane(kProgressPane, m_context.strings.text(3050), PaneIcon::none);
+    // The progress pane stays empty until the first download reports: "Complete" before
+    // anything was read would claim a download that never ran.
 }
 
 void CMainFrame::setPane(StatusPane pane, const std::string& text, PaneIcon icon) {
@@ -207,20 +210,35 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     if (m_context.session.live().snapshot().m_ReadFailed != 0) {
-        startProgramBesideUs("fixora");
+        // The repair tool starts us again with what follows its "--".
+        std::vector<std::string> repairArguments;
+        if (!m_context.arguments.empty()) {
+            repairArguments.emplace_back("--");
+            repairArguments.insert(repairArguments.end(), m_context.arguments.begin(),
+                                   m_context.arguments.end());
+        }
+        startProgramBesideUs("fixora", repairArguments);
     } else if (m_RestartAfterClose) {
-        startProgramBesideUs("nimbraplus");
+        startProgramBesideUs("nimbraplus", withoutLanguageOption(m_context.arguments));
     }
     event->accept();
 }
 
-void CMainFrame::startProgramBesideUs(const char* name) {
+void CMainFrame::startProgramBesideUs(const char* name, const std::vector<std::string>& arguments) {
     if (m_context.releaseInstance) {
         m_context.releaseInstance();
     }
     const QString program =
         QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(name));
-    QProcess::startDetached(program, {});
+    QStringList list;
+    for (const std::string& argument : arguments) {
+        list << QString::fromStdString(argument);
+    }
+    if (m_context.startProgram) {
+        m_context.startProgram(program, list);
+    } else {
+        QProcess::startDetached(program, list);
+    }
 }
 
 StationAccess CMainFrame::stationAccess() const {

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "config/profile_file.h"
 #include "config/status_texts.h"
@@ -27,6 +30,11 @@ struct FrameContext {
     bool emulatedStation = false;
     // Gives up the single-instance lock before another instance is started.
     std::function<void()> releaseInstance;
+    // The options this run was started with (without the program name), handed on to
+    // the restart after a language change and to the repair tool's restart.
+    std::vector<std::string> arguments;
+    // Starts a program beside this one, detached; QProcess when not given.
+    std::function<void(const QString& program, const QStringList& arguments)> startProgram;
 };
 
 // The program's single top-level window: the live view, the menu and the five status
@@ -67,7 +75,7 @@ private:
     void createStatusBar();
     void setPane(StatusPane pane, const std::string& text, PaneIcon icon);
     StationAccess stationAccess() const;
-    void startProgramBesideUs(const char* name);
+    void startProgramBesideUs(const char* name, const std::vector<std::string>& arguments);
 
     void openSetting();
     void openAlarm();

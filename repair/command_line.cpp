@@ -41,6 +41,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments,
     applyEnvironment(result.settings, environment);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
+        if (argument == "--") {
+            result.settings.programArguments.assign(arguments.begin() + i + 1, arguments.end());
+            return result;
+        }
         if (argument == "--help" || argument == "-h") {
             result.action = CommandLine::Action::showHelp;
             return result;
@@ -71,14 +75,15 @@ CommandLine parseCommandLine(std::span<const std::string_view> arguments,
 }
 
 std::string helpText() {
-    return R"(Usage: fixora [--sysfs-root DIR] [--program PATH]
+    return R"(Usage: fixora [--sysfs-root DIR] [--program PATH] [-- PROGRAM-OPTIONS...]
 
 Re-enumerates the weather station's USB device when its link hangs, then starts
 nimbraplus again. nimbraplus runs it when the station stops answering; there is
 nothing to set. It disables and re-enables every station (USB 1941:8021 with a
 HID interface) through its sysfs attribute "authorized", resetting the USB port
-instead where that attribute may not be written, and starts the program detached
-and without arguments. Failures go to standard error and to the system log.
+instead where that attribute may not be written, and starts the program detached,
+with the options given after "--" (nimbraplus passes its own there). Failures go
+to standard error and to the system log.
 
 Options (for tests and trials; an option wins over its environment variable):
   --sysfs-root DIR   take DIR instead of /sys as the sysfs root

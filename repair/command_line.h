@@ -5,14 +5,17 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nimbra::repair {
 
-// What the repair works on. The main program starts the tool without arguments; the
-// overrides exist for tests and for trying the tool on a copy of a sysfs tree.
+// What the repair works on. The main program passes its own command-line options after
+// "--", to be given back to it on the restart; the overrides exist for tests and for
+// trying the tool on a copy of a sysfs tree.
 struct RepairSettings {
     std::filesystem::path sysfsRoot = "/sys";
     std::filesystem::path program;  // empty: the main program beside this executable
+    std::vector<std::string> programArguments;
 };
 
 struct CommandLine {

@@ -5,6 +5,7 @@
 #include <spawn.h>
 
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -67,20 +68,26 @@ int ownSessionWithDefaultSignals(SpawnAttributes& attributes) {
 
 }  // namespace
 
-StartResult startDetached(const std::filesystem::path& program) {
+StartResult startDetached(const std::filesystem::path& program,
+                          const std::vector<std::string>& programArguments) {
     StartResult result;
     SpawnFileActions actions;
     SpawnAttributes attributes;
     std::string path = program.string();
-    char* const arguments[] = {path.data(), nullptr};
+    std::vector<std::string> owned = programArguments;
+    std::vector<char*> arguments{path.data()};
+    for (std::string& argument : owned) {
+        arguments.push_back(argument.data());
+    }
+    arguments.push_back(nullptr);
     int error = detachStdio(actions);
     if (error == 0) {
         error = ownSessionWithDefaultSignals(attributes);
     }
     if (error == 0) {
         // glibc reports a failed exec here, so a missing program is an error, not a start.
-        error = ::posix_spawn(&result.pid, path.c_str(), actions.get(), attributes.get(), arguments,
-                              environ);
+        error = ::posix_spawn(&result.pid, path.c_str(), actions.get(), attributes.get(),
+                              arguments.data(), environ);
     }
     if (error != 0) {
         result.pid = -1;

@@ -19,7 +19,7 @@ bool runRepair(const RepairSettings& settings, PortReset& fallback, RepairLog& l
     std::this_thread::sleep_for(kSettleTime);
     repaired = toggleStationDevices(settings.sysfsRoot, fallback, log) && repaired;
 
-    const StartResult start = startDetached(settings.program);
+    const StartResult start = startDetached(settings.program, settings.programArguments);
     if (start.error) {
         log.failure("start of " + settings.program.string() + " FAILED: " + start.error.message());
         return false;

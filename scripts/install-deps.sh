@@ -13,7 +13,7 @@ packages=(
     libcurl4-openssl-dev libssl-dev
     libsqlite3-dev
     mdbtools-dev
-    qt6-translations-l10n fonts-wqy-zenhei
+    qt6-translations-l10n fonts-wqy-zenhei locales
     desktop-file-utils appstream libxml2-utils man-db dpkg-dev file
     libcairo2-dev poppler-utils
     "$@"

@@ -68,7 +68,7 @@ public:
 private:
     std::vector<std::string> environment() const {
         return {"NIMBRA_STATION_SOCKET=" + m_socket.native(), "TMPDIR=" + m_tmp.native(),
-                "XDG_RUNTIME_DIR=" + m_runtime.native()};
+                "XDG_RUNTIME_DIR=" + m_runtime.native(), "NIMBRA_LOCK_DIR=" + m_runtime.native()};
     }
     std::optional<ChildProcess> startLogger(bool once);
     int randomBetween(int low, int high) {

@@ -71,7 +71,9 @@ Opened HidapiTransport::open(const char* path) {
         return Opened::failed(error != 0 ? statusForErrno(error) : LinkStatus::io,
                               std::move(reason));
     }
-    return {std::unique_ptr<HidapiTransport>(new HidapiTransport(std::move(device))), {}};
+    return {
+        std::unique_ptr<HidapiTransport>(new HidapiTransport(std::move(device), StationLock(path))),
+        {}};
 }
 
 // hidraw's write is synchronous: the kernel returns once the report has gone out over

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "station_link/device_discovery.h"
+#include "station_link/station_lock.h"
 #include "station_link/transport.h"
 
 namespace nimbra::link {
@@ -23,6 +24,8 @@ public:
     LinkStatus send(const Report& report) override;
     LinkStatus receive(Report& report) override;
     void discardPending() override;
+    bool lockExchange(std::chrono::milliseconds limit) override { return lock_.lockFor(limit); }
+    void unlockExchange() override { lock_.unlock(); }
 
 private:
     struct Closer {
@@ -30,9 +33,11 @@ private:
     };
     using DeviceHandle = std::unique_ptr<hid_device, Closer>;
 
-    explicit HidapiTransport(DeviceHandle device) : device_(std::move(device)) {}
+    HidapiTransport(DeviceHandle device, StationLock lock)
+        : device_(std::move(device)), lock_(std::move(lock)) {}
 
     DeviceHandle device_;
+    StationLock lock_;  // on the hidraw node itself
 };
 
 }  // namespace nimbra::link

@@ -53,7 +53,9 @@ Opened SocketTransport::connect(const char* path) {
         return Opened::failed(statusForErrno(error),
                               std::string(path) + ": " + std::strerror(error));
     }
-    return {std::unique_ptr<SocketTransport>(new SocketTransport(std::move(socket))), {}};
+    return {std::unique_ptr<SocketTransport>(new SocketTransport(
+                std::move(socket), StationLock(StationLock::besideSocket(path)))),
+            {}};
 }
 
 LinkStatus SocketTransport::send(const Report& report) {

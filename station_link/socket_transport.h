@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "station_link/station_lock.h"
 #include "station_link/transport.h"
 #include "station_link/unique_fd.h"
 
@@ -18,11 +19,15 @@ public:
     LinkStatus send(const Report& report) override;
     LinkStatus receive(Report& report) override;
     void discardPending() override;
+    bool lockExchange(std::chrono::milliseconds limit) override { return lock_.lockFor(limit); }
+    void unlockExchange() override { lock_.unlock(); }
 
 private:
-    explicit SocketTransport(UniqueFd socket) : socket_(std::move(socket)) {}
+    SocketTransport(UniqueFd socket, StationLock lock)
+        : socket_(std::move(socket)), lock_(std::move(lock)) {}
 
     UniqueFd socket_;
+    StationLock lock_;
 };
 
 }  // namespace nimbra::link

@@ -17,6 +17,31 @@ LinkResult busy() {
     return LinkResult::failure(LinkStatus::timeout, "the link stayed busy with another transfer");
 }
 
+LinkResult stationHeldElsewhere() {
+    return LinkResult::failure(LinkStatus::timeout, "another program kept the station busy");
+}
+
+// Holds the station against other processes for one scope, as TransferGuard does
+// against the other threads.
+class ExchangeGuard {
+public:
+    explicit ExchangeGuard(Transport& transport)
+        : transport_(transport), owned_(transport.lockExchange(TransferLock::kWaitLimit)) {}
+    ~ExchangeGuard() {
+        if (owned_) {
+            transport_.unlockExchange();
+        }
+    }
+    ExchangeGuard(const ExchangeGuard&) = delete;
+    ExchangeGuard& operator=(const ExchangeGuard&) = delete;
+
+    explicit operator bool() const { return owned_; }
+
+private:
+    Transport& transport_;
+    bool owned_;
+};
+
 // A transfer's status; the reason is the status's own text.
 LinkResult transferResult(LinkStatus status) {
     return status == LinkStatus::ok ? LinkResult::success() : LinkResult::failure(status);
@@ -61,6 +86,10 @@ LinkResult StationLink::plain(Exchange exchange) {
     if (LinkResult found = transport(station); !found.ok()) {
         return found;
     }
+    const ExchangeGuard held(*station);
+    if (!held) {
+        return stationHeldElsewhere();
+    }
     return transferResult(exchange(*station));
 }
 
@@ -90,6 +119,10 @@ LinkResult StationLink::verified(int retryCount, AttemptOnce attempt) {
             Transport* station = nullptr;
             if (LinkResult found = transport(station); !found.ok()) {
                 return found;
+            }
+            const ExchangeGuard held(*station);
+            if (!held) {
+                return stationHeldElsewhere();
             }
             outcome = attempt(*station);
         }

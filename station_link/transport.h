@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "station_link/link_status.h"
@@ -21,6 +22,12 @@ public:
     // Drops input that arrived after an earlier exchange gave up on it, so that a late
     // answer is never taken for part of the next one.
     virtual void discardPending() = 0;
+
+    // Holds the station against other processes for one exchange; false when another
+    // process held it for the whole `limit`. A transport no other process can reach
+    // has nothing to hold.
+    virtual bool lockExchange(std::chrono::milliseconds /*limit*/) { return true; }
+    virtual void unlockExchange() {}
 };
 
 // What opening a connection gave: the transport, or null and why not.

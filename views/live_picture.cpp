@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QPolygon>
 #include <cmath>
+#include <vector>
 
 #include "core/absent.h"
 #include "core/text_forms.h"
@@ -158,48 +159,10 @@ void drawMiddleColumn(QPainter& p, const CStationData& d) {
 }
 
 void drawLabels(QPainter& p, const LiveLabels& labels) {
-    const auto& L = labels.text;
-    p.setFont(arial(15));
-    struct Placed {
-        int label, l, t, r, b;
-    };
-    constexpr Placed kRowLabels[] = {
-        {5, 12, 27, 140, 45},     {6, 12, 88, 140, 105},    {7, 12, 178, 170, 200},
-        {8, 12, 245, 170, 265},   {9, 12, 318, 170, 335},   {10, 12, 383, 120, 400},
-        {11, 12, 472, 120, 595},  {12, 12, 535, 140, 550},  {13, 340, 22, 460, 40},
-        {14, 340, 60, 460, 75},   {15, 340, 125, 500, 140}, {16, 340, 195, 500, 210},
-        {17, 340, 270, 500, 285}, {18, 340, 345, 500, 360}, {19, 340, 423, 500, 438},
-        {0, 12, 5, 120, 20},      {1, 12, 153, 170, 170},   {2, 12, 450, 190, 470},
-        {3, 340, 5, 440, 20},     {4, 340, 105, 440, 125},  {34, 340, 515, 500, 530},
-        {35, 340, 552, 500, 567},
-    };
-    for (const auto& placed : kRowLabels) {
-        text(p, placed.l, placed.t, placed.r, placed.b, plain(L[placed.label]));
+    for (const PlacedLabel& placed : livePictureLabels(labels)) {
+        p.setFont(placed.font);
+        p.drawText(placed.rect, placed.align | Qt::TextSingleLine, placed.text);
     }
-    text(p, 340, 497, 440, 512, plain(L[kLightLabel] + QStringLiteral("&&") + L[kUvLabel]));
-
-    p.setFont(arial(14));
-    const QString current = L[kCurrentLabel] + QLatin1Char(':');
-    const QString maximum = L[kMaxLabel] + QLatin1Char(':');
-    const QString minimum = L[kMinLabel] + QLatin1Char(':');
-    for (int y : kLeftHeadingTops) {
-        text(p, 12, y, 105, y + 15, current);
-        text(p, 115, y, 210, y + 15, maximum);
-        text(p, 220, y, 320, y + 15, minimum);
-    }
-    for (int y : kRainHeadingTops) {
-        text(p, 340, y, 460, y + 20, current);
-        text(p, 480, y, 590, y + 20, maximum);
-    }
-    for (int y : {40, 80, 532, 570}) {
-        text(p, 335, y, 393, y + 15, current, Qt::AlignRight | Qt::AlignTop);
-        text(p, 500, y, 570, y + 15, maximum, Qt::AlignRight | Qt::AlignTop);
-    }
-
-    p.setFont(arial(18));
-    text(p, 690, 222, 890, 245, L[kTemperatureLabel], Qt::AlignHCenter | Qt::AlignTop);
-    text(p, 715, 245, 800, 275, L[kIndoorLabel]);
-    text(p, 805, 245, 890, 275, L[kOutdoorLabel]);
 }
 
 float shownOr(const std::string& s, float fallback) {
@@ -303,6 +266,54 @@ LiveLabels LiveLabels::fromStrings(const std::function<QString(int)>& lookup) {
         labels.text[static_cast<std::size_t>(slot)] = lookup(id);
     }
     return labels;
+}
+
+std::vector<PlacedLabel> livePictureLabels(const LiveLabels& labels) {
+    const auto& L = labels.text;
+    std::vector<PlacedLabel> placed;
+    const auto place = [&placed](int cellHeight, int l, int t, int r, int b, const QString& s,
+                                 int align = Qt::AlignLeft | Qt::AlignTop) {
+        placed.push_back({s, box(l, t, r, b), arial(cellHeight), align});
+    };
+    struct Row {
+        int label, l, t, r, b;
+    };
+    constexpr Row kRowLabels[] = {
+        {5, 12, 27, 140, 45},     {6, 12, 88, 140, 105},    {7, 12, 178, 170, 200},
+        {8, 12, 245, 170, 265},   {9, 12, 318, 170, 335},   {10, 12, 383, 120, 400},
+        {11, 12, 472, 120, 595},  {12, 12, 535, 140, 550},  {13, 340, 22, 460, 40},
+        {14, 340, 60, 460, 75},   {15, 340, 125, 500, 140}, {16, 340, 195, 500, 210},
+        {17, 340, 270, 500, 285}, {18, 340, 345, 500, 360}, {19, 340, 423, 500, 438},
+        {0, 12, 5, 120, 20},      {1, 12, 153, 170, 170},   {2, 12, 450, 190, 470},
+        {3, 340, 5, 440, 20},     {4, 340, 105, 440, 125},  {34, 340, 515, 500, 530},
+        {35, 340, 552, 500, 567},
+    };
+    for (const Row& row : kRowLabels) {
+        place(15, row.l, row.t, row.r, row.b, plain(L[row.label]));
+    }
+    place(15, 340, 497, 440, 512, plain(L[kLightLabel] + QStringLiteral("&&") + L[kUvLabel]));
+
+    const QString current = L[kCurrentLabel] + QLatin1Char(':');
+    const QString maximum = L[kMaxLabel] + QLatin1Char(':');
+    const QString minimum = L[kMinLabel] + QLatin1Char(':');
+    for (int y : kLeftHeadingTops) {
+        place(14, 12, y, 105, y + 15, current);
+        place(14, 115, y, 210, y + 15, maximum);
+        place(14, 220, y, 320, y + 15, minimum);
+    }
+    for (int y : kRainHeadingTops) {
+        place(14, 340, y, 460, y + 20, current);
+        place(14, 480, y, 590, y + 20, maximum);
+    }
+    for (int y : {40, 80, 532, 570}) {
+        place(14, 335, y, 393, y + 15, current, Qt::AlignRight | Qt::AlignTop);
+        place(14, 500, y, 570, y + 15, maximum, Qt::AlignRight | Qt::AlignTop);
+    }
+
+    place(18, 690, 222, 890, 245, L[kTemperatureLabel], Qt::AlignHCenter | Qt::AlignTop);
+    place(18, 715, 245, 800, 275, L[kIndoorLabel]);
+    place(18, 805, 245, 890, 275, L[kOutdoorLabel]);
+    return placed;
 }
 
 QImage livePictureBackground() {

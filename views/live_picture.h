@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QFont>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "core/station_data.h"
 
@@ -26,6 +29,19 @@ inline constexpr int kLivePictureHeight = 600;
 // The fixed artwork under the values: panels, value boxes, compass dial and the
 // thermometer panel. Drawn once and reused for every frame.
 QImage livePictureBackground();
+
+// One label of the live picture where it is drawn: its text, rectangle, font and
+// alignment. A text wider than its rectangle is cut off on the screen.
+struct PlacedLabel {
+    QString text;
+    QRect rect;
+    QFont font;
+    int align;
+};
+
+// Every label of the live picture (row labels, headings, column headings,
+// thermometer titles) as it is drawn, in drawing order.
+std::vector<PlacedLabel> livePictureLabels(const LiveLabels& labels);
 
 // Draws one complete frame of the live picture (900 x 600) over `background`.
 void paintLivePicture(QPainter& painter, const QImage& background, const CStationData& data,

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/absent.h"
 #include "core/text_forms.h"
@@ -93,7 +94,13 @@ QLineEdit* readOnlyField(int id, const QString& text) {
     auto* field = new QLineEdit(text);
     field->setObjectName(QString::number(id));
     field->setReadOnly(true);
-    field->setMinimumWidth(110);
+    // Wide enough for the whole text, and showing its start: the locale's short form can
+    // be longer than the usual 110 pixels ("14 Jul 2024 15:30:05" under C.UTF-8), and a
+    // field scrolled to its end would hide the day and month.
+    const QMargins margins = field->textMargins() + field->contentsMargins();
+    field->setMinimumWidth(std::max(
+        110, field->fontMetrics().horizontalAdvance(text) + margins.left() + margins.right() + 12));
+    field->setCursorPosition(0);
     return field;
 }
 

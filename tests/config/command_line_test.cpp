@@ -23,6 +23,18 @@ TEST(CommandLine, UnderstandsEveryOptionForm) {
     EXPECT_EQ(o.graph, 3);
 }
 
+// The language restart keeps every option but the language, in both of its forms, and
+// never takes another option's value for the language.
+TEST(CommandLine, RestartAfterALanguageChangeDropsOnlyTheLanguage) {
+    using Arguments = std::vector<std::string>;
+    EXPECT_EQ(withoutLanguageOption({"--emulator", "--language", "French", "--data-dir", "d"}),
+              (Arguments{"--emulator", "--data-dir", "d"}));
+    EXPECT_EQ(withoutLanguageOption({"--language=Polish", "--emulator-seed", "3"}),
+              (Arguments{"--emulator-seed", "3"}));
+    EXPECT_EQ(withoutLanguageOption({"--data-dir", "--language", "--emulator"}),
+              (Arguments{"--data-dir", "--language", "--emulator"}));
+}
+
 TEST(CommandLine, RefusesWhatItCannotUse) {
     const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{"--bogus"}, "unknown option: --bogus"},

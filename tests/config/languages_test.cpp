@@ -51,5 +51,30 @@ TEST(Languages, PosixLocales) {
     }
 }
 
+// A stored name that is no language (such as "english") gives way to the system's.
+TEST(Languages, SystemLanguageFollowsThePosixVariablesInTheirOrder) {
+    const struct {
+        const char* lcAll;
+        const char* lcMessages;
+        const char* lang;
+        const char* expected;
+    } cases[] = {
+        {nullptr, nullptr, "fr_FR.UTF-8", "French"},
+        {"", "pl_PL.UTF-8", "fr_FR.UTF-8", "Polish"},
+        {"hu_HU.UTF-8", "pl_PL.UTF-8", "fr_FR.UTF-8", "Hungarian"},
+        {"C.UTF-8", nullptr, "fr_FR.UTF-8", "English"},  // LC_ALL set: LANG does not count
+        {nullptr, nullptr, nullptr, "English"},
+    };
+    for (const auto& c : cases) {
+        const auto environment = [&c](const char* name) -> const char* {
+            const std::string_view variable(name);
+            return variable == "LC_ALL"        ? c.lcAll
+                   : variable == "LC_MESSAGES" ? c.lcMessages
+                                               : c.lang;
+        };
+        EXPECT_EQ(systemLanguage(environment).storedName, c.expected) << c.expected;
+    }
+}
+
 }  // namespace
 }  // namespace nimbra

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,12 +70,26 @@ TEST_F(StartUpTest, ALockFileThatCannotBeMadeIsToldApartFromAHeldLock) {
     EXPECT_EQ(nowhere.openError(), ENOTDIR);
 }
 
-TEST_F(StartUpTest, LockLivesInTheRuntimeFolderWhenThereIsOne) {
-    setenv("XDG_RUNTIME_DIR", m_root.c_str(), 1);
-    EXPECT_EQ(SingleInstance::defaultLockPath("/data"), m_root / "QX7420.lock");
-    setenv("XDG_RUNTIME_DIR", "", 1);
-    EXPECT_EQ(SingleInstance::defaultLockPath("/data"), fs::path("/data/QX7420.lock"));
+// One lock per user whatever the session left in the environment: cron, ssh and sudo
+// start the program without XDG_RUNTIME_DIR, or with another user's.
+TEST_F(StartUpTest, LockIsTheUsersWhateverTheEnvironmentSays) {
+    unsetenv(kLockFolderVariable);
+    const fs::path runtime = "/run/user/" + std::to_string(::geteuid());
+    struct stat status {};
+    const bool ownRuntime = ::lstat(runtime.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+                            status.st_uid == ::geteuid();
+    const fs::path expected =
+        ownRuntime ? runtime / "QX7420.lock"
+                   : fs::path("/tmp/QX7420-" + std::to_string(::geteuid()) + ".lock");
+    for (const char* value : {"", "/elsewhere", "/run/user/12345"}) {
+        setenv("XDG_RUNTIME_DIR", value, 1);
+        EXPECT_EQ(SingleInstance::defaultLockPath(), expected) << value;
+    }
     unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(SingleInstance::defaultLockPath(), expected);
+    setenv(kLockFolderVariable, m_root.c_str(), 1);
+    EXPECT_EQ(SingleInstance::defaultLockPath(), m_root / "QX7420.lock");
+    unsetenv(kLockFolderVariable);
 }
 
 TEST_F(StartUpTest, DataFolderFollowsXdgDataHome) {

@@ -4,8 +4,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
 #include <filesystem>
 #include <thread>
 
@@ -14,6 +20,7 @@
 #include "session/in_process_station.h"
 #include "station_link/exported_link.h"
 #include "store/error_sink.h"
+#include "views/nimbra_view.h"
 
 namespace nimbra {
 namespace {
@@ -24,8 +31,10 @@ QApplication& application() {
     static int argc = 1;
     static char name[] = "app_gui_tests";
     static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);  // outlives every test
-    return *app;
+    if (QApplication::instance() == nullptr) {
+        new QApplication(argc, argv);  // outlives every test
+    }
+    return *qApp;
 }
 
 // The main window over a real session on the built-in emulator.
@@ -49,8 +58,11 @@ protected:
         m_session = std::make_unique<StationSession>(m_link, m_folder, m_events,
                                                      [this] { m_events.invalidate(); });
         ASSERT_TRUE(m_session->ok());
-        m_frame =
-            std::make_unique<CMainFrame>(FrameContext{*m_config, m_strings, *m_session, true, {}});
+        m_frame = std::make_unique<CMainFrame>(FrameContext{
+            *m_config, m_strings, *m_session, true, [this] { ++m_released; }, kArguments,
+            [this](const QString& program, const QStringList& arguments) {
+                m_started.push_back(QFileInfo(program).fileName() + ' ' + arguments.join(' '));
+            }});
         m_events.attach(m_frame.get());
     }
 
@@ -75,6 +87,26 @@ protected:
         return condition();
     }
 
+    // The options this run "was started with", handed on to the restarts.
+    inline static const std::vector<std::string> kArguments = {"--emulator", "--language", "French",
+                                                               "--data-dir", "d"};
+
+    // Runs `act` with `onModal` called on the modal dialog it opens.
+    static void withModal(const std::function<void()>& act,
+                          const std::function<void(QWidget*)>& onModal) {
+        QTimer::singleShot(0, [onModal] {
+            QWidget* modal = QApplication::activeModalWidget();
+            onModal(modal);
+            if (auto* dialog = qobject_cast<QDialog*>(modal);
+                dialog != nullptr && dialog->isVisible()) {
+                dialog->reject();
+            }
+        });
+        act();
+    }
+
+    int m_released = 0;
+    std::vector<QString> m_started;  // "program arguments..." of every start
     fs::path m_folder;
     std::unique_ptr<InProcessStation> m_station;
     link::ExportedLink m_link;
@@ -115,6 +147,70 @@ TEST_F(MainFrameTest, ClosingWaitsForTheMonitorAndThenCompletes) {
         << "the monitor acknowledges within about a second";
     EXPECT_EQ(m_session->monitor().m_RepairPending.load(), 1);
     EXPECT_FALSE(m_frame->restartAfterClose());
+    EXPECT_TRUE(m_started.empty()) << "a plain close starts nothing";
+}
+
+TEST_F(MainFrameTest, FixedSizeWindowWithFivePanesAndNothingCompleteBeforeADownload) {
+    m_frame->show();
+    QApplication::processEvents();
+    EXPECT_EQ(m_frame->minimumSize(), m_frame->maximumSize()) << "no resizing";
+    EXPECT_FALSE(m_frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(m_frame->view()->size(), QSize(900, 600));
+    EXPECT_EQ(m_frame->width(), 900);
+    const int widths[] = {400, 120, 120, 90, 175};
+    for (int i = 0; i < 5; ++i) {
+        const auto* pane =
+            m_frame->statusBar()->findChild<QWidget*>(QStringLiteral("pane%1").arg(i));
+        ASSERT_NE(pane, nullptr) << i;
+        EXPECT_EQ(pane->width(), widths[i]) << "pane " << i;
+    }
+    EXPECT_EQ(m_frame->paneText(kProgressPane), "") << "no download has run yet";
+}
+
+// Each menu item opens its own window, in the menu's order.
+TEST_F(MainFrameTest, EveryMenuItemOpensItsDialog) {
+    const QString expected[] = {QStringLiteral("310"), QStringLiteral("311"), QStringLiteral("319"),
+                                QStringLiteral("328"), QStringLiteral("320"), QStringLiteral("321"),
+                                QStringLiteral("330"), QStringLiteral("333"), QStringLiteral("334"),
+                                QStringLiteral("100")};
+    std::vector<QString> opened;
+    for (QAction* menu : m_frame->menuBar()->actions()) {
+        for (QAction* item : menu->menu()->actions()) {
+            withModal([item] { item->trigger(); },
+                      [&opened](QWidget* modal) {
+                          opened.push_back(modal != nullptr ? modal->objectName() : QString());
+                      });
+        }
+    }
+    EXPECT_EQ(opened, std::vector<QString>(std::begin(expected), std::end(expected)));
+    EXPECT_TRUE(m_started.empty()) << "the Language dialog was cancelled: no restart";
+}
+
+// The two restarts start the program again with the options this run had: the language
+// restart without --language, so that the choice just stored applies; the repair tool
+// with them after "--", to hand back.
+TEST_F(MainFrameTest, ClosingRestartsWithTheSameOptions) {
+    m_frame->show();
+    m_session->monitor().m_RepairPending = 1;  // the monitor has acknowledged
+    QAction* language = m_frame->menuBar()->actions()[0]->menu()->actions()[3];
+    withModal([language] { language->trigger(); },
+              [](QWidget* modal) {
+                  auto* list = modal->findChild<QComboBox*>(QStringLiteral("1222"));
+                  list->setCurrentText(QStringLiteral("Deutsch"));
+                  qobject_cast<QDialog*>(modal)->accept();
+              });
+    EXPECT_FALSE(m_frame->isVisible());
+    EXPECT_EQ(m_config->readString("Language", "Language"), "Deutsch");
+    ASSERT_EQ(m_started.size(), 1u);
+    EXPECT_EQ(m_started[0], "nimbraplus --emulator --data-dir d");
+    EXPECT_EQ(m_released, 1) << "the lock is given up for the new instance";
+
+    // The station could not be read: the repair tool, whatever else is due.
+    m_frame->show();
+    m_session->live().update([](CStationData& data) { data.m_ReadFailed = 1; });
+    m_frame->close();
+    ASSERT_EQ(m_started.size(), 2u);
+    EXPECT_EQ(m_started[1], "fixora -- --emulator --language French --data-dir d");
 }
 
 TEST_F(MainFrameTest, ClearHistoryRequestEmptiesTheDatabaseAndDownloadsAgain) {

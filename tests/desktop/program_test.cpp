@@ -47,7 +47,7 @@ protected:
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_data);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("XDG_RUNTIME_DIR", "", 1);  // the lock goes into the data folder
+        setenv("NIMBRA_LOCK_DIR", m_data.c_str(), 1);  // beside any other test's
     }
     void TearDown() override { fs::remove_all(m_data); }
 
@@ -149,7 +149,10 @@ TEST_F(ProgramTest, ExportAndImportFromTheCommandLine) {
               1);
 }
 
+// One instance per user, whichever data folder each is given and whether or not the
+// session set XDG_RUNTIME_DIR (cron, ssh and sudo do not).
 TEST_F(ProgramTest, SecondInstanceEndsAtOnceWhileTheFirstRuns) {
+    unsetenv("XDG_RUNTIME_DIR");
     const std::string program = NIMBRAPLUS_PROGRAM;
     const std::string dataDir = m_data.string();
     const char* argv[] = {program.c_str(), "--headless",    "--emulator",
@@ -168,7 +171,8 @@ TEST_F(ProgramTest, SecondInstanceEndsAtOnceWhileTheFirstRuns) {
     }
     ASSERT_GT(storedRecords(), 0);
 
-    const auto [output, code] = run("--headless --once --emulator --data-dir " + dataDir);
+    const auto [output, code] =
+        run("--headless --once --emulator --data-dir " + (m_data / "other").string());
     EXPECT_EQ(code, 0);
     EXPECT_EQ(output, "") << "the second instance ends silently";
     EXPECT_EQ(::waitpid(first, nullptr, WNOHANG), 0) << "the first keeps running";
@@ -341,16 +345,34 @@ TEST_F(ProgramTest, AFullDiskEndsTheRunWithAFailureAndChangesNothing) {
     ::signal(SIGXFSZ, previous);
 }
 
-// A data folder that cannot be made is no other instance running: it is reported.
-TEST_F(ProgramTest, ADataFolderThatCannotBeMadeIsReported) {
+// A lock file that cannot be made, or is not the user's, is no other instance running:
+// it is reported. A data folder that cannot be made is reported too.
+TEST_F(ProgramTest, ALockOrDataFolderThatCannotBeMadeIsReported) {
     fs::create_directories(m_data);
     std::ofstream(m_data / "plain-file") << "x";
-    const fs::path dataFolder = m_data / "plain-file" / "data";
-    const auto [output, code] = run(kLogOnce + " --data-dir " + dataFolder.string() + " 2>&1");
-    EXPECT_EQ(code, 1) << output;
-    EXPECT_NE(output.find("cannot create the lock file " + (dataFolder / "QX7420.lock").string()),
+    const fs::path nowhere = m_data / "plain-file" / "data";
+    setenv("NIMBRA_LOCK_DIR", nowhere.c_str(), 1);
+    const auto [lockOutput, lockCode] = run(kLogOnce + " --data-dir " + m_data.string() + " 2>&1");
+    EXPECT_EQ(lockCode, 1) << lockOutput;
+    EXPECT_NE(lockOutput.find("cannot create the lock file " + (nowhere / "QX7420.lock").string()),
               std::string::npos)
-        << output;
+        << lockOutput;
+    if (::geteuid() == 0) {
+        // A lock file of another user's in a shared folder is not taken over.
+        const fs::path shared = m_data / "shared";
+        fs::create_directories(shared);
+        std::ofstream(shared / "QX7420.lock");
+        testing::giveToOrdinaryUser(shared);
+        setenv("NIMBRA_LOCK_DIR", shared.c_str(), 1);
+        const auto [foreign, foreignCode] =
+            run(kLogOnce + " --data-dir " + m_data.string() + " 2>&1");
+        EXPECT_EQ(foreignCode, 1) << foreign;
+        EXPECT_NE(foreign.find("Operation not permitted"), std::string::npos) << foreign;
+    }
+    setenv("NIMBRA_LOCK_DIR", m_data.c_str(), 1);
+    const auto [output, code] = run(kLogOnce + " --data-dir " + nowhere.string() + " 2>&1");
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(output.find((nowhere / "Nimbra7420.db").string()), std::string::npos) << output;
 }
 
 TEST_F(ProgramTest, BadArgumentsAreRefusedWithAHint) {

@@ -18,6 +18,7 @@ struct CommandLineCase {
     Action action;
     std::string sysfsRoot;
     std::string program;
+    std::vector<std::string> programArguments = {};
 };
 
 void PrintTo(const CommandLineCase& c, std::ostream* out) {
@@ -41,6 +42,7 @@ TEST_P(ParseCommandLine, ReadsOptionsAndEnvironment) {
     }
     EXPECT_EQ(result.settings.sysfsRoot, c.sysfsRoot);
     EXPECT_EQ(result.settings.program, c.program);
+    EXPECT_EQ(result.settings.programArguments, c.programArguments);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -71,6 +73,13 @@ INSTANTIATE_TEST_SUITE_P(
                         Action::repair,
                         "/option",
                         "/bin/o"},
+        CommandLineCase{"ProgramOptionsAfterDashes",
+                        {"--program", "/bin/p", "--", "--help", "--data-dir", "a b", "--"},
+                        {},
+                        Action::repair,
+                        "/sys",
+                        "/bin/p",
+                        {"--help", "--data-dir", "a b", "--"}},
         CommandLineCase{"Help", {"--sysfs-root=/x", "--help"}, {}, Action::showHelp, "", ""},
         CommandLineCase{"ShortHelp", {"-h"}, {}, Action::showHelp, "", ""},
         CommandLineCase{"Unknown", {"--reset"}, {}, Action::reject, "", ""},

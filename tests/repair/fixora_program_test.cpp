@@ -55,6 +55,18 @@ TEST_F(FixoraProgram, StartsTheProgramBesideItselfDetached) {
     EXPECT_EQ(started.at("other_fds"), "0");
 }
 
+// The main program passes its own options after "--": the restart gets them back as they
+// were, so a run on another data folder or the emulator comes back the same.
+TEST_F(FixoraProgram, GivesTheProgramBackTheOptionsAfterTheDashes) {
+    const ProgramRun result = run({"--sysfs-root=" + sysfs.root().string(), "--", "--emulator",
+                                   "--data-dir", "/tmp/a folder"});
+    EXPECT_EQ(result.exitCode, 0) << result.standardError;
+    const auto started = testing::awaitStandinReport(report);
+    EXPECT_EQ(started.at("arguments"), "3");
+    EXPECT_EQ(started.at("argument1"), "--emulator");
+    EXPECT_EQ(started.at("argument3"), "/tmp/a folder");
+}
+
 TEST_F(FixoraProgram, WithoutStationStartsTheProgramAndTouchesNothing) {
     sysfs.add({.name = "1-4", .product = "8022"});
     const ProgramRun result = run({"--sysfs-root", sysfs.root().string()});

@@ -38,13 +38,16 @@ int otherDescriptors() {
 
 }  // namespace
 
-int main(int argc, char**) {
+int main(int argc, char** argv) {
     const char* reportPath = std::getenv("STANDIN_REPORT");
     if (reportPath == nullptr) {
         return 2;
     }
     std::ostringstream report;
     report << "arguments " << argc - 1 << '\n';
+    for (int i = 1; i < argc; ++i) {
+        report << "argument" << i << ' ' << argv[i] << '\n';
+    }
     for (int fd = 0; fd <= STDERR_FILENO; ++fd) {
         report << "fd" << fd << ' ' << descriptorTarget(fd) << '\n';
     }

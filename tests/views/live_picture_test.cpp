@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
+#include <QFontMetrics>
+
+#include "config/languages.h"
+#include "config/string_table.h"
 #include "tests/support/qt_application.h"
 #include "views/nimbra_view.h"
 
@@ -48,6 +53,29 @@ TEST_F(LivePictureTest, ReadingsFillBarsGaugesAndTheArrow) {
     EXPECT_NE(frame.pixelColor(640, 150), kBar);
     EXPECT_EQ(frame.pixelColor(850, 105), kBar);
     EXPECT_NE(frame.pixelColor(795, 60), kBar);
+}
+
+// Every label of every language whole in its rectangle, measured in the font the picture
+// resolves on this system (the rectangles are fixed; long translations are abbreviated).
+TEST_F(LivePictureTest, EveryLabelOfEveryLanguageFitsItsRectangle) {
+    for (const UiLanguage& language : kLanguages) {
+        std::string error;
+        const auto table = StringTable::load(stringTablePath(NIMBRA_STRINGS_DIR, language), error);
+        ASSERT_TRUE(table) << error;
+        const auto labels = LiveLabels::fromStrings(
+            [&table](int id) { return QString::fromStdString(table->text(id)); });
+        for (const PlacedLabel& placed : livePictureLabels(labels)) {
+            const QFontMetrics metrics(placed.font);
+            const int width = metrics.horizontalAdvance(placed.text);
+            EXPECT_LE(width, placed.rect.width())
+                << language.storedName << ": \"" << placed.text.toStdString() << "\" is " << width
+                << " px wide in " << QFontInfo(placed.font).family().toStdString() << ", its box "
+                << placed.rect.width() << " px at (" << placed.rect.left() << ","
+                << placed.rect.top() << ")";
+            EXPECT_LE(metrics.height(), placed.rect.height() + 2)
+                << language.storedName << ": " << placed.text.toStdString();
+        }
+    }
 }
 
 }  // namespace

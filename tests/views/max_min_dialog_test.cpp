@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QLocale>
 
 #include "core/units.h"
@@ -49,6 +50,23 @@ TEST_F(MaxMinDialogTest, ValuesInTheUsersUnitsWithTheirTimes) {
     EXPECT_EQ(dialog.fieldText(1165), "5 bft");
     EXPECT_EQ(dialog.fieldText(1154), "14/07/2024 15:30");
     EXPECT_EQ(dialog.fieldText(1156), "------------");
+}
+
+// Under LANG=C.UTF-8 the short form is long; the field still shows it whole, from the day.
+TEST_F(MaxMinDialogTest, TimeFieldsShowTheWholeTimeInTheCLocale) {
+    QLocale::setDefault(QLocale::c());
+    CStationData data;
+    data.m_MaxTime[kSlotRelPressure] = OleDate::fromCivil(2024, 7, 14, 15, 30, 5).value();
+    CMaxMin dialog(data, lookup);
+    dialog.show();
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("1154"));
+    ASSERT_NE(field, nullptr);
+    EXPECT_TRUE(field->text().startsWith(QStringLiteral("14 Jul 2024")))
+        << field->text().toStdString();
+    EXPECT_EQ(field->cursorPosition(), 0);
+    EXPECT_GT(field->width(), field->fontMetrics().horizontalAdvance(field->text()))
+        << field->text().toStdString();
 }
 
 }  // namespace
