@@ -98,12 +98,15 @@ int main(int argc, char** argv) {
 
     // The fifth year of the ten, every field, as the page's year button asks for it.
     std::vector<double> times;
+    std::vector<double> cpuTimes;
     std::size_t bytes = 0;
     for (int run = 0; run < 5; ++run) {
         httplib::Client client("127.0.0.1", server.port());
         const auto started = Clock::now();
+        const double cpuStart = processCpuSeconds();
         const auto reply = client.Get("/api/history?from=2020-01-01&to=2021-01-01&points=2000");
         times.push_back(millisecondsSince(started));
+        cpuTimes.push_back((processCpuSeconds() - cpuStart) * 1000.0);
         if (!reply || reply->status != 200) {
             std::fprintf(stderr, "web_bench: the year was not served\n");
             return 1;
@@ -111,8 +114,12 @@ int main(int argc, char** argv) {
         bytes = reply->body.size();
     }
     std::sort(times.begin(), times.end());
-    std::printf("/api/history, one year at 2000 points: %.1f ms (median of 5), %zu bytes\n",
-                times[2], bytes);
+    std::sort(cpuTimes.begin(), cpuTimes.end());
+    // On a busy machine the wall time waits for the CPU; the CPU time says what it costs.
+    std::printf(
+        "/api/history, one year at 2000 points: %.1f ms (median of 5; %.1f ms of CPU), "
+        "%zu bytes\n",
+        times[2], cpuTimes[2], bytes);
     nimbra::bench::reportFigure("Web: one year of history at 2000 points", "< 300 ms", times[2],
                                 "ms", 300.0);
 
