@@ -75,6 +75,11 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
              o.graph.emplace();
              return parseNumber(v, *o.graph) && *o.graph >= 0;
          }},
+        {"--web",
+         [&](const std::string& v) {
+             o.webPort.emplace();
+             return parseNumber(v, *o.webPort) && *o.webPort > 0 && *o.webPort < 65536;
+         }},
     };
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -177,6 +182,8 @@ std::string commandLineHelp() {
            "                          it ends in .csv, PDF otherwise; then exit\n"
            "  --import FILE           import a database (.db, .mdb) or a .dat text export\n"
            "                          into the history; then exit\n"
+           "  --web PORT              serve the live readings and history as a web page\n"
+           "                          on PORT (read-only; Main.ini [Web] sets the address)\n"
            "  --version               print the version and exit\n"
            "  -h, --help              print this help and exit\n"
            "\n"

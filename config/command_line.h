@@ -31,6 +31,8 @@ struct CommandLine {
     std::optional<std::string> exportFile;  // history of --from..--to to CSV or PDF
     std::optional<std::string> importFile;  // a database or text export to bring in
 
+    std::optional<int> webPort;  // serve the web page on this port (overrides Main.ini)
+
     bool help = false;
     bool version = false;
 };

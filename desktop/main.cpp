@@ -36,6 +36,7 @@
 #include "views/nimbra_view.h"
 #include "views/setting_dialog.h"
 #include "views/upload_dialog.h"
+#include "web/web_settings.h"
 
 using namespace nimbra;
 
@@ -333,6 +334,8 @@ int main(int argc, char** argv) {
             result = saveScreenshot(frame, config, session, options, frame.strings());
         } else {
             session.start();
+            session.startWeb(readWebSettings(config, options),
+                             [&strings](int id) { return strings->text(id); });
             frame.show();
             result = QApplication::exec();
         }

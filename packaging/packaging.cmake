@@ -21,7 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the binaries do not say: Qt's platform plugins (a window needs one) and the
 # serif font the PDF export embeds.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
+# libjs-dygraphs: the web page's charts, served from /usr/share/javascript.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, libjs-dygraphs")
 # Qt's own texts (standard buttons) in the program's languages, and the face the Chinese
 # texts are drawn and exported with.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wqy-zenhei")

@@ -14,12 +14,13 @@ declare -A layer=(
     [store/import]=4
     [acquisition]=5 [upload]=5
     [config]=6
-    [report]=7 [session]=7
-    [views]=8
-    [desktop]=9
-    [soak]=10 [bench]=10 [fuzz]=10 [tests]=11
+    [report]=7
+    [web]=8 [views]=8
+    [session]=9
+    [desktop]=10
+    [soak]=11 [bench]=11 [fuzz]=11 [tests]=12
 )
-qt_free=(core repair station_link station store emulator acquisition upload config report session)
+qt_free=(core repair station_link station store emulator acquisition upload config report web session)
 
 folder_of() {
     case $1 in

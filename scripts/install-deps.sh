@@ -16,6 +16,7 @@ packages=(
     qt6-translations-l10n fonts-wqy-zenhei locales
     desktop-file-utils appstream libxml2-utils man-db dpkg-dev file
     libcairo2-dev poppler-utils
+    libcpp-httplib-dev libjs-dygraphs chromium nlohmann-json3-dev
     "$@"
 )
 

@@ -8,7 +8,7 @@ build=${1:?usage: run-benchmarks.sh BUILD_DIR [RUNS]}
 runs=${2:-3}
 export QT_QPA_PLATFORM=offscreen
 
-read -r -a programs <<< "${BENCH_PROGRAMS:-link_bench acquisition_bench import_bench history_bench graph_bench startup_bench}"
+read -r -a programs <<< "${BENCH_PROGRAMS:-link_bench acquisition_bench import_bench history_bench graph_bench startup_bench web_bench}"
 figures=$(mktemp)
 trap 'rm -f "$figures"' EXIT
 

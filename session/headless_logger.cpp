@@ -16,6 +16,7 @@
 #include "session/station_session.h"
 #include "station_link/exported_link.h"
 #include "store/error_sink.h"
+#include "web/web_settings.h"
 
 namespace nimbra {
 
@@ -127,6 +128,8 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
     std::atomic<bool> passCompleted{false};
     session.onPassCompleted([&passCompleted] { passCompleted = true; });
     session.start();
+    session.startWeb(readWebSettings(config, options),
+                     [&strings](int id) { return strings.text(id); });
 
     StationMonitor& monitor = session.monitor();
     const auto started = Clock::now();

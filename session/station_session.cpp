@@ -36,7 +36,13 @@ void StationSession::start() {
     m_monitor->start();
 }
 
+void StationSession::startWeb(const WebSettings& settings, TextLookup text) {
+    m_web = startWebServer(settings, WebSources{[this] { return m_live.snapshot(); },
+                                                m_databasePath, std::move(text)});
+}
+
 void StationSession::stop() {
+    m_web.reset();
     m_monitor->stop();
     m_uploads->stopAll();
 }

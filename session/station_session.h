@@ -10,6 +10,7 @@
 #include "store/weather_db.h"
 #include "upload/upload_config_store.h"
 #include "upload/upload_threads.h"
+#include "web/web_server.h"
 
 namespace nimbra {
 
@@ -30,7 +31,9 @@ public:
     // Called after every completed acquisition pass, from the thread that ran it.
     void onPassCompleted(std::function<void()> callback) { m_passCompleted = std::move(callback); }
     void start();
-    // Stops the monitor, any download and the uploads, and waits for them.
+    // Serves the web page when the settings ask for it (see WebServer), in `text`'s language.
+    void startWeb(const WebSettings& settings, TextLookup text);
+    // Stops the web server, the monitor, any download and the uploads, and waits for them.
     void stop();
 
     link::StationConnection& link() { return m_link; }
@@ -49,6 +52,7 @@ private:
     std::function<void()> m_passCompleted;
     std::unique_ptr<StationMonitor> m_monitor;
     std::unique_ptr<UploadThreads> m_uploads;
+    std::unique_ptr<WebServer> m_web;
 };
 
 }  // namespace nimbra

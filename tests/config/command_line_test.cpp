@@ -6,10 +6,10 @@ namespace nimbra {
 namespace {
 
 TEST(CommandLine, UnderstandsEveryOptionForm) {
-    const auto r = parseCommandLine({"--headless", "--once", "--emulator", "--data-dir", "/d",
-                                     "--emulator-records=3264", "--emulator-speed", "600.5",
-                                     "--emulator-seed", "9", "--language=Deutsch", "--show",
-                                     "graph", "--screenshot", "g.png", "--graph", "3"});
+    const auto r = parseCommandLine(
+        {"--headless", "--once", "--emulator", "--data-dir", "/d", "--emulator-records=3264",
+         "--emulator-speed", "600.5", "--emulator-seed", "9", "--language=Deutsch", "--show",
+         "graph", "--screenshot", "g.png", "--graph", "3", "--web", "8074"});
     ASSERT_EQ(r.error, "");
     const CommandLine& o = r.options;
     EXPECT_TRUE(o.headless && o.once && o.emulator);
@@ -21,6 +21,7 @@ TEST(CommandLine, UnderstandsEveryOptionForm) {
     EXPECT_EQ(o.show, "graph");
     EXPECT_EQ(o.screenshot, "g.png");
     EXPECT_EQ(o.graph, 3);
+    EXPECT_EQ(o.webPort, 8074);
 }
 
 // The language restart keeps every option but the language, in both of its forms, and
@@ -42,6 +43,7 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
         {{"--emulator-records", "many"}, "--emulator-records needs a number, not \"many\""},
         {{"--emulator-speed", "0"}, "--emulator-speed needs a number, not \"0\""},
         {{"--graph", "-1"}, "--graph needs a number, not \"-1\""},
+        {{"--web", "65536"}, "--web needs a number, not \"65536\""},
         {{"--once"}, "--once works with --headless only"},
         {{"--screenshot", "x.png"}, "--screenshot needs --show WINDOW"},
         {{"--headless=yes"}, "unknown option: --headless=yes"},

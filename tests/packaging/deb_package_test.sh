@@ -25,6 +25,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$NIMBRA_VERSION" ] || fail "package version $(field Version), program $NIMBRA_VERSION"
 depends=$(field Depends | sed 's/([^)]*)//g; s/[[:space:]]//g' | tr ',|' '\n\n')
 echo "$depends" | grep -qx qt6-qpa-plugins || fail "Depends lacks the platform plugins: $depends"
+echo "$depends" | grep -qx libjs-dygraphs || fail "Depends lacks the web page's chart script: $depends"
 for data in qt6-translations-l10n fonts-wqy-zenhei; do
     field Recommends | grep -q "\b$data\b" || fail "Recommends lacks $data"
 done
