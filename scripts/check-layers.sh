@@ -12,14 +12,14 @@ declare -A layer=(
     [station]=2
     [store]=3 [emulator]=3
     [store/import]=4
-    [acquisition]=5 [upload]=5
+    [acquisition]=5 [upload]=5 [mqtt]=5
     [config]=6
     [report]=7 [session]=7
     [views]=8
     [desktop]=9
     [soak]=10 [bench]=10 [fuzz]=10 [tests]=11
 )
-qt_free=(core repair station_link station store emulator acquisition upload config report session)
+qt_free=(core repair station_link station store emulator acquisition upload mqtt config report session)
 
 folder_of() {
     case $1 in
