@@ -1,5 +1,6 @@
 #include "mqtt/mqtt_payloads.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -60,7 +61,14 @@ std::string statePayload(const HistoryRecord& current) {
         state["time"] = time;
     }
     for (const StationQuantity& quantity : stationQuantities()) {
-        if (const auto value = quantity.value(current)) {
+        const auto value = quantity.value(current);
+        if (!value) {
+            continue;
+        }
+        // Whole values (humidity, UV, a calm wind) read as integers: 50, not 50.0.
+        if (std::trunc(*value) == *value && std::abs(*value) < 1e9) {
+            state[std::string(quantity.key)] = static_cast<std::int64_t>(*value);
+        } else {
             state[std::string(quantity.key)] = *value;
         }
     }
