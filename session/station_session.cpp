@@ -1,12 +1,13 @@
 #include "session/station_session.h"
 
 #include "config/data_folder.h"
+#include "mqtt/mqtt_payloads.h"
 
 namespace nimbra {
 
 StationSession::StationSession(const std::filesystem::path& dataFolder, ViewEvents& events,
                                std::function<void()> invalidate)
-    : m_databasePath(dataFolder / kDatabaseFileName) {
+    : m_databasePath(dataFolder / kDatabaseFileName), m_mqtt(stationNodeId(dataFolder)) {
     if (m_db.Connect(m_databasePath) == 0) {
         // The units and download position of the last session, before the first paint.
         m_live.update([this](CStationData& data) { m_db.ReadParam(data, kParamAll); });
@@ -15,6 +16,7 @@ StationSession::StationSession(const std::filesystem::path& dataFolder, ViewEven
     hooks.invalidate = std::move(invalidate);
     hooks.uploadCurrent = [this] {
         m_uploads->uploadToWeatherUnderground();
+        m_mqtt.publish(m_live.snapshot().m_Current);
         if (m_passCompleted) {
             m_passCompleted();
         }
@@ -38,6 +40,7 @@ void StationSession::start() {
 void StationSession::stop() {
     m_monitor->stop();
     m_uploads->stopAll();
+    m_mqtt.stop();
 }
 
 }  // namespace nimbra

@@ -6,6 +6,7 @@
 
 #include "acquisition/live_station.h"
 #include "acquisition/station_monitor.h"
+#include "mqtt/mqtt_publisher.h"
 #include "store/weather_db.h"
 #include "upload/upload_config_store.h"
 #include "upload/upload_threads.h"
@@ -28,13 +29,15 @@ public:
     // Called after every completed acquisition pass, from the thread that ran it.
     void onPassCompleted(std::function<void()> callback) { m_passCompleted = std::move(callback); }
     void start();
-    // Stops the monitor, any download and the uploads, and waits for them.
+    // Stops the monitor, any download, the uploads and MQTT, and waits for them.
     void stop();
 
     LiveStation& live() { return m_live; }
     CWeatherDb& db() { return m_db; }
     UploadConfigStore& uploadConfigs() { return m_uploadConfigs; }
     StationMonitor& monitor() { return *m_monitor; }
+    // Publishes every completed pass's current reading once configured.
+    MqttPublisher& mqtt() { return m_mqtt; }
     const std::filesystem::path& databasePath() const { return m_databasePath; }
 
 private:
@@ -42,6 +45,7 @@ private:
     LiveStation m_live;
     CWeatherDb m_db;
     UploadConfigStore m_uploadConfigs;
+    MqttPublisher m_mqtt;
     std::function<void()> m_passCompleted;
     std::unique_ptr<StationMonitor> m_monitor;
     std::unique_ptr<UploadThreads> m_uploads;
