@@ -174,7 +174,7 @@ std::string commandLineHelp() {
            "                          JSON and exit\n"
            "  --show WINDOW           open one window after the first download: main, maxmin,\n"
            "                          settings, alarm, history, graph, upload, wow,\n"
-           "                          weathercloud, language, about\n"
+           "                          weathercloud, mqtt, language, about\n"
            "  --screenshot FILE       with --show: save the window as a PNG file and exit\n"
            "  --from TIME, --to TIME  time range (YYYY-MM-DD hh:mm:ss) for --show and --export\n"
            "  --graph N               graph selection for --show graph\n"

@@ -14,7 +14,7 @@ inline constexpr int kFirstStringId = 3001;
 inline constexpr int kLastStringId = 3179;  // 3106-3179: later features, in ranges of their own
 
 // Keys of the main window's menu captions, pop-ups before their items.
-inline constexpr std::array<std::string_view, 14> kMenuKeys{{
+inline constexpr std::array<std::string_view, 15> kMenuKeys{{
     "menu.system",
     "menu.system.setting",
     "menu.system.alarm",
@@ -27,6 +27,7 @@ inline constexpr std::array<std::string_view, 14> kMenuKeys{{
     "menu.upload.wunderground",
     "menu.upload.wow",
     "menu.upload.weathercloud",
+    "menu.upload.mqtt",
     "menu.help",
     "menu.help.about",
 }};

@@ -11,6 +11,7 @@
 #include "config/command_line.h"
 #include "config/data_folder.h"
 #include "config/languages.h"
+#include "config/mqtt_settings.h"
 #include "config/single_instance.h"
 #include "config/upload_settings.h"
 #include "desktop/gui_error_sink.h"
@@ -33,6 +34,7 @@
 #include "views/history_dialog.h"
 #include "views/language_dialog.h"
 #include "views/max_min_dialog.h"
+#include "views/mqtt_dialog.h"
 #include "views/nimbra_view.h"
 #include "views/setting_dialog.h"
 #include "views/upload_dialog.h"
@@ -152,6 +154,10 @@ QPixmap grabWindow(const std::string& name, CMainFrame& frame, ProfileFile& conf
     }
     if (name == "weathercloud") {
         UploadInt2 dialog(config, session.uploadConfigs(), strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "mqtt") {
+        MqttDialog dialog(config, {}, strings, &frame);
         return grabDialog(dialog);
     }
     if (name == "history") {
@@ -319,6 +325,7 @@ int main(int argc, char** argv) {
     }
     const GuiErrorSink storeFailures;
     LoadUploadConfiguration(config, session.uploadConfigs());
+    session.mqtt().configure(loadMqttSettings(config));
 
     int result = 0;
     {

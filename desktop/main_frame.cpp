@@ -24,6 +24,7 @@
 #include "views/import_dialog.h"
 #include "views/language_dialog.h"
 #include "views/max_min_dialog.h"
+#include "views/mqtt_dialog.h"
 #include "views/nimbra_view.h"
 #include "views/setting_dialog.h"
 #include "views/upload_dialog.h"
@@ -77,6 +78,7 @@ void CMainFrame::createMenus() {
                       [this] { openUploadSettings<UploadInt1>(); });
     upload->addAction(menuCaption(s, "menu.upload.weathercloud"), this,
                       [this] { openUploadSettings<UploadInt2>(); });
+    upload->addAction(menuCaption(s, "menu.upload.mqtt"), this, &CMainFrame::openMqtt);
     QMenu* help = menuBar()->addMenu(menuCaption(s, "menu.help"));
     help->addAction(menuCaption(s, "menu.help.about"), this, &CMainFrame::openAbout);
 }
@@ -313,6 +315,14 @@ void CMainFrame::openLanguage() {
 
 void CMainFrame::openAbout() {
     AboutDialog dialog(m_context.config, strings(), this);
+    dialog.exec();
+}
+
+void CMainFrame::openMqtt() {
+    MqttDialog dialog(
+        m_context.config,
+        [this](const MqttSettings& settings) { m_context.session.mqtt().configure(settings); },
+        strings(), this);
     dialog.exec();
 }
 

@@ -84,6 +84,7 @@ private:
     void openGraph();
     void openLanguage();
     void openAbout();
+    void openMqtt();
     template <typename Dialog>
     void openUploadSettings() {
         Dialog dialog(m_context.config, m_context.session.uploadConfigs(), strings(), this);

@@ -12,7 +12,7 @@ declare -A layer=(
     [station]=2
     [store]=3 [emulator]=3
     [store/import]=4
-    [acquisition]=5 [upload]=5
+    [acquisition]=5 [upload]=5 [mqtt]=5
     [config]=6
     [report]=7
     [web]=8 [views]=8
@@ -20,7 +20,7 @@ declare -A layer=(
     [desktop]=10
     [soak]=11 [bench]=11 [fuzz]=11 [tests]=12
 )
-qt_free=(core repair station_link station store emulator acquisition upload config report web session)
+qt_free=(core repair station_link station store emulator acquisition upload mqtt config report web session)
 
 folder_of() {
     case $1 in

@@ -11,6 +11,7 @@ packages=(
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-liberation tzdata
     libusb-1.0-0-dev
     libcurl4-openssl-dev libssl-dev
+    libmosquitto-dev nlohmann-json3-dev mosquitto
     libsqlite3-dev
     mdbtools-dev
     qt6-translations-l10n fonts-wqy-zenhei locales

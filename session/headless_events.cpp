@@ -34,6 +34,25 @@ std::string progressBar(const DownloadProgress& progress) {
            std::to_string(done) + "/" + std::to_string(progress.totalCount);
 }
 
+std::string mqttLine(MqttEvent event, const std::string& detail) {
+    switch (event) {
+        case MqttEvent::Off:
+            return "MQTT: off";
+        case MqttEvent::Connected:
+            return "MQTT: connected to " + detail;
+        case MqttEvent::Published:
+            return "MQTT: published";
+        case MqttEvent::Unreachable:
+            return "MQTT: cannot connect to " + detail + "; trying again";
+        case MqttEvent::Refused:
+            return "MQTT: the broker refused the user name or password (" + detail +
+                   "); trying again";
+        case MqttEvent::Lost:
+            return "MQTT: connection lost (" + detail + "); reconnecting";
+    }
+    return {};
+}
+
 }  // namespace
 
 HeadlessEvents::HeadlessEvents(const StringTable& strings, std::FILE* out, bool terminal)
@@ -96,6 +115,11 @@ void HeadlessEvents::progress(const DownloadProgress& progress) {
         m_lastLoggedCount = progress.storedCount;
         printLine(text);
     }
+}
+
+void HeadlessEvents::mqtt(MqttEvent event, const std::string& detail) {
+    std::lock_guard lock(m_mutex);
+    printLine(mqttLine(event, detail));
 }
 
 }  // namespace nimbra

@@ -6,6 +6,7 @@
 
 #include "config/string_table.h"
 #include "core/view_events.h"
+#include "mqtt/mqtt_publisher.h"
 
 namespace nimbra {
 
@@ -20,6 +21,8 @@ public:
     void send(ViewEvent event) override;
     void progress(const DownloadProgress& progress) override;
     void stationUnreachable(const std::string& reason) override;
+    // What the MQTT publisher reports, as "MQTT: ..." lines beside the uploads' lines.
+    void mqtt(MqttEvent event, const std::string& detail);
 
 private:
     void printLine(const std::string& line);
@@ -27,7 +30,7 @@ private:
     const StringTable& m_strings;
     std::FILE* m_out;
     bool m_terminal;
-    std::mutex m_mutex;  // events come from the monitor and three upload threads
+    std::mutex m_mutex;  // events come from the monitor, three upload threads and MQTT
     int m_lastUsbEvent = 0;
     std::string m_unreachableReason;  // told before the StationMissing it explains
     std::string m_printedReason;

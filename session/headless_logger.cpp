@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 
+#include "config/mqtt_settings.h"
 #include "config/upload_settings.h"
 #include "session/headless_events.h"
 #include "session/station_session.h"
@@ -113,6 +114,8 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
     HeadlessEvents printer(strings, stdout, isatty(STDOUT_FILENO) != 0);
     OnceWatcher events(printer);
     const StoreFailureWatch storeFailures;
+    // --once waits for MQTT's word on the pass as it waits for the uploads'.
+    std::atomic<bool> mqttSettled{false};
 
     link::ExportedLink stationLink;
     StationSession session(stationLink, dataFolder, events, {});
@@ -125,6 +128,12 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         std::printf("NimbraPlus: using the built-in station emulator, not a real station\n");
     }
     LoadUploadConfiguration(config, session.uploadConfigs());
+    session.mqtt().setListener([&printer, &mqttSettled](MqttEvent event,
+                                                        const std::string& detail) {
+        printer.mqtt(event, detail);
+        mqttSettled = mqttSettled || (event != MqttEvent::Connected && event != MqttEvent::Lost);
+    });
+    session.mqtt().configure(loadMqttSettings(config));
     std::atomic<bool> passCompleted{false};
     session.onPassCompleted([&passCompleted] { passCompleted = true; });
     session.start();
@@ -157,8 +166,8 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         if (passCompleted && !passTime) {
             passTime = Clock::now();
         }
-        if (passTime &&
-            (events.allUploadsReported() || Clock::now() - *passTime > kOnceUploadWait)) {
+        if (passTime && ((events.allUploadsReported() && mqttSettled) ||
+                         Clock::now() - *passTime > kOnceUploadWait)) {
             break;
         }
         if (!passTime && !events.seenStation() && Clock::now() - started > kOnceStationWait) {

@@ -1,13 +1,16 @@
 #include "session/station_session.h"
 
 #include "config/data_folder.h"
+#include "mqtt/mqtt_payloads.h"
 
 namespace nimbra {
 
 StationSession::StationSession(link::StationConnection& link,
                                const std::filesystem::path& dataFolder, ViewEvents& events,
                                std::function<void()> invalidate)
-    : m_link(link), m_databasePath(dataFolder / kDatabaseFileName) {
+    : m_link(link),
+      m_databasePath(dataFolder / kDatabaseFileName),
+      m_mqtt(stationNodeId(dataFolder)) {
     if (m_db.Connect(m_databasePath) == 0) {
         // The units and download position of the last session, before the first paint.
         m_live.update([this](CStationData& data) { m_db.ReadParam(data, kParamAll); });
@@ -16,6 +19,7 @@ StationSession::StationSession(link::StationConnection& link,
     hooks.invalidate = std::move(invalidate);
     hooks.uploadCurrent = [this] {
         m_uploads->uploadToWeatherUnderground();
+        m_mqtt.publish(m_live.snapshot().m_Current);
         if (m_passCompleted) {
             m_passCompleted();
         }
@@ -45,6 +49,7 @@ void StationSession::stop() {
     m_web.reset();
     m_monitor->stop();
     m_uploads->stopAll();
+    m_mqtt.stop();
 }
 
 }  // namespace nimbra

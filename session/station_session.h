@@ -7,6 +7,7 @@
 #include "acquisition/live_station.h"
 #include "acquisition/station_monitor.h"
 #include "station_link/station_connection.h"
+#include "mqtt/mqtt_publisher.h"
 #include "store/weather_db.h"
 #include "upload/upload_config_store.h"
 #include "upload/upload_threads.h"
@@ -33,7 +34,7 @@ public:
     void start();
     // Serves the web page when the settings ask for it (see WebServer), in `text`'s language.
     void startWeb(const WebSettings& settings, TextLookup text);
-    // Stops the web server, the monitor, any download and the uploads, and waits for them.
+    // Stops the web server, the monitor, any download, the uploads and MQTT, and waits for them.
     void stop();
 
     link::StationConnection& link() { return m_link; }
@@ -41,6 +42,8 @@ public:
     CWeatherDb& db() { return m_db; }
     UploadConfigStore& uploadConfigs() { return m_uploadConfigs; }
     StationMonitor& monitor() { return *m_monitor; }
+    // Publishes every completed pass's current reading once configured.
+    MqttPublisher& mqtt() { return m_mqtt; }
     const std::filesystem::path& databasePath() const { return m_databasePath; }
 
 private:
@@ -49,6 +52,7 @@ private:
     LiveStation m_live;
     CWeatherDb m_db;
     UploadConfigStore m_uploadConfigs;
+    MqttPublisher m_mqtt;
     std::function<void()> m_passCompleted;
     std::unique_ptr<StationMonitor> m_monitor;
     std::unique_ptr<UploadThreads> m_uploads;

@@ -71,6 +71,7 @@ TEST_P(LanguageFile, HasEveryMenuCaptionAndTheUploadServicesUntranslated) {
     EXPECT_EQ(m_table.menuText("menu.upload.wunderground"), "WeatherUnderground");
     EXPECT_EQ(m_table.menuText("menu.upload.wow"), "WeatherObservationsWebsite");
     EXPECT_EQ(m_table.menuText("menu.upload.weathercloud"), "Weathercloud");
+    EXPECT_EQ(m_table.menuText("menu.upload.mqtt"), "MQTT");
     const auto& about = m_table.menuText("menu.help.about");
     EXPECT_NE(about.find("NimbraPlus"), std::string::npos);
     EXPECT_NE(about.find("(&A)"), std::string::npos);
@@ -116,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Shipped, LanguageFile, ::testing::ValuesIn(kLanguages),
 
 TEST(EnglishFile, HoldsTheReferenceTexts) {
     const auto english = loadShipped(kEnglish);
-    EXPECT_EQ(english.texts().size(), 110u);  // 3001-3105 without 3096, 3150-3155
+    EXPECT_EQ(english.texts().size(), 120u);  // 3001-3105 without 3096, 3120-3129, 3150-3155
     EXPECT_EQ(english.text(3002), "Indoor && Outdoor");
     EXPECT_EQ(english.text(3047), "Reset");
     EXPECT_EQ(english.text(3071), "  Range of values: %s to %s");

@@ -92,5 +92,22 @@ TEST_F(HeadlessEventsTest, LogsProgressSparinglyAndDrawsABarOnATerminal) {
               "Complete\n");
 }
 
+TEST_F(HeadlessEventsTest, PrintsWhatMqttReportsAfterTheBarItInterrupts) {
+    {
+        HeadlessEvents events(m_strings, m_out, true);
+        events.mqtt(MqttEvent::Connected, "broker.lan:1883");
+        events.progress({true, 300, 150, 1200});
+        events.mqtt(MqttEvent::Lost, "broker.lan:1883: The connection was lost.");
+        events.mqtt(MqttEvent::Unreachable, "broker.lan:1883: Connection refused");
+        events.mqtt(MqttEvent::Published, "broker.lan:1883");
+    }
+    EXPECT_EQ(finish(),
+              "MQTT: connected to broker.lan:1883\n"
+              "\r\033[K[#####...............] 300/1200 Data Reading:300 Compute Rain:50%\n"
+              "MQTT: connection lost (broker.lan:1883: The connection was lost.); reconnecting\n"
+              "MQTT: cannot connect to broker.lan:1883: Connection refused; trying again\n"
+              "MQTT: published\n");
+}
+
 }  // namespace
 }  // namespace nimbra
