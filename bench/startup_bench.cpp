@@ -54,7 +54,7 @@ double millisecondsToFirstFrame(const fs::path& dataFolder, const StringTable& s
     GuiViewEvents events;
     link::ExportedLink stationLink;
     StationSession session(stationLink, dataFolder, events, [] {});
-    CMainFrame frame(FrameContext{config, strings, session, false, {}});
+    CMainFrame frame(FrameContext{config, strings, session, false, {}, {}, {}});
     FirstPaint watch;
     frame.view()->installEventFilter(&watch);
     frame.show();

@@ -12,6 +12,7 @@
 #include "mqtt/mqtt_payloads.h"
 #include "session/in_process_station.h"
 #include "session/station_session.h"
+#include "station_link/exported_link.h"
 #include "station_link/hidlink.h"
 #include "tests/mqtt/test_broker.h"
 
@@ -40,7 +41,8 @@ TEST(StationSessionMqtt, PublishesTheStoredCurrentReadingAfterThePass) {
     QuietEvents events;
     HistoryRecord current;
     {
-        StationSession session(folder, events, {});
+        link::ExportedLink stationLink;
+        StationSession session(stationLink, folder, events, {});
         ASSERT_TRUE(session.ok());
         std::atomic<bool> passed{false};
         session.onPassCompleted([&passed] { passed = true; });
