@@ -1,7 +1,6 @@
 #include "desktop/main_frame.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,6 +13,7 @@
 #include "session/in_process_station.h"
 #include "station_link/hidlink.h"
 #include "store/error_sink.h"
+#include "tests/support/temp_folder.h"
 
 namespace nimbra {
 namespace {
@@ -33,11 +33,6 @@ class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         application();
-        m_folder = fs::temp_directory_path() /
-                   ("main-frame-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
         std::string error;
         m_station = InProcessStation::start({100, 0.0, 31, std::nullopt}, error);
         ASSERT_TRUE(m_station) << error;
@@ -61,7 +56,6 @@ protected:
         m_session.reset();
         m_station.reset();
         CheckHandle();
-        fs::remove_all(m_folder);
     }
 
     // Runs the event loop until `condition` holds or `limitMs` passes.
@@ -75,7 +69,8 @@ protected:
         return condition();
     }
 
-    fs::path m_folder;
+    testing::TempFolder m_temp{"main-frame"};
+    const fs::path m_folder = m_temp.path();
     std::unique_ptr<InProcessStation> m_station;
     StringTable m_strings;
     std::unique_ptr<ProfileFile> m_config;

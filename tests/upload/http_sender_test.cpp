@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "test_http_server.h"
+#include "tests/support/test_http_server.h"
 
 namespace nimbra {
 namespace {

@@ -43,11 +43,11 @@ protected:
 
 class HistoryDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
 
     void SetUp() override {
         ::setenv("LC_ALL", "C", 1);
-        test::storeRecords(m_database, test::fiveMinuteRecords(500));
+        testing::storeRecords(m_database, testing::fiveMinuteRecords(500));
     }
     void TearDown() override { ::unsetenv("LC_ALL"); }
 
@@ -55,7 +55,7 @@ protected:
         HistoryContext context;
         context.database = m_database;
         context.mainIni = m_folder.path() / "Main.ini";
-        context.strings = test::englishStrings();
+        context.strings = testing::englishStrings();
         context.stationConnected = connected;
         context.hooks.requestClearHistory = [this] { ++clearHistoryRequests; };
         context.hooks.requestClearMemory = [this] { ++clearMemoryRequests; };
@@ -64,7 +64,7 @@ protected:
     }
 
     const OleDate m_first = OleDate::fromCivil(2024, 3, 5, 0, 5);
-    test::TempFolder m_folder;
+    testing::TempFolder m_folder;
     std::filesystem::path m_database = m_folder.path() / "Nimbra7420.db";
     int clearHistoryRequests = 0;
     int clearMemoryRequests = 0;
@@ -171,7 +171,7 @@ TEST_F(HistoryDialogTest, ExportReportsSuccessOnlyForAWrittenFile) {
     EXPECT_EQ(dialog->informed, QStringList{"Export succeeded"});
     std::string line;
     appendUtf16Le(" 13\t 2024-03-05 01:05:00\t", line);
-    EXPECT_NE(test::readFile(csv).find(line), std::string::npos);
+    EXPECT_NE(testing::readFile(csv).find(line), std::string::npos);
 
     dialog->informed.clear();
     dialog->exportTo(QString::fromStdString((m_folder.path() / "no" / "list.pdf").string()));
@@ -180,11 +180,11 @@ TEST_F(HistoryDialogTest, ExportReportsSuccessOnlyForAWrittenFile) {
     EXPECT_TRUE(dialog->errors.front().contains("no/list.pdf"));
 
     // Rows stored since the search are not exported: the file is the list.
-    test::storeRecords(m_database, {test::sampleRecord(m_first.addSeconds(3000).value())});
+    testing::storeRecords(m_database, {testing::sampleRecord(m_first.addSeconds(3000).value())});
     dialog->exportTo(QString::fromStdString(csv.string()));
     std::string extra;
     appendUtf16Le(" 14\t", extra);
-    EXPECT_EQ(test::readFile(csv).find(extra), std::string::npos);
+    EXPECT_EQ(testing::readFile(csv).find(extra), std::string::npos);
 }
 
 TEST_F(HistoryDialogTest, AnEmptyListExportsNoPdf) {
