@@ -1,28 +1,19 @@
 #include "acquisition/rain_totals.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "store/stored_records.h"
+#include "tests/support/temp_folder.h"
 
 namespace nimbra {
 namespace {
 
 class StoreBackedTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_path = std::filesystem::temp_directory_path() /
-                 ("rain-totals-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
-        std::filesystem::remove(m_path);
-        ASSERT_EQ(m_db.Connect(m_path), 0);
-    }
-    void TearDown() override {
-        m_db.Connect("/nonexistent/none.db");
-        std::filesystem::remove(m_path);
-    }
+    void SetUp() override { ASSERT_EQ(m_db.Connect(m_path), 0); }
+    void TearDown() override { m_db.Connect("/nonexistent/none.db"); }
 
     void insert(const OleDate& time, float rain) {
         HistoryRecord record;
@@ -44,7 +35,8 @@ protected:
         return all;
     }
 
-    std::filesystem::path m_path;
+    testing::TempFolder m_folder{"rain-totals"};
+    const std::filesystem::path m_path = m_folder.path() / "Nimbra7420.db";
     CWeatherDb m_db;
 };
 

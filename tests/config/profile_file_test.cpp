@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/ordinary_user.h"
+#include "tests/support/temp_folder.h"
 
 namespace nimbra {
 namespace {
@@ -19,15 +20,6 @@ using namespace std::string_literals;
 
 class ProfileFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("profile-test-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     fs::path file(const std::string& content) {
         const auto path = m_dir / "Main.ini";
         std::ofstream(path, std::ios::binary) << content;
@@ -41,7 +33,8 @@ protected:
         return text.str();
     }
 
-    fs::path m_dir;
+    testing::TempFolder m_temp{"profile-test"};
+    const fs::path m_dir = m_temp.path();
 };
 
 TEST_F(ProfileFileTest, ReadsMatchNamesCaseInsensitivelyAndKeepValuesVerbatim) {

@@ -11,6 +11,7 @@
 #include "config/data_folder.h"
 #include "config/profile_file.h"
 #include "config/single_instance.h"
+#include "tests/support/temp_folder.h"
 
 namespace nimbra {
 namespace {
@@ -20,16 +21,11 @@ namespace fs = std::filesystem;
 class StartUpTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_root = fs::temp_directory_path() /
-                 ("start-up-test-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_root);
         fs::create_directories(m_root / "share");
         std::ofstream(m_root / "share" / kConfigFileName) << "[About]\nWeb=https://example.org\n";
     }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    fs::path m_root;
+    testing::TempFolder m_temp{"start-up-test"};
+    const fs::path m_root = m_temp.path();
 };
 
 // Whether another process could take the lock right now.

@@ -1,9 +1,10 @@
 #include "config/string_table.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
+
+#include "tests/support/temp_folder.h"
 
 namespace nimbra {
 namespace {
@@ -93,13 +94,9 @@ TEST(StringTable, AcceptsWellFormedMultibyteText) {
 
 class StringTableFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_path = std::filesystem::temp_directory_path() /
-                 ("string_table_test_" + std::to_string(::getpid()) + ".txt");
-    }
-    void TearDown() override { std::filesystem::remove(m_path); }
     void write(std::string_view content) { std::ofstream(m_path, std::ios::binary) << content; }
-    std::filesystem::path m_path;
+    testing::TempFolder m_folder{"string_table_test"};
+    const std::filesystem::path m_path = m_folder.path() / "en.txt";
 };
 
 TEST_F(StringTableFile, LoadsAFile) {

@@ -1,10 +1,11 @@
 #include "config/upload_settings.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "tests/support/temp_folder.h"
 
 namespace nimbra {
 namespace {
@@ -14,8 +15,6 @@ namespace fs = std::filesystem;
 class UploadSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_path =
-            fs::temp_directory_path() / ("upload-settings-" + std::to_string(::getpid()) + ".ini");
         std::ofstream(m_path) << "[Upload]\nServer=wu.example\nStationID=WU1\nAutosend=1\n"
                                  "[Custom]\nServer=my.example\nServerPort=8080\nServerType=1\n"
                                  "UploadType=0\nReadOnly=x\nStationID=C1\nPassword=a=b c\n"
@@ -24,11 +23,11 @@ protected:
                                  "StationID=W1\nPassword=k\nAutosend=1\n"
                                  "[weathercloud]\nStationID=WC\nPassword=key\nAutosend=0\n";
     }
-    void TearDown() override { fs::remove(m_path); }
 
     void setType(const std::string& type) { ProfileFile(m_path).writeString("Up", "Type", type); }
 
-    fs::path m_path;
+    testing::TempFolder m_folder{"upload-settings"};
+    const fs::path m_path = m_folder.path() / "Main.ini";
 };
 
 TEST_F(UploadSettingsTest, TypeOneExactlySelectsTheWeatherUndergroundSection) {

@@ -5,35 +5,15 @@
 #include <cstring>
 
 #include "core/byte_order.h"
+#include "tests/support/sample_records.h"
 
 namespace nimbra {
 namespace {
 
+// A value in every field of the image, the live-only yearly rain too.
 HistoryRecord distinctRecord() {
-    HistoryRecord r;
-    r.Time = 45000.123456789;
-    r.Interval = 5;
-    r.InTemp = 21.5f;
-    r.InHumi = 45;
-    r.OutTemp = -12.3f;
-    r.OutHumi = 88;
-    r.RelPressure = 1013.2f;
-    r.AbsPressure = 990.7f;
-    r.Wind = 3.4f;
-    r.Gust = 6.8f;
-    r.WindDirection = 11;
-    r.DewPoint = -14.1f;
-    r.WindChill = -18.9f;
-    r.Rain = 0.3f;
-    r.Rcount = 1234;
-    r.Rain1 = 1.2f;
-    r.Rain2 = 3.4f;
-    r.Rain3 = 5.6f;
-    r.Rain4 = 7.8f;
-    r.Rain5 = 901.2f;
+    HistoryRecord r = testing::sampleRecord(45000.123456789);
     r.RainYear = 345.6f;
-    r.Light = 65535.0f;
-    r.UV = 0xFFFF;
     return r;
 }
 

@@ -1,7 +1,6 @@
 #include "desktop/main_frame.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,6 +20,7 @@
 #include "station_link/exported_link.h"
 #include "store/error_sink.h"
 #include "views/nimbra_view.h"
+#include "tests/support/temp_folder.h"
 
 namespace nimbra {
 namespace {
@@ -42,11 +42,6 @@ class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         application();
-        m_folder = fs::temp_directory_path() /
-                   ("main-frame-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
         std::string error;
         m_station = InProcessStation::start({100, 0.0, 31, std::nullopt}, error);
         ASSERT_TRUE(m_station) << error;
@@ -73,7 +68,6 @@ protected:
         m_session.reset();
         m_station.reset();
         m_link.open();
-        fs::remove_all(m_folder);
     }
 
     // Runs the event loop until `condition` holds or `limitMs` passes.
@@ -107,7 +101,8 @@ protected:
 
     int m_released = 0;
     std::vector<QString> m_started;  // "program arguments..." of every start
-    fs::path m_folder;
+    testing::TempFolder m_temp{"main-frame"};
+    const fs::path m_folder = m_temp.path();
     std::unique_ptr<InProcessStation> m_station;
     link::ExportedLink m_link;
     StringTable m_strings;

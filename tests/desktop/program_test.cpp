@@ -14,7 +14,8 @@
 
 #include "store/weather_db.h"
 #include "tests/support/ordinary_user.h"
-#include "tests/upload/test_http_server.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_http_server.h"
 
 extern char** environ;
 
@@ -42,14 +43,9 @@ std::pair<std::string, int> run(const std::string& arguments, bool shellCommand 
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_data = fs::temp_directory_path() /
-                 ("program-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_data);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         setenv("NIMBRA_LOCK_DIR", m_data.c_str(), 1);  // beside any other test's
     }
-    void TearDown() override { fs::remove_all(m_data); }
 
     std::int64_t storedRecords() {
         CWeatherDb db;
@@ -60,7 +56,9 @@ protected:
         return count;
     }
 
-    fs::path m_data;
+    // The ordinary user some cases run as must reach the data folder inside.
+    testing::TempFolder m_temp{"program", testing::TempFolder::Access::everyone};
+    const fs::path m_data = m_temp.path() / "data";  // absent until the program or a case makes it
 };
 
 std::string contents(const fs::path& file) {

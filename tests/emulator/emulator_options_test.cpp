@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace nimbra::testing {
+namespace nimbra::emulator {
 namespace {
 
 using emulator::parseEmulatorCommandLine;
@@ -78,4 +78,4 @@ TEST(EmulatorOptions, BadCommandLinesAreRefusedWithAReason) {
 }
 
 }  // namespace
-}  // namespace nimbra::testing
+}  // namespace nimbra::emulator

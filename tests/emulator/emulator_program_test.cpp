@@ -16,24 +16,18 @@
 #include <vector>
 
 #include "station_link/hidlink.h"
+#include "tests/support/temp_folder.h"
 
-namespace nimbra::testing {
+namespace nimbra::emulator {
 namespace {
 
 namespace fs = std::filesystem;
 
 class EmulatorProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = fs::temp_directory_path() / "nimbra-program-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-
     void TearDown() override {
         stop();
         ::unsetenv("NIMBRA_STATION_SOCKET");
-        fs::remove_all(folder_);
     }
 
     // Starts the program and waits for the line that says where it listens.
@@ -75,7 +69,8 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    fs::path folder_;
+    nimbra::testing::TempFolder temp_{"nimbra-program"};
+    const fs::path folder_ = temp_.path();
     pid_t pid_ = -1;
 };
 
@@ -164,4 +159,4 @@ TEST_F(EmulatorProgram, StartedUnpluggedNothingIsThere) {
 }
 
 }  // namespace
-}  // namespace nimbra::testing
+}  // namespace nimbra::emulator

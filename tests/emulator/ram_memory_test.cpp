@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace nimbra::testing {
+namespace nimbra::emulator {
 namespace {
 
 using emulator::RamMemory;
@@ -28,4 +28,4 @@ TEST(RamMemory, BlocksWrapAroundTheTopOfMemory) {
 }
 
 }  // namespace
-}  // namespace nimbra::testing
+}  // namespace nimbra::emulator

@@ -14,6 +14,7 @@
 #include "core/byte_order.h"
 #include "station/field_codec.h"
 #include "tests/emulator/station_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace nimbra::emulator {
 namespace {
@@ -38,15 +39,10 @@ StationModelOptions stillClock(int records, int interval, std::uint32_t seed = 3
 
 class TempDir {
 public:
-    TempDir() {
-        char pattern[] = "/tmp/station_model_test.XXXXXX";
-        m_path = ::mkdtemp(pattern);
-    }
-    ~TempDir() { std::filesystem::remove_all(m_path); }
-    std::string file(const char* name) const { return (m_path / name).string(); }
+    std::string file(const char* name) const { return (m_folder.path() / name).string(); }
 
 private:
-    std::filesystem::path m_path;
+    nimbra::testing::TempFolder m_folder{"station_model_test"};
 };
 
 TEST(StationModel, StoresTheRequestedHistoryBehindTheRecordBeingFilled) {

@@ -10,14 +10,14 @@
 
 #include "core/absent.h"
 #include "store/import/import_command.h"
-#include "tests/store/store_fixture.h"
+#include "tests/support/store_fixture.h"
 
 namespace nimbra {
 namespace {
 
 using namespace std::string_literals;
-using test::queryRaw;
-using test::sampleRecord;
+using testing::queryRaw;
+using testing::sampleRecord;
 
 double at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
     return OleDate::fromCivil(y, mo, d, h, mi, s).value();
@@ -95,7 +95,7 @@ protected:
         return source(name);
     }
 
-    test::TempFolder m_folder;
+    testing::TempFolder m_folder;
 };
 
 TEST_F(ImportTest, TextExportStoresItsRecordsAndCountsTheLinesItPassesOver) {
@@ -292,7 +292,7 @@ TEST_F(ImportTest, ASourceThatIsNotWhatItsNameSaysChangesNothing) {
     const auto missing = importRecords(database(), source("missing.db"), options());
     EXPECT_EQ(missing.status, ImportStatus::sourceUnreadable);
     // A database without the Records table.
-    test::executeRaw(source("foreign.db"), "CREATE TABLE Other (x)");
+    testing::executeRaw(source("foreign.db"), "CREATE TABLE Other (x)");
     EXPECT_EQ(importRecords(database(), source("foreign.db"), options()).status,
               ImportStatus::sourceUnreadable);
     EXPECT_EQ(storedCount(), 1);
@@ -433,9 +433,9 @@ TEST_F(ImportTest, CancelWhileReadingStoresNothing) {
 TEST_F(ImportTest, AnErrorWhileStoringKeepsTheCommittedBatchesOnly) {
     makeDatabase("Nimbra7420.db", {});
     // The database refuses the 25th record; batches of ten.
-    test::executeRaw(database(),
-                     "CREATE TRIGGER refuse BEFORE INSERT ON Records WHEN NEW.Interval = 99 "
-                     "BEGIN SELECT RAISE(ABORT, 'record refused'); END");
+    testing::executeRaw(database(),
+                        "CREATE TRIGGER refuse BEFORE INSERT ON Records WHEN NEW.Interval = 99 "
+                        "BEGIN SELECT RAISE(ABORT, 'record refused'); END");
     std::string text;
     for (int i = 0; i < 40; ++i) {
         text += datLine(minuteText(i), "1", i == 24 ? 99 : 1) + "\n";

@@ -66,21 +66,6 @@ int waitForExit(pid_t pid) {
 
 }  // namespace
 
-TemporaryFolder::TemporaryFolder() {
-    std::string pattern = (fs::temp_directory_path() / "fixora-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    m_path = pattern;
-    fs::permissions(m_path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                fs::perms::others_read | fs::perms::others_exec);
-}
-
-TemporaryFolder::~TemporaryFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-}
-
 void writeFile(const fs::path& file, const std::string& content) {
     std::ofstream(file, std::ios::binary) << content;
 }

@@ -12,21 +12,13 @@
 
 #include "repair/port_reset.h"
 #include "repair/repair_log.h"
+#include "tests/support/temp_folder.h"
 
 namespace nimbra::repair::testing {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-// Readable by everyone, so that a test may look at it as an unprivileged user.
-class TemporaryFolder {
-public:
-    TemporaryFolder();
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
+// A fresh folder readable by everyone, so that a test may look at it as an unprivileged user.
+struct TemporaryFolder : nimbra::testing::TempFolder {
+    TemporaryFolder() : TempFolder("fixora-test", Access::everyone) {}
 };
 
 void writeFile(const std::filesystem::path& file, const std::string& content);

@@ -57,8 +57,8 @@ class HistoryCsvTest : public ::testing::Test {
 protected:
     std::filesystem::path path(const char* name) const { return m_folder.path() / name; }
 
-    test::TempFolder m_folder;
-    HistoryTable m_table = test::englishTable();
+    testing::TempFolder m_folder;
+    HistoryTable m_table = testing::englishTable();
 };
 
 TEST_F(HistoryCsvTest, EmptyListGivesTheHeadingLineOnly) {
@@ -66,14 +66,14 @@ TEST_F(HistoryCsvTest, EmptyListGivesTheHeadingLineOnly) {
     const ExportResult result = writeHistoryCsv(path("empty.csv"), m_table, rows);
     EXPECT_EQ(result.outcome, ExportOutcome::written);
     // "°" (U+00B0) is one UTF-16 unit B0 00.
-    EXPECT_EQ(test::readFile(path("empty.csv")), kBom + wide(kEnglishHeading));
+    EXPECT_EQ(testing::readFile(path("empty.csv")), kBom + wide(kEnglishHeading));
 }
 
 TEST_F(HistoryCsvTest, EveryDataFieldHasALeadingBlank) {
     HistoryCells absent;
-    m_table.cells(test::absentRecord(OleDate::fromCivil(2024, 3, 5, 12).value()), 1, absent);
+    m_table.cells(testing::absentRecord(OleDate::fromCivil(2024, 3, 5, 12).value()), 1, absent);
     HistoryCells second;
-    m_table.cells(test::sampleRecord(OleDate::fromCivil(2024, 3, 5).value()), 2, second);
+    m_table.cells(testing::sampleRecord(OleDate::fromCivil(2024, 3, 5).value()), 2, second);
     ListRows rows({absent, second});
     ASSERT_EQ(writeHistoryCsv(path("rows.csv"), m_table, rows).outcome, ExportOutcome::written);
     const std::string expected =
@@ -84,7 +84,7 @@ TEST_F(HistoryCsvTest, EveryDataFieldHasALeadingBlank) {
         wide(
             " 2\t 2024-03-05\t 5\t 21.3\t 45\t -7.9\t 88\t 1013.2\t 990.7\t 3.4\t 6.8\t WSW\t"
             " -9.1\t -12.6\t 1.20\t 3.40\t 5.60\t 7.80\t 901.20\t 504.7\t 4\r\n");
-    EXPECT_EQ(test::readFile(path("rows.csv")), expected);
+    EXPECT_EQ(testing::readFile(path("rows.csv")), expected);
 }
 
 TEST_F(HistoryCsvTest, TextBeyondAsciiIsWrittenAsUtf16) {
@@ -178,11 +178,11 @@ TEST_F(HistoryCsvTest, OnlyALowerCaseCsvExtensionWritesText) {
         EXPECT_EQ(isCsvFileName(name), csv) << name;
     }
     HistoryCells cells;
-    m_table.cells(test::sampleRecord(45000.5), 1, cells);
+    m_table.cells(testing::sampleRecord(45000.5), 1, cells);
     ListRows rows({cells});
     ASSERT_EQ(exportHistory(path("capitals.CSV"), m_table, rows, false).outcome,
               ExportOutcome::written);
-    EXPECT_TRUE(test::readFile(path("capitals.CSV")).starts_with("%PDF-1.4"));
+    EXPECT_TRUE(testing::readFile(path("capitals.CSV")).starts_with("%PDF-1.4"));
 }
 
 }  // namespace

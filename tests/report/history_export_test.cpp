@@ -13,15 +13,15 @@ protected:
     void SetUp() override {
         m_units.PressureUnit = 1;
         m_units.WindUnit = 3;
-        test::storeRecords(m_database, test::fiveMinuteRecords(300), m_units);
+        testing::storeRecords(m_database, testing::fiveMinuteRecords(300), m_units);
     }
     std::filesystem::path path(const char* name) const { return m_folder.path() / name; }
     int run(const char* file, OleDate from, OleDate to, std::string& error) {
-        return runHistoryExport(m_database, path(file).string(), from, to, test::stringTable("en"),
-                                false, error);
+        return runHistoryExport(m_database, path(file).string(), from, to,
+                                testing::stringTable("en"), false, error);
     }
 
-    test::TempFolder m_folder;
+    testing::TempFolder m_folder;
     std::filesystem::path m_database = m_folder.path() / "Nimbra7420.db";
     ParamBlock m_units;
     const OleDate m_from = OleDate::fromCivil(2024, 3, 5, 1, 0);
@@ -38,11 +38,11 @@ TEST_F(RunHistoryExportTest, WritesWhatTheListShowsInTheStoredUnits) {
     RecordCursor cursor;
     ASSERT_EQ(db.Connect(m_database), 0);
     ASSERT_EQ(db.FillHistoryList(m_from, m_to, cursor), 0);
-    const HistoryTable table = test::englishTable(m_units);
+    const HistoryTable table = testing::englishTable(m_units);
     CursorRows rows(cursor, table, 12);
     ASSERT_EQ(writeHistoryCsv(path("direct.csv"), table, rows).outcome, ExportOutcome::written);
-    const std::string written = test::readFile(path("range.csv"));
-    EXPECT_EQ(written, test::readFile(path("direct.csv")));
+    const std::string written = testing::readFile(path("range.csv"));
+    EXPECT_EQ(written, testing::readFile(path("direct.csv")));
     // 01:05 .. 02:00: twelve rows, the start excluded and the end included.
     std::string heading;
     appendUtf16Le("Wind Speed(mph)", heading);
@@ -71,7 +71,7 @@ TEST_F(RunHistoryExportTest, FailuresSayWhy) {
     }
     std::string error;
     EXPECT_EQ(runHistoryExport(m_folder.path() / "absent.db", path("b.csv").string(), m_from, m_to,
-                               test::stringTable("en"), false, error),
+                               testing::stringTable("en"), false, error),
               1);
     EXPECT_NE(error.find("absent.db"), std::string::npos) << error;
     EXPECT_FALSE(std::filesystem::exists(m_folder.path() / "absent.db"));
@@ -80,8 +80,9 @@ TEST_F(RunHistoryExportTest, FailuresSayWhy) {
 TEST_F(RunHistoryExportTest, AnEmptyRangeStillGivesACsvHeading) {
     std::string error;
     ASSERT_EQ(run("empty.csv", m_to, m_to, error), 0) << error;
-    EXPECT_EQ(test::readFile(path("empty.csv")).size() % 2, 0u);
-    EXPECT_TRUE(test::readFile(path("empty.csv")).starts_with(std::string("\xFF\xFEN\0O\0.\0", 8)));
+    EXPECT_EQ(testing::readFile(path("empty.csv")).size() % 2, 0u);
+    EXPECT_TRUE(
+        testing::readFile(path("empty.csv")).starts_with(std::string("\xFF\xFEN\0O\0.\0", 8)));
 }
 
 TEST(HistoryRangeTest, TheWindowOpensOnTheLastHour) {

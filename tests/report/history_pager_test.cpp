@@ -20,13 +20,13 @@ std::vector<HistoryRecord> unevenRecords() {
         if (i % 700 == 0) {
             // a burst of 300 rows at one time, straddling page boundaries
             for (int k = 0; k < 300; ++k, ++i) {
-                HistoryRecord r = test::sampleRecord(time);
+                HistoryRecord r = testing::sampleRecord(time);
                 r.InHumi = i;
                 records.push_back(r);
             }
         }
         time += i == 6000 ? 120.0 : (i % 3 + 1) / 1440.0;
-        HistoryRecord r = test::sampleRecord(time);
+        HistoryRecord r = testing::sampleRecord(time);
         r.InHumi = i;
         records.push_back(r);
     }
@@ -36,7 +36,7 @@ std::vector<HistoryRecord> unevenRecords() {
 class HistoryPagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::storeRecords(m_database, unevenRecords());
+        testing::storeRecords(m_database, unevenRecords());
         ASSERT_EQ(m_db.Connect(m_database), 0);
         m_db.setErrorSink(m_errors.sink());
     }
@@ -54,10 +54,10 @@ protected:
         return rows;
     }
 
-    test::TempFolder m_folder;
+    testing::TempFolder m_folder;
     std::filesystem::path m_database = m_folder.path() / "Nimbra7420.db";
     CWeatherDb m_db;
-    test::CapturedErrors m_errors;
+    testing::CapturedErrors m_errors;
 };
 
 TEST_F(HistoryPagerTest, EveryRowIsTheWalksRowInAnyOrderOfAsking) {

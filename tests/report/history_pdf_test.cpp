@@ -25,7 +25,7 @@ double attribute(const std::string& html, std::size_t from, const char* name) {
 }
 
 std::vector<Word> wordsOf(const std::filesystem::path& pdf) {
-    const std::string html = test::commandOutput("pdftotext -bbox '" + pdf.string() + "' -");
+    const std::string html = testing::commandOutput("pdftotext -bbox '" + pdf.string() + "' -");
     std::vector<Word> words;
     int page = 0;
     std::size_t position = 0;
@@ -72,7 +72,7 @@ const Word* findWord(const std::vector<Word>& words, int page, const std::string
 
 int pageCount(const std::filesystem::path& pdf) {
     const std::string pages =
-        infoValue(test::commandOutput("pdfinfo '" + pdf.string() + "'"), "Pages");
+        infoValue(testing::commandOutput("pdfinfo '" + pdf.string() + "'"), "Pages");
     return pages.empty() ? -1 : std::stoi(pages);
 }
 
@@ -82,7 +82,7 @@ protected:
     ExportResult write(int count, const char* name, const TextLookup& texts, bool chinese) {
         const auto database = m_folder.path() / "Nimbra7420.db";
         std::filesystem::remove(database);
-        test::storeRecords(database, test::fiveMinuteRecords(count));
+        testing::storeRecords(database, testing::fiveMinuteRecords(count));
         CWeatherDb db;
         RecordCursor cursor;
         EXPECT_EQ(db.Connect(database), 0);
@@ -93,11 +93,11 @@ protected:
     }
     std::filesystem::path path(const char* name) const { return m_folder.path() / name; }
 
-    test::TempFolder m_folder;
+    testing::TempFolder m_folder;
 };
 
 TEST_F(HistoryPdfTest, NinetyOneRowsFillOnePage) {
-    ASSERT_EQ(write(91, "one.pdf", test::textsOf("en"), false).outcome, ExportOutcome::written);
+    ASSERT_EQ(write(91, "one.pdf", testing::textsOf("en"), false).outcome, ExportOutcome::written);
     EXPECT_EQ(pageCount(path("one.pdf")), 1);
     const auto words = wordsOf(path("one.pdf"));
     const Word* last = findWord(words, 1, "91", 55);
@@ -107,7 +107,7 @@ TEST_F(HistoryPdfTest, NinetyOneRowsFillOnePage) {
 }
 
 TEST_F(HistoryPdfTest, TheNinetySecondRowStartsASecondPageWithItsOwnHeadings) {
-    ASSERT_EQ(write(92, "two.pdf", test::textsOf("en"), false).outcome, ExportOutcome::written);
+    ASSERT_EQ(write(92, "two.pdf", testing::textsOf("en"), false).outcome, ExportOutcome::written);
     EXPECT_EQ(pageCount(path("two.pdf")), 2);
     const auto words = wordsOf(path("two.pdf"));
     for (const int page : {1, 2}) {
@@ -132,51 +132,54 @@ TEST_F(HistoryPdfTest, TheNinetySecondRowStartsASecondPageWithItsOwnHeadings) {
 }
 
 TEST_F(HistoryPdfTest, DocumentInformationAndFace) {
-    ASSERT_EQ(write(3, "info.pdf", test::textsOf("en"), false).outcome, ExportOutcome::written);
-    const std::string info = test::commandOutput("pdfinfo '" + path("info.pdf").string() + "'");
+    ASSERT_EQ(write(3, "info.pdf", testing::textsOf("en"), false).outcome, ExportOutcome::written);
+    const std::string info = testing::commandOutput("pdfinfo '" + path("info.pdf").string() + "'");
     for (const char* entry : {"Title", "Subject", "Keywords", "Author", "Creator"}) {
         EXPECT_EQ(infoValue(info, entry), "x") << entry;
     }
     EXPECT_NE(info.find("1850 x 1500 pts"), std::string::npos);
-    const std::string fonts = test::commandOutput("pdffonts '" + path("info.pdf").string() + "'");
+    const std::string fonts =
+        testing::commandOutput("pdffonts '" + path("info.pdf").string() + "'");
     EXPECT_NE(fonts.find("LiberationSerif"), std::string::npos) << fonts;
 }
 
 TEST_F(HistoryPdfTest, ChineseHeadingsAreReadable) {
-    ASSERT_EQ(write(2, "zh.pdf", test::textsOf("zh_CN"), true).outcome, ExportOutcome::written);
+    ASSERT_EQ(write(2, "zh.pdf", testing::textsOf("zh_CN"), true).outcome, ExportOutcome::written);
     const std::string text =
-        test::commandOutput("pdftotext -layout '" + path("zh.pdf").string() + "' -");
+        testing::commandOutput("pdftotext -layout '" + path("zh.pdf").string() + "' -");
     for (const char* heading : {"\u65F6\u95F4", "\u6E29\u5EA6(\u00B0C)", "\u5C0F\u65F6",
                                 "24\u5C0F\u65F6", "\u603B\u8BA1"}) {
         EXPECT_NE(text.find(heading), std::string::npos) << heading;
     }
-    const std::string fonts = test::commandOutput("pdffonts '" + path("zh.pdf").string() + "'");
+    const std::string fonts = testing::commandOutput("pdffonts '" + path("zh.pdf").string() + "'");
     EXPECT_EQ(fonts.find("LiberationSerif"), std::string::npos) << fonts;
 }
 
 TEST_F(HistoryPdfTest, CharactersTheFaceLacksComeFromAnotherFace) {
     // Chinese texts while Main.ini names another language: the serif face has no Han.
-    ASSERT_EQ(write(2, "mixed.pdf", test::textsOf("zh_CN"), false).outcome, ExportOutcome::written);
+    ASSERT_EQ(write(2, "mixed.pdf", testing::textsOf("zh_CN"), false).outcome,
+              ExportOutcome::written);
     const std::string text =
-        test::commandOutput("pdftotext -layout '" + path("mixed.pdf").string() + "' -");
+        testing::commandOutput("pdftotext -layout '" + path("mixed.pdf").string() + "' -");
     EXPECT_NE(text.find("\u65F6\u95F4"), std::string::npos);
-    const std::string fonts = test::commandOutput("pdffonts '" + path("mixed.pdf").string() + "'");
+    const std::string fonts =
+        testing::commandOutput("pdffonts '" + path("mixed.pdf").string() + "'");
     EXPECT_NE(fonts.find("LiberationSerif"), std::string::npos) << fonts;
 }
 
 TEST_F(HistoryPdfTest, NoRowsWritesNothing) {
-    EXPECT_EQ(write(0, "none.pdf", test::textsOf("en"), false).outcome, ExportOutcome::noRows);
+    EXPECT_EQ(write(0, "none.pdf", testing::textsOf("en"), false).outcome, ExportOutcome::noRows);
     EXPECT_FALSE(std::filesystem::exists(path("none.pdf")));
 }
 
 TEST_F(HistoryPdfTest, AnUncreatableFileIsAFailure) {
     const auto database = m_folder.path() / "Nimbra7420.db";
-    test::storeRecords(database, test::fiveMinuteRecords(1));
+    testing::storeRecords(database, testing::fiveMinuteRecords(1));
     CWeatherDb db;
     RecordCursor cursor;
     ASSERT_EQ(db.Connect(database), 0);
     ASSERT_EQ(db.FillHistoryList(OleDate(0.0), OleDate(1e6), cursor), 0);
-    const HistoryTable table = test::englishTable();
+    const HistoryTable table = testing::englishTable();
     CursorRows rows(cursor, table, 1);
     const ExportResult result =
         writeHistoryPdf(m_folder.path() / "no" / "such.pdf", table, rows, false);
@@ -192,7 +195,7 @@ TEST(PdfFontsTest, EveryLanguageRendersInItsOwnFace) {
         const auto fonts = PdfFonts::load(chinese, 8, error);
         ASSERT_TRUE(fonts) << error;
         EXPECT_EQ(fonts->primaryFamily(), chinese ? "WenQuanYi Zen Hei" : "Liberation Serif");
-        for (const auto& [id, text] : test::stringTable(code).texts()) {
+        for (const auto& [id, text] : testing::stringTable(code).texts()) {
             EXPECT_TRUE(fonts->primaryCovers(text)) << id << " " << text;
         }
         EXPECT_TRUE(fonts->primaryCovers("\u00B0 --.- 0123456789 NO. UVI W/M2 inHg"));

@@ -9,7 +9,7 @@
 namespace nimbra {
 namespace {
 
-using test::englishTable;
+using testing::englishTable;
 
 HistoryRecord roundValues() {
     HistoryRecord r;
@@ -219,8 +219,8 @@ TEST(HistoryTableTest, AbsentReadingsShowTheirMarkersInEveryColumn) {
         units.WindUnit = windUnit;
         units.PressureUnit = 1;
         HistoryCells cells;
-        englishTable(units).cells(test::absentRecord(OleDate::fromCivil(2024, 3, 5, 12).value()), 7,
-                                  cells);
+        englishTable(units).cells(testing::absentRecord(OleDate::fromCivil(2024, 3, 5, 12).value()),
+                                  7, cells);
         const HistoryCells expected = {"7",    "2024-03-05 12:00:00",
                                        "30",   "--.-",
                                        "--",   "--.-",
@@ -266,7 +266,7 @@ TEST(HistoryTableTest, PdfHeadingLinesSplitNameAndUnit) {
     EXPECT_EQ(table.pdfLine2()[18], "Rainfall(inch)");
     EXPECT_EQ(table.pdfLine1()[20], "UVI");
     EXPECT_EQ(table.pdfLine2()[20], "");
-    const HistoryTable chinese(units, test::textsOf("zh_CN"), HistoryTimeText::iso());
+    const HistoryTable chinese(units, testing::textsOf("zh_CN"), HistoryTimeText::iso());
     EXPECT_EQ(chinese.pdfLine1()[14], "\u5C0F\u65F6");  // hour
     EXPECT_EQ(chinese.pdfLine1()[0], "NO.");
 }

@@ -4,14 +4,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "../store/store_fixture.h"
 #include "store/weather_db.h"
+#include "tests/support/store_fixture.h"
 
 namespace nimbra::soak {
 namespace {
 
-using test::executeRaw;
-using test::TempFolder;
+using testing::executeRaw;
+using testing::TempFolder;
 
 HistoryRecord recordAt(double time, float inTemp) {
     HistoryRecord record;

@@ -4,10 +4,13 @@
 #include <future>
 #include <thread>
 
-#include "store_fixture.h"
+#include "tests/support/store_fixture.h"
 
-namespace nimbra::test {
+namespace nimbra {
 namespace {
+
+using testing::sampleRecord;
+using testing::StoreTest;
 
 // A dialog's own connection reads while the acquisition writes a batch on another: it sees
 // the last committed state throughout, then the whole batch once it is committed.
@@ -73,4 +76,4 @@ TEST_F(StoreTest, OperationsOfAnotherThreadNeverLandInsideATransaction) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra

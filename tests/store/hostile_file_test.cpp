@@ -8,11 +8,16 @@
 #include <cstring>
 #include <string>
 
-#include "store_fixture.h"
 #include "tests/support/ordinary_user.h"
+#include "tests/support/store_fixture.h"
 
-namespace nimbra::test {
+namespace nimbra {
 namespace {
+
+using testing::CapturedErrors;
+using testing::queryRaw;
+using testing::sampleRecord;
+using testing::TempFolder;
 
 using ::testing::AnyOf;
 using ::testing::HasSubstr;
@@ -116,7 +121,7 @@ TEST(HostileFile, AFileThatMayNotBeWrittenIsRefusedAtConnect) {
     std::filesystem::permissions(file, std::filesystem::perms::owner_read |
                                            std::filesystem::perms::group_read |
                                            std::filesystem::perms::others_read);
-    nimbra::testing::giveToOrdinaryUser(folder.path());
+    testing::giveToOrdinaryUser(folder.path());
     const int outcome = nimbra::testing::runAsOrdinaryUser([&file] {
         CapturedErrors errors;
         CWeatherDb own;
@@ -134,4 +139,4 @@ TEST(HostileFile, AFileThatMayNotBeWrittenIsRefusedAtConnect) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra

@@ -3,10 +3,15 @@
 
 #include <thread>
 
-#include "store_fixture.h"
+#include "tests/support/store_fixture.h"
 
-namespace nimbra::test {
+namespace nimbra {
 namespace {
+
+using testing::executeRaw;
+using testing::queryRaw;
+using testing::sampleRecord;
+using testing::StoreTest;
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -121,4 +126,4 @@ TEST_F(TransactionTest, TheSinkRunsWithoutTheLockHeld) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra

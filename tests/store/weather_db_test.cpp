@@ -5,10 +5,18 @@
 
 #include "core/absent.h"
 #include "store/record_queries.h"
-#include "store_fixture.h"
+#include "tests/support/store_fixture.h"
 
-namespace nimbra::test {
+namespace nimbra {
 namespace {
+
+using testing::CapturedErrors;
+using testing::executeRaw;
+using testing::queryPlan;
+using testing::queryRaw;
+using testing::sampleRecord;
+using testing::StoreTest;
+using testing::TempFolder;
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -517,4 +525,4 @@ TEST(RecordColumns, NamesMatchWithoutRegardToCase) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra

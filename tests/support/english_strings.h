@@ -5,7 +5,7 @@
 #include "config/string_table.h"
 #include "views/string_lookup.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 
 // The shipped English texts, as the program looks them up.
 inline StringLookup englishStrings() {
@@ -17,4 +17,4 @@ inline StringLookup englishStrings() {
     return [](int id) { return QString::fromStdString(table.text(id)); };
 }
 
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -12,12 +12,11 @@
 #include <vector>
 
 #include "config/string_table.h"
-#include "core/absent.h"
 #include "report/history_table.h"
 #include "store/weather_db.h"
-#include "tests/store/store_fixture.h"
+#include "tests/support/store_fixture.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 
 inline const StringTable& stringTable(const char* code) {
     static std::map<std::string, StringTable> tables;
@@ -40,18 +39,6 @@ inline TextLookup textsOf(const char* code) {
 // The list's formatting in English with the ISO time form, in the given units.
 inline HistoryTable englishTable(const ParamBlock& units = {}) {
     return HistoryTable(units, textsOf("en"), HistoryTimeText::iso());
-}
-
-// A record with every reading absent.
-inline HistoryRecord absentRecord(double time) {
-    HistoryRecord r;
-    r.Time = time;
-    r.Interval = 30;
-    r.InTemp = r.OutTemp = r.RelPressure = r.AbsPressure = r.Wind = r.Gust = kAbsent;
-    r.DewPoint = r.WindChill = r.Rain = r.Rain1 = r.Rain2 = r.Rain3 = r.Rain4 = r.Rain5 = kAbsent;
-    r.Light = kAbsent;
-    r.InHumi = r.OutHumi = r.UV = r.WindDirection = kAbsentInt;
-    return r;
 }
 
 // Stores `records` in the database at `file`, with `units` in its Param row.
@@ -98,4 +85,4 @@ inline std::string commandOutput(const std::string& command) {
     return out;
 }
 
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-namespace nimbra::test {
+namespace nimbra::testing {
 
 // One QApplication for the whole test program, created on first use. It is never
 // destroyed: at exit it would outlive Qt's own registries (the input devices that
@@ -15,4 +15,4 @@ inline QApplication& qtApplication() {
     return *app;
 }
 
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

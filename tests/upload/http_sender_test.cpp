@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "test_http_server.h"
 #include "test_tls_server.h"
+#include "tests/support/test_http_server.h"
 #include "upload/reply_acceptance.h"
 
 namespace nimbra {

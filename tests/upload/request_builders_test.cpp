@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "sample_reading.h"
+#include "tests/support/sample_records.h"
+#include "tests/upload/sample_time.h"
 #include "upload/request_text.h"
 #include "upload/weathercloud_request.h"
 #include "upload/wow_request.h"

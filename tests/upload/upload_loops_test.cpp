@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "recording_view_events.h"
-#include "sample_reading.h"
-#include "test_http_server.h"
+#include "tests/support/recording_view_events.h"
+#include "tests/support/sample_records.h"
+#include "tests/support/test_http_server.h"
 #include "upload/upload_threads.h"
 
 namespace nimbra {

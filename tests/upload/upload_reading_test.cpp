@@ -6,29 +6,19 @@
 #include <limits>
 
 #include "core/absent.h"
+#include "tests/support/sample_records.h"
 #include "upload/upload_service_config.h"
 #include "upload/upload_target.h"
 
 namespace nimbra {
 namespace {
 
-HistoryRecord allAbsent() {
-    HistoryRecord r;
-    for (float* v :
-         {&r.InTemp, &r.OutTemp, &r.DewPoint, &r.WindChill, &r.Wind, &r.Gust, &r.AbsPressure,
-          &r.RelPressure, &r.Rain2, &r.Rain3, &r.Rain4, &r.RainYear, &r.Light}) {
-        *v = kAbsent;
-    }
-    for (std::int32_t* v : {&r.InHumi, &r.OutHumi, &r.WindDirection, &r.UV}) {
-        *v = kAbsentInt;
-    }
-    return r;
-}
+using testing::absentRecord;
 
 TEST(UploadReading, AbsentReadingsBecomeTheUploadMarkers) {
     UploadReading expected;  // every field starts as its marker
     expected.solar = 1;
-    EXPECT_EQ(makeUploadReading(allAbsent()), expected);
+    EXPECT_EQ(makeUploadReading(absentRecord()), expected);
     EXPECT_EQ(expected.outTemp, 0x7FFF);
     EXPECT_EQ(expected.outHumi, 0x7F);
     EXPECT_EQ(expected.rainRate, 0x7FFFFFFF);
@@ -51,7 +41,7 @@ TEST(UploadReading, TemperaturesRoundHalfAwayFromZero) {
         {std::numeric_limits<float>::quiet_NaN(), 0x7FFF},
     };
     for (const auto& c : cases) {
-        HistoryRecord r = allAbsent();
+        HistoryRecord r = absentRecord();
         r.OutTemp = c.celsius;
         r.DewPoint = c.celsius;
         const UploadReading reading = makeUploadReading(r);
@@ -61,7 +51,7 @@ TEST(UploadReading, TemperaturesRoundHalfAwayFromZero) {
 }
 
 TEST(UploadReading, OnlyExactly65535IsAbsent) {
-    HistoryRecord r = allAbsent();
+    HistoryRecord r = absentRecord();
     r.Light = std::nextafter(kAbsent, 0.0f);
     r.Rain2 = std::nextafter(kAbsent, 0.0f);
     const UploadReading reading = makeUploadReading(r);
@@ -70,7 +60,7 @@ TEST(UploadReading, OnlyExactly65535IsAbsent) {
 }
 
 TEST(UploadReading, PositiveQuantitiesRoundAndRejectNonsense) {
-    HistoryRecord r = allAbsent();
+    HistoryRecord r = absentRecord();
     r.Wind = 3.4f;
     r.Gust = 10.0f;
     r.AbsPressure = 1003.5f;
@@ -102,7 +92,7 @@ TEST(UploadReading, PositiveQuantitiesRoundAndRejectNonsense) {
 TEST(UploadReading, WindDirectionCodesBecomeDegrees) {
     const int degrees[] = {0,   23,  45,  68,  90,  113, 135, 158,
                            180, 203, 225, 248, 270, 293, 315, 338};
-    HistoryRecord r = allAbsent();
+    HistoryRecord r = absentRecord();
     for (int code = 0; code < 16; ++code) {
         r.WindDirection = code;
         EXPECT_EQ(makeUploadReading(r).windDirection, degrees[code]) << code;
@@ -114,7 +104,7 @@ TEST(UploadReading, WindDirectionCodesBecomeDegrees) {
 }
 
 TEST(UploadReading, HumidityAndUvKeepTheirIntegers) {
-    HistoryRecord r = allAbsent();
+    HistoryRecord r = absentRecord();
     r.InHumi = 45;
     r.OutHumi = 100;
     r.UV = 3;

@@ -6,9 +6,10 @@
 #include <map>
 #include <string>
 
-#include "recording_view_events.h"
-#include "sample_reading.h"
-#include "test_http_server.h"
+#include "tests/support/recording_view_events.h"
+#include "tests/support/sample_records.h"
+#include "tests/support/test_http_server.h"
+#include "tests/upload/sample_time.h"
 #include "upload/upload_target.h"
 #include "upload/weathercloud_request.h"
 #include "upload/wow_request.h"

@@ -24,7 +24,7 @@ namespace {
 class ScriptedAlarm : public CAlarm {
 public:
     explicit ScriptedAlarm(const CStationData& data, StationAccess access = StationAccess::Ready)
-        : CAlarm(data, test::englishStrings(), access,
+        : CAlarm(data, testing::englishStrings(), access,
                  [this](const CStationData& saved) { this->saved = saved; }) {}
 
     template <typename Widget>
@@ -86,7 +86,7 @@ CStationData station() {
 
 class AlarmDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
 };
 
 TEST_F(AlarmDialogTest, RangesAreCheckedInOrderAndTheFirstViolationIsReported) {

@@ -13,9 +13,9 @@
 #include "core/absent.h"
 #include "core/units.h"
 #include "report/graph_plan.h"
-#include "tests/store/store_fixture.h"
 #include "tests/support/english_strings.h"
 #include "tests/support/qt_application.h"
+#include "tests/support/store_fixture.h"
 #include "views/graph_chart.h"
 #include "views/ole_date_qt.h"
 
@@ -26,7 +26,7 @@ namespace {
 class ScriptedGrapsh : public Grapsh {
 public:
     ScriptedGrapsh(const CStationData& data, const std::filesystem::path& database)
-        : Grapsh(data, database, test::englishStrings()) {}
+        : Grapsh(data, database, testing::englishStrings()) {}
 
     std::vector<QString> errors;
     std::vector<QString> notes;
@@ -42,7 +42,7 @@ const QDateTime kStart(QDate(2024, 3, 10), QTime(12, 0, 0));
 
 class GraphDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
 
     void SetUp() override {
         CWeatherDb db;
@@ -50,7 +50,7 @@ protected:
         // Six records five minutes apart after the start; the third lacks its outdoor
         // temperature, the fourth its gust.
         for (int i = 1; i <= 6; ++i) {
-            HistoryRecord r = test::sampleRecord(fromQDateTime(kStart.addSecs(300 * i)).value());
+            HistoryRecord r = testing::sampleRecord(fromQDateTime(kStart.addSecs(300 * i)).value());
             r.OutTemp = static_cast<float>(10 + i);
             r.InTemp = 20.0f;
             r.Wind = static_cast<float>(i);
@@ -80,7 +80,7 @@ protected:
         d.search();
     }
 
-    test::TempFolder m_folder;
+    testing::TempFolder m_folder;
     std::optional<ScriptedGrapsh> m_dialog;
 };
 
@@ -265,7 +265,7 @@ TEST_F(GraphDialogTest, AStartAfterTheEndIsRefusedAndTheChartKeepsItsContent) {
 TEST_F(GraphDialogTest, AFailedQueryIsReportedOnceAndEndsTheSearch) {
     ScriptedGrapsh& d = dialog();
     searchAll(d, kGraphWind);
-    test::executeRaw(database(), "ALTER TABLE Records RENAME COLUMN WindChill TO Chill");
+    testing::executeRaw(database(), "ALTER TABLE Records RENAME COLUMN WindChill TO Chill");
     searchAll(d, kGraphTemperature);
     ASSERT_EQ(d.errors.size(), 1u);
     EXPECT_TRUE(d.errors.front().contains(QStringLiteral("WindChill")))
@@ -320,7 +320,7 @@ TEST_F(GraphDialogTest, TheLeftAxisKeepsAReadableNumberOfTicks) {
     {
         CWeatherDb db;
         ASSERT_EQ(db.Connect(database()), 0);
-        HistoryRecord bright = test::sampleRecord(fromQDateTime(kStart.addSecs(1500)).value());
+        HistoryRecord bright = testing::sampleRecord(fromQDateTime(kStart.addSecs(1500)).value());
         bright.Light = 120000.0f;
         ASSERT_EQ(db.InsertRecord(bright), 0);
     }
@@ -348,7 +348,7 @@ TEST_F(GraphDialogTest, ALongLineIsDrawnWithAtMostFourPointsPerPixelColumn) {
         Transaction batch(db);
         for (int i = 0; i < 20000; ++i) {
             HistoryRecord r =
-                test::sampleRecord(fromQDateTime(kStart.addSecs(-60 * (i + 1))).value());
+                testing::sampleRecord(fromQDateTime(kStart.addSecs(-60 * (i + 1))).value());
             r.OutTemp = static_cast<float>(i % 50);
             ASSERT_EQ(db.InsertRecord(r), 0);
         }

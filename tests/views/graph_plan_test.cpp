@@ -288,7 +288,7 @@ bool namesOneInstant(qint64 wallMs) {
 // Local dates become instants as a full conversion of each date would make them, also
 // in the hours next to the changes to and from summer time.
 TEST(EpochMsecsTest, AgreesWithTheFullConversionThroughTheYear) {
-    test::qtApplication();
+    testing::qtApplication();
     const char* saved = std::getenv("TZ");
     const std::string previous = saved != nullptr ? saved : "";
     for (const char* zone : {"Europe/Berlin", "America/Sao_Paulo", "Australia/Lord_Howe", "UTC"}) {

@@ -43,11 +43,11 @@ protected:
 
 class HistoryDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
 
     void SetUp() override {
         ::setenv("LC_ALL", "C", 1);
-        test::storeRecords(m_database, test::fiveMinuteRecords(500));
+        testing::storeRecords(m_database, testing::fiveMinuteRecords(500));
     }
     void TearDown() override { ::unsetenv("LC_ALL"); }
 
@@ -55,7 +55,7 @@ protected:
         HistoryContext context;
         context.database = m_database;
         context.mainIni = m_folder.path() / "Main.ini";
-        context.strings = test::englishStrings();
+        context.strings = testing::englishStrings();
         context.stationConnected = connected;
         context.hooks.requestClearHistory = [this] { ++clearHistoryRequests; };
         context.hooks.requestClearMemory = [this] { ++clearMemoryRequests; };
@@ -64,7 +64,7 @@ protected:
     }
 
     const OleDate m_first = OleDate::fromCivil(2024, 3, 5, 0, 5);
-    test::TempFolder m_folder;
+    testing::TempFolder m_folder;
     std::filesystem::path m_database = m_folder.path() / "Nimbra7420.db";
     int clearHistoryRequests = 0;
     int clearMemoryRequests = 0;
@@ -171,7 +171,7 @@ TEST_F(HistoryDialogTest, ExportReportsSuccessOnlyForAWrittenFile) {
     EXPECT_EQ(dialog->informed, QStringList{"Export succeeded"});
     std::string line;
     appendUtf16Le(" 13\t 2024-03-05 01:05:00\t", line);
-    EXPECT_NE(test::readFile(csv).find(line), std::string::npos);
+    EXPECT_NE(testing::readFile(csv).find(line), std::string::npos);
 
     dialog->informed.clear();
     dialog->exportTo(QString::fromStdString((m_folder.path() / "no" / "list.pdf").string()));
@@ -181,11 +181,11 @@ TEST_F(HistoryDialogTest, ExportReportsSuccessOnlyForAWrittenFile) {
 
     // A record stored amid the list's rows since the search changes neither the list nor
     // its export: the file is the list.
-    const std::string before = test::readFile(csv);
+    const std::string before = testing::readFile(csv);
     const QString lastRow = dialog->cell(dialog->rows() - 1, 1);
-    test::storeRecords(m_database, {test::sampleRecord(m_first.addSeconds(1000).value())});
+    testing::storeRecords(m_database, {testing::sampleRecord(m_first.addSeconds(1000).value())});
     dialog->exportTo(QString::fromStdString(csv.string()));
-    EXPECT_EQ(test::readFile(csv), before);
+    EXPECT_EQ(testing::readFile(csv), before);
     EXPECT_EQ(dialog->cell(dialog->rows() - 1, 1), lastRow);
 }
 

@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <fstream>
 
-#include "tests/store/store_fixture.h"
 #include "tests/support/qt_application.h"
+#include "tests/support/store_fixture.h"
 
 namespace nimbra {
 namespace {
@@ -41,7 +41,7 @@ private:
 
 class ImportDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
     static QString lookup(int id) { return QStringLiteral("s%1").arg(id); }
 
     std::filesystem::path database() const { return m_folder.path() / "Nimbra7420.db"; }
@@ -50,7 +50,7 @@ protected:
         return QString::fromStdString((m_folder.path() / name).string());
     }
 
-    test::TempFolder m_folder;
+    testing::TempFolder m_folder;
 };
 
 std::string datLine(const std::string& time) {

@@ -17,7 +17,7 @@ const QColor kBar(181, 204, 255);
 
 class LivePictureTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
 
     static QImage render(const CStationData& data) {
         LiveStation live;

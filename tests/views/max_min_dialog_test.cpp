@@ -14,7 +14,7 @@ namespace {
 class MaxMinDialogTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        test::qtApplication();
+        testing::qtApplication();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     }
     static QString lookup(int id) { return QStringLiteral("s%1").arg(id); }

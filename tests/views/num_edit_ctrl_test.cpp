@@ -13,7 +13,7 @@ namespace {
 
 class NumEditCtrlTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
 };
 
 TEST_F(NumEditCtrlTest, TypingKeepsDigitsSignAndOneDecimalPoint) {

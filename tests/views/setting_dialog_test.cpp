@@ -19,7 +19,7 @@ namespace {
 class ScriptedSetting : public CSetting {
 public:
     ScriptedSetting(const CStationData& data, StationAccess access = StationAccess::Ready)
-        : CSetting(data, test::englishStrings(), access,
+        : CSetting(data, testing::englishStrings(), access,
                    [this](const CStationData& saved) { this->saved = saved; }) {}
 
     template <typename Widget>
@@ -45,7 +45,7 @@ protected:
 
 class SettingDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
 
     static CStationData station() {
         CStationData d;

@@ -13,23 +13,21 @@
 
 #include "config/profile_file.h"
 #include "tests/support/english_strings.h"
+#include "tests/support/temp_folder.h"
 #include "upload/upload_config_store.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 
 // A Main.ini of its own in a fresh folder, removed with the folder.
 class TempMainIni {
 public:
     explicit TempMainIni(const std::string& content) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "upload-dlg-XXXXXX");
-        m_folder = ::mkdtemp(pattern.data());
         std::ofstream(path(), std::ios::binary) << content;
     }
-    ~TempMainIni() { std::filesystem::remove_all(m_folder); }
     TempMainIni(const TempMainIni&) = delete;
     TempMainIni& operator=(const TempMainIni&) = delete;
 
-    std::filesystem::path path() const { return m_folder / "Main.ini"; }
+    std::filesystem::path path() const { return m_folder.path() / "Main.ini"; }
     std::string content() const {
         std::ostringstream text;
         text << std::ifstream(path(), std::ios::binary).rdbuf();
@@ -37,7 +35,7 @@ public:
     }
 
 private:
-    std::filesystem::path m_folder;
+    TempFolder m_folder{"upload-dlg"};
 };
 
 // How a test answers the dialogs' message boxes, and what they asked or reported.
@@ -75,4 +73,4 @@ inline void clickButton(const QWidget& dialog, int id) {
     control<QAbstractButton>(dialog, id)->click();
 }
 
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -14,10 +14,10 @@
 namespace nimbra {
 namespace {
 
-using test::control;
-using test::Script;
-using test::TempMainIni;
-using Dialog = test::Scripted<UploadInt>;
+using testing::control;
+using testing::Script;
+using testing::TempMainIni;
+using Dialog = testing::Scripted<UploadInt>;
 
 constexpr const char* kBothSections =
     "[Up]\nType=0\n"
@@ -39,7 +39,7 @@ void choose(const QWidget& d, int listId, int entry) {
 
 class UploadDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
 };
 
 TEST_F(UploadDialogTest, OpensInTheModeTheFileRecords) {
@@ -142,7 +142,7 @@ TEST_F(UploadDialogTest, SaveWritesTheModesSectionAndTheModeAndPublishesTheSetti
         Script script;
         Dialog d(script, config, store);
         c.edit(d);
-        test::clickButton(d, 1);
+        testing::clickButton(d, 1);
 
         EXPECT_EQ(script.questions, 1);
         EXPECT_EQ(d.result(), QDialog::Accepted);
@@ -223,7 +223,7 @@ TEST_F(UploadDialogTest, CustomPortMustBeUsable) {
         Script script;
         Dialog d(script, config, store);
         control<QLineEdit>(d, 1246)->setText(QString::fromLatin1(port));
-        test::clickButton(d, 1);
+        testing::clickButton(d, 1);
 
         EXPECT_EQ(script.questions, accepted ? 1 : 0);
         EXPECT_EQ(d.result(), accepted ? QDialog::Accepted : QDialog::Rejected);

@@ -16,9 +16,9 @@
 namespace nimbra {
 namespace {
 
-using test::control;
-using test::Script;
-using test::TempMainIni;
+using testing::control;
+using testing::Script;
+using testing::TempMainIni;
 
 constexpr const char* kFilled =
     "[Up]\nType=1\n"
@@ -42,7 +42,7 @@ template <typename Dialog>
 Kind kind(const char* name, UploadService service, int stationIdEdit) {
     return {name, service, stationIdEdit,
             [](Script& script, ProfileFile& config, UploadConfigStore& store) {
-                return std::make_unique<test::Scripted<Dialog>>(script, config, store);
+                return std::make_unique<testing::Scripted<Dialog>>(script, config, store);
             }};
 }
 
@@ -54,7 +54,7 @@ const Kind kKinds[] = {
 
 class UploadSettingsDialogsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::qtApplication(); }
+    static void SetUpTestSuite() { testing::qtApplication(); }
 };
 
 TEST_F(UploadSettingsDialogsTest, ShowsTheFixedHostAndTheSectionsValues) {
@@ -63,7 +63,7 @@ TEST_F(UploadSettingsDialogsTest, ShowsTheFixedHostAndTheSectionsValues) {
     UploadConfigStore store;
     Script script;
 
-    test::Scripted<UploadInt1> wow(script, config, store);
+    testing::Scripted<UploadInt1> wow(script, config, store);
     EXPECT_EQ(wow.windowTitle(), "WeatherObservationsWebsite");
     EXPECT_EQ(text(wow, 1252), "wow.metoffice.gov.uk");
     EXPECT_TRUE(control<QLineEdit>(wow, 1252)->isReadOnly());
@@ -73,7 +73,7 @@ TEST_F(UploadSettingsDialogsTest, ShowsTheFixedHostAndTheSectionsValues) {
     EXPECT_TRUE(control<QLineEdit>(wow, 1255)->isHidden());
     EXPECT_TRUE(control<QCheckBox>(wow, 1250)->isChecked());
 
-    test::Scripted<UploadInt2> cloud(script, config, store);
+    testing::Scripted<UploadInt2> cloud(script, config, store);
     EXPECT_EQ(cloud.windowTitle(), "weathercloud");
     EXPECT_EQ(text(cloud, 1252), "api.weathercloud.net");
     EXPECT_EQ(text(cloud, 1253), "WC");
@@ -113,7 +113,7 @@ TEST_F(UploadSettingsDialogsTest, SaveWritesTheSectionAndPublishesTheSettings) {
         control<QLineEdit>(*d, 1253)->setText(QStringLiteral("ID 2"));
         control<QLineEdit>(*d, 1254)->setText(QStringLiteral(" a=b c "));
         control<QCheckBox>(*d, 1250)->setChecked(false);
-        test::clickButton(*d, 1);
+        testing::clickButton(*d, 1);
 
         EXPECT_EQ(script.questions, 1);
         EXPECT_EQ(d->result(), QDialog::Accepted);
@@ -167,12 +167,12 @@ TEST_F(UploadSettingsDialogsTest, NothingIsWrittenOrPublishedUnlessSaveIsConfirm
         auto d = k.open(script, config, store);
         control<QLineEdit>(*d, k.stationIdEdit)->setText(QStringLiteral("edited"));
 
-        test::clickButton(*d, 1);
+        testing::clickButton(*d, 1);
         EXPECT_EQ(script.questions, 1);
         EXPECT_NE(d->result(), QDialog::Accepted);
         EXPECT_EQ(text(*d, k.stationIdEdit), "edited");
 
-        test::clickButton(*d, 2);
+        testing::clickButton(*d, 2);
         EXPECT_EQ(d->result(), QDialog::Rejected);
         EXPECT_EQ(ini.content(), kFilled);
         EXPECT_EQ(store.get(k.service), UploadServiceConfig{});
@@ -189,7 +189,7 @@ TEST_F(UploadSettingsDialogsTest, AFileThatCannotBeWrittenIsReportedAndNothingIs
         if (k.service == UploadService::WeatherUnderground) {
             control<QLineEdit>(*d, 1246)->setText(QStringLiteral("80"));
         }
-        test::clickButton(*d, 1);
+        testing::clickButton(*d, 1);
 
         EXPECT_EQ(script.problems, QStringList{"Failure: /nonexistent-folder/Main.ini"});
         EXPECT_NE(d->result(), QDialog::Accepted);

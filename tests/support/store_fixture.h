@@ -3,39 +3,16 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "store/weather_db.h"
+#include "tests/support/sample_records.h"
+#include "tests/support/temp_folder.h"
 
-namespace nimbra::test {
-
-// A fresh folder under $TMPDIR, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "store_test_XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
-        m_path = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+namespace nimbra::testing {
 
 // Collects what a database object reports.
 class CapturedErrors {
@@ -101,34 +78,6 @@ inline std::string queryPlan(const std::filesystem::path& file, const std::strin
     return plan;
 }
 
-// A record with a distinct value in every column, stamped `time`.
-inline HistoryRecord sampleRecord(double time) {
-    HistoryRecord r;
-    r.Time = time;
-    r.Interval = 5;
-    r.InTemp = 21.3f;
-    r.InHumi = 45;
-    r.OutTemp = -7.9f;
-    r.OutHumi = 88;
-    r.RelPressure = 1013.2f;
-    r.AbsPressure = 990.7f;
-    r.Wind = 3.4f;
-    r.Gust = 6.8f;
-    r.WindDirection = 11;
-    r.DewPoint = -9.1f;
-    r.WindChill = -12.6f;
-    r.Rain = 0.3f;
-    r.Rcount = 123;
-    r.Rain1 = 1.2f;
-    r.Rain2 = 3.4f;
-    r.Rain3 = 5.6f;
-    r.Rain4 = 7.8f;
-    r.Rain5 = 901.2f;
-    r.Light = 5432.1f;
-    r.UV = 4;
-    return r;
-}
-
 // A connected database in a fresh folder whose reports are captured.
 class StoreTest : public ::testing::Test {
 protected:
@@ -161,4 +110,4 @@ protected:
     CWeatherDb m_db;
 };
 
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

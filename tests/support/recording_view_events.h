@@ -9,18 +9,25 @@
 
 namespace nimbra::testing {
 
-// Collects the events the upload threads send, from any thread.
+// Collects the events and the download progress sent to the views, from any thread.
 class RecordingViewEvents : public ViewEvents {
 public:
     void send(ViewEvent event) override {
-        const std::lock_guard lock(mutex_);
-        events_.push_back(event);
+        const std::lock_guard lock(m_mutex);
+        m_events.push_back(event);
     }
-    void progress(const DownloadProgress&) override {}
+    void progress(const DownloadProgress& progress) override {
+        const std::lock_guard lock(m_mutex);
+        m_progress.push_back(progress);
+    }
 
     std::vector<ViewEvent> events() const {
-        const std::lock_guard lock(mutex_);
-        return events_;
+        const std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+    std::vector<DownloadProgress> progressEvents() const {
+        const std::lock_guard lock(m_mutex);
+        return m_progress;
     }
 
     std::vector<ViewEvent> waitForEvents(std::size_t count, std::chrono::milliseconds limit) const {
@@ -32,8 +39,9 @@ public:
     }
 
 private:
-    mutable std::mutex mutex_;
-    std::vector<ViewEvent> events_;
+    mutable std::mutex m_mutex;
+    std::vector<ViewEvent> m_events;
+    std::vector<DownloadProgress> m_progress;
 };
 
 }  // namespace nimbra::testing
