@@ -24,9 +24,28 @@ using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 struct Exchange {
     const std::stop_token* stop;
     HttpReply reply;
+    bool atHeadStart = true;    // the next header line is a status line
     bool headComplete = false;  // the blank line that ends the head came
     bool bodyCut = false;       // the body went on beyond what is kept
 };
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The code of a status line "HTTP/1.1 200 OK", or 0 for anything else: libcurl would
+// take a line that merely starts with "HTTP/" for a 200.
+long statusCode(std::string_view line) {
+    if (line.size() < 12 || !line.starts_with("HTTP/") || !isDigit(line[5]) || line[6] != '.' ||
+        !isDigit(line[7]) || line[8] != ' ' || !isDigit(line[9]) || !isDigit(line[10]) ||
+        !isDigit(line[11])) {
+        return 0;
+    }
+    if (line.size() > 12 && line[12] != ' ' && line[12] != '\r' && line[12] != '\n') {
+        return 0;
+    }
+    return (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
+}
 
 int abortWhenStopped(void* exchange, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<Exchange*>(exchange)->stop->stop_requested() ? 1 : 0;
@@ -47,11 +66,18 @@ std::size_t keepBodyStart(char* data, std::size_t, std::size_t size, void* conte
     return size;
 }
 
-// Notes the end of the head: a reply cut off inside it is no reply.
+// Reads the status line of each head (an interim 1xx one comes before the last) and
+// notes the end of the head: a reply cut off inside it is no reply.
 std::size_t watchHead(char* data, std::size_t, std::size_t size, void* context) {
+    auto& exchange = *static_cast<Exchange*>(context);
     const std::string_view line(data, size);
-    if (line == "\r\n" || line == "\n") {
-        static_cast<Exchange*>(context)->headComplete = true;
+    if (exchange.atHeadStart) {
+        exchange.reply.status = statusCode(line);
+        exchange.atHeadStart = false;
+        exchange.headComplete = false;
+    } else if (line == "\r\n" || line == "\n") {
+        exchange.headComplete = true;
+        exchange.atHeadStart = true;
     }
     return size;
 }
@@ -117,11 +143,10 @@ std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t po
         return std::nullopt;
     }
     HttpReply& reply = exchange.reply;
-    curl_off_t retryAfter = 0;
-    if (curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &reply.status) != CURLE_OK ||
-        reply.status == 0) {
+    if (reply.status == 0) {
         return std::nullopt;
     }
+    curl_off_t retryAfter = 0;
     if (curl_easy_getinfo(curl.get(), CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK &&
         retryAfter > 0) {
         reply.retryAfter = std::chrono::seconds(retryAfter);

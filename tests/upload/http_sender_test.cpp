@@ -137,6 +137,7 @@ TEST(SendHttpRequest, MisbehavingServersFailPromptly) {
         {"NUL bytes", TestHttpServer::reply(std::string(64, '\0'))},
         {"no status line, megabytes", TestHttpServer::reply(std::string(8 << 20, 'x') + "200")},
         {"closed in the middle of the head", TestHttpServer::reply("HTTP/1.0 200 OK\r\nConte")},
+        {"malformed status line", TestHttpServer::reply("HTTP/@12- .00 OK\r\n\r\nsuccess 200")},
         {"reset in the middle of the head",
          [](int fd, const std::atomic<bool>&) {
              testing::writeAll(fd, "HTTP/1.0 200 OK\r\n");
