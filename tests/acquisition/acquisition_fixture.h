@@ -14,7 +14,7 @@
 #include "store/weather_db.h"
 #include "tests/support/emulated_station.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 
 // Remembers every view event, for the checks that follow a run.
 class RecordingEvents : public ViewEvents {
@@ -109,4 +109,4 @@ protected:
     RecordingEvents m_events;
 };
 
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -16,7 +16,7 @@
 namespace nimbra {
 namespace {
 
-class AcquisitionTest : public test::StationAndStore {
+class AcquisitionTest : public testing::StationAndStore {
 protected:
     // 1 when the run completed, 0 when it ended early; m_lastRun says why.
     int acquire() {
@@ -74,7 +74,7 @@ protected:
 };
 
 TEST_F(AcquisitionTest, FirstRunStoresEveryCompleteRecordOnce) {
-    startStation(test::stationOptions(11, 40, 5));
+    startStation(testing::stationOptions(11, 40, 5));
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(storedRecords(), 40);
     EXPECT_EQ(m_data.LastPoint, m_data.m_CurrentPos);
@@ -96,7 +96,7 @@ TEST_F(AcquisitionTest, FirstRunStoresEveryCompleteRecordOnce) {
 
 TEST_F(AcquisitionTest, FirstRunOnAFreshRingEndsAtThePcClock) {
     // Ten complete records and the one being filled: P = 256 + 20 * 10, M = 11.
-    startStation(test::stationOptions(14, 10, 5));
+    startStation(testing::stationOptions(14, 10, 5));
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(m_data.m_CurrentPos, 256 + 20 * 10);
     EXPECT_EQ(m_data.m_DataCount, 11);
@@ -107,7 +107,7 @@ TEST_F(AcquisitionTest, FirstRunOnAFreshRingEndsAtThePcClock) {
 }
 
 TEST_F(AcquisitionTest, ForcedFullDownloadStoresNothingTwice) {
-    startStation(test::stationOptions(15, 40, 5));
+    startStation(testing::stationOptions(15, 40, 5));
     ASSERT_EQ(acquire(), 1);
     forceFullDownload();
     ASSERT_EQ(acquire(), 1);
@@ -115,7 +115,7 @@ TEST_F(AcquisitionTest, ForcedFullDownloadStoresNothingTwice) {
 }
 
 TEST_F(AcquisitionTest, FullDownloadLaterInTheIntervalStoresNothingTwice) {
-    startStation(test::stationOptions(19, 40, 5));
+    startStation(testing::stationOptions(19, 40, 5));
     ASSERT_EQ(acquire(), 1);
     // Three minutes into the record being filled, and on past two new ones: read again
     // from the ring start, every record lands three minutes off its stored copy.
@@ -135,7 +135,7 @@ TEST_F(AcquisitionTest, FullDownloadLaterInTheIntervalStoresNothingTwice) {
 }
 
 TEST_F(AcquisitionTest, FullDownloadAcrossStretchesAnchoredApartStoresNothingTwice) {
-    startStation(test::stationOptions(20, 40, 5));
+    startStation(testing::stationOptions(20, 40, 5));
     m_model->advanceMinutes(3);  // anchored three minutes into the record being filled
     ASSERT_EQ(acquire(), 1);
     m_model->advanceMinutes(2);  // a new record at once: it looks early, and is re-anchored
@@ -147,7 +147,7 @@ TEST_F(AcquisitionTest, FullDownloadAcrossStretchesAnchoredApartStoresNothingTwi
 }
 
 TEST_F(AcquisitionTest, LaterRunsStoreOnlyTheNewRecordsFiveMinutesApart) {
-    startStation(test::stationOptions(12, 10, 5));
+    startStation(testing::stationOptions(12, 10, 5));
     ASSERT_EQ(acquire(), 1);
     m_model->advanceMinutes(15);
     ASSERT_EQ(acquire(), 1);
@@ -162,7 +162,7 @@ TEST_F(AcquisitionTest, LaterRunsStoreOnlyTheNewRecordsFiveMinutesApart) {
 }
 
 TEST_F(AcquisitionTest, RainTotalsOfStoredRecordsAddUp) {
-    auto options = test::stationOptions(1, 300, 30);  // a seed with showers
+    auto options = testing::stationOptions(1, 300, 30);  // a seed with showers
     options.rainCounter = 100;
     startStation(options);
     ASSERT_EQ(acquire(), 1);
@@ -183,7 +183,7 @@ TEST_F(AcquisitionTest, RainTotalsOfStoredRecordsAddUp) {
 
 // Working out the rain totals rewrites every new row; the station's counter must survive.
 TEST_F(AcquisitionTest, StoredRecordsKeepTheStationsRainCounter) {
-    auto options = test::stationOptions(1, 300, 30);  // a seed with showers
+    auto options = testing::stationOptions(1, 300, 30);  // a seed with showers
     options.rainCounter = 100;
     startStation(options);
     ASSERT_EQ(acquire(), 1);
@@ -210,7 +210,7 @@ TEST_F(AcquisitionTest, StoredRecordsKeepTheStationsRainCounter) {
 // nothing: records and totals are committed together, so the next run downloads the
 // records again and works their totals out, instead of leaving them without any.
 TEST_F(AcquisitionTest, ARunEndedDuringTheRainTotalsStoresNothing) {
-    auto options = test::stationOptions(1, 300, 30);  // a seed with showers
+    auto options = testing::stationOptions(1, 300, 30);  // a seed with showers
     options.rainCounter = 100;
     startStation(options);
     struct RunEnded {};
@@ -245,7 +245,7 @@ TEST_F(AcquisitionTest, ARunEndedDuringTheRainTotalsStoresNothing) {
 }
 
 TEST_F(AcquisitionTest, FullWrappedRingIsReadAroundTheEndOfMemory) {
-    auto options = test::stationOptions(5, 4000, 5);
+    auto options = testing::stationOptions(5, 4000, 5);
     options.wrapped = true;
     startStation(options);
     ASSERT_EQ(acquire(), 1);
@@ -262,7 +262,7 @@ TEST_F(AcquisitionTest, FullWrappedRingIsReadAroundTheEndOfMemory) {
 // Later runs go on across the end of memory as anywhere else: nothing is read twice or
 // skipped, and the times run on five minutes apart.
 TEST_F(AcquisitionTest, RunsAfterThePointerWentRoundTheEndStoreOnlyTheNewRecords) {
-    startStation(test::stationOptions(6, memory_map::kRingRecords - 4, 5));
+    startStation(testing::stationOptions(6, memory_map::kRingRecords - 4, 5));
     ASSERT_EQ(acquire(), 1);
     int expected = memory_map::kRingRecords - 4;
     for (const int newRecords : {5, 3, 4}) {
@@ -279,7 +279,7 @@ TEST_F(AcquisitionTest, RunsAfterThePointerWentRoundTheEndStoreOnlyTheNewRecords
 }
 
 TEST_F(AcquisitionTest, AReanchoredRunCarriesOnFromTheTimesItStored) {
-    startStation(test::stationOptions(17, 10, 5));
+    startStation(testing::stationOptions(17, 10, 5));
     // As if the program had started 29.7 s into a minute, long before the station's clock.
     m_data.RecordTime = OleDate::fromCivil(CivilTime{2020, 1, 1, 0, 0, 0}).addSeconds(29.7);
     ASSERT_EQ(acquire(), 1);
@@ -296,7 +296,7 @@ TEST_F(AcquisitionTest, AReanchoredRunCarriesOnFromTheTimesItStored) {
 }
 
 TEST_F(AcquisitionTest, InvalidRecordsAreSkippedAndTheirNeighboursKept) {
-    startStation(test::stationOptions(8, 20, 5));
+    startStation(testing::stationOptions(8, 20, 5));
     ASSERT_TRUE(m_model->corruptRecord(3, emulator::RecordCorruption::kInvalidInterval));
     ASSERT_TRUE(m_model->corruptRecord(4, emulator::RecordCorruption::kOutOfRange));
     ASSERT_EQ(acquire(), 1);
@@ -311,11 +311,11 @@ TEST_F(AcquisitionTest, InvalidRecordsAreSkippedAndTheirNeighboursKept) {
 }
 
 TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
-    startStation(test::stationOptions(9, 30, 5));
+    startStation(testing::stationOptions(9, 30, 5));
     ASSERT_EQ(acquire(), 1);
     m_model->advanceMinutes(20);
     server().setFaults(
-        test::silentAfter(20));  // the fixed block, the current record, a first block
+        testing::silentAfter(20));  // the fixed block, the current record, a first block
     EXPECT_EQ(acquire(), 0);
     EXPECT_EQ(m_lastRun.status, link::LinkStatus::timeout);
     EXPECT_EQ(storedRecords(), 30);
@@ -326,8 +326,8 @@ TEST_F(AcquisitionTest, UnpluggedDuringTheRunStoresNothingAndForgetsNothing) {
 }
 
 TEST_F(AcquisitionTest, UnreadableStationIsMarkedForRepair) {
-    startStation(test::stationOptions(10, 5, 5));
-    server().setFaults(test::unplugged());
+    startStation(testing::stationOptions(10, 5, 5));
+    server().setFaults(testing::unplugged());
     EXPECT_EQ(acquire(), 0);
     EXPECT_EQ(m_data.m_ReadFailed, 1);
     EXPECT_EQ(m_published.m_ReadFailed, 1);
@@ -335,7 +335,7 @@ TEST_F(AcquisitionTest, UnreadableStationIsMarkedForRepair) {
 }
 
 TEST_F(AcquisitionTest, ARecordTheConsoleIsStillWritingIsStoredOnlyAsFinallyWritten) {
-    startStation(test::stationOptions(16, 10, 5));
+    startStation(testing::stationOptions(16, 10, 5));
     m_model->setTornWrites(std::chrono::milliseconds(60));
     ASSERT_EQ(acquire(), 1);
     for (int closed = 0; closed < 3; ++closed) {
@@ -364,7 +364,7 @@ TEST_F(AcquisitionTest, ARecordTheConsoleIsStillWritingIsStoredOnlyAsFinallyWrit
 }
 
 TEST_F(AcquisitionTest, ClearedStationMemoryStartsOverAtTheRingStart) {
-    startStation(test::stationOptions(13, 50, 5));
+    startStation(testing::stationOptions(13, 50, 5));
     ASSERT_EQ(acquire(), 1);
     m_model->clearHistory();
     m_model->advanceMinutes(25);
@@ -383,7 +383,7 @@ namespace nimbra {
 namespace {
 
 TEST_F(AcquisitionTest, StationWritesReachTheStationMemoryByteForByte) {
-    startStation(test::stationOptions(16, 5, 5));
+    startStation(testing::stationOptions(16, 5, 5));
     ASSERT_EQ(acquire(), 1);
     CStationData edited = m_data;
     edited.m_PrevPressureUnit = edited.PressureUnit;
@@ -409,7 +409,7 @@ namespace nimbra {
 namespace {
 
 TEST_F(AcquisitionTest, RingRunningPastItsEndBetweenRunsStoresOnlyTheNewRecords) {
-    startStation(test::stationOptions(17, 3260, 5));
+    startStation(testing::stationOptions(17, 3260, 5));
     ASSERT_EQ(acquire(), 1);
     ASSERT_EQ(storedRecords(), 3260);
     m_model->advanceMinutes(30);  // six new records carry the pointer past the end of memory
@@ -426,12 +426,12 @@ TEST_F(AcquisitionTest, RingRunningPastItsEndBetweenRunsStoresOnlyTheNewRecords)
 }
 
 TEST_F(AcquisitionTest, DisagreeingReadsDuringTheDownloadStoreNothingSpoiled) {
-    startStation(test::stationOptions(18, 20, 5));
+    startStation(testing::stationOptions(18, 20, 5));
     ASSERT_EQ(acquire(), 1);
     m_model->advanceMinutes(60);
     // From the download's second read on, every second block read comes back spoiled in a
     // byte that still decodes as a plausible wind speed.
-    emulator::LinkFaults faults = test::flakyReads();
+    emulator::LinkFaults faults = testing::flakyReads();
     faults.afterReports = 19;
     server().setFaults(faults);
     EXPECT_EQ(acquire(), 0);
@@ -448,7 +448,7 @@ namespace nimbra {
 namespace {
 
 TEST_F(AcquisitionTest, HistoryClearedDuringTheDownloadStoresNoNewRecordAsAnOldOne) {
-    auto options = test::stationOptions(21, 4000, 5);
+    auto options = testing::stationOptions(21, 4000, 5);
     options.wrapped = true;
     startStation(options);
     // Early in the download of the whole ring, before it comes round to the ring start.

@@ -13,7 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class StationMonitorTest : public test::StationAndStore {
+class StationMonitorTest : public testing::StationAndStore {
 protected:
     // Waits up to `limit` for `condition`, checking every 50 ms.
     template <typename Condition>
@@ -47,7 +47,7 @@ protected:
 };
 
 TEST_F(StationMonitorTest, FindsTheStationDownloadsAndStartsTheUploads) {
-    startStation(test::stationOptions(21, 60, 5));
+    startStation(testing::stationOptions(21, 60, 5));
     StationMonitor monitor(stationLink(), m_live, m_db, m_events, hooks());
     monitor.start();
     ASSERT_TRUE(eventually([&] { return m_uploads.load() == 1; }));
@@ -61,8 +61,8 @@ TEST_F(StationMonitorTest, FindsTheStationDownloadsAndStartsTheUploads) {
 }
 
 TEST_F(StationMonitorTest, MissingStationIsReportedAndMarksUploadsForRestart) {
-    startStation(test::stationOptions(22, 5, 5));
-    server().setFaults(test::unplugged());
+    startStation(testing::stationOptions(22, 5, 5));
+    server().setFaults(testing::unplugged());
     StationMonitor monitor(stationLink(), m_live, m_db, m_events, hooks());
     monitor.m_RestartUploads = 0;
     monitor.start();
@@ -79,7 +79,7 @@ TEST_F(StationMonitorTest, MissingStationIsReportedAndMarksUploadsForRestart) {
 }
 
 TEST_F(StationMonitorTest, RequestsReachTheViewInOrderAndTheCloseIsAcknowledged) {
-    startStation(test::stationOptions(23, 5, 5));
+    startStation(testing::stationOptions(23, 5, 5));
     StationMonitor monitor(stationLink(), m_live, m_db, m_events, hooks());
     monitor.m_WriteAlarmsRequest = 1;
     monitor.m_WriteSettingsRequest = 1;
@@ -100,8 +100,8 @@ TEST_F(StationMonitorTest, RequestsReachTheViewInOrderAndTheCloseIsAcknowledged)
 }
 
 TEST_F(StationMonitorTest, UnreadableFixedBlockLeadsToTheRepairRequest) {
-    startStation(test::stationOptions(24, 5, 5));
-    server().setFaults(test::flakyReads());  // two reads of a block never agree
+    startStation(testing::stationOptions(24, 5, 5));
+    server().setFaults(testing::flakyReads());  // two reads of a block never agree
     StationMonitor monitor(stationLink(), m_live, m_db, m_events, hooks());
     monitor.start();
     ASSERT_TRUE(eventually([&] { return monitor.m_RepairPending.load() == 1; }, 20s));

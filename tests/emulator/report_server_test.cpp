@@ -17,7 +17,7 @@
 #include "station_link/unique_fd.h"
 #include "tests/support/emulated_station.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using link::Report;
@@ -250,4 +250,4 @@ TEST_F(ReportServerTest, AStaleSocketIsReplacedButAnOrdinaryFileIsNot) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -158,7 +158,7 @@ TEST_F(HistoryCsvTest, AFailedOrCancelledExportLeavesTheOldFileAsItWas) {
                                    [](std::int64_t done, std::int64_t) { return done < 1000; });
             EXPECT_EQ(result.outcome, ExportOutcome::cancelled);
         }
-        EXPECT_EQ(test::readFile(path(c.name)), old) << c.name;
+        EXPECT_EQ(testing::readFile(path(c.name)), old) << c.name;
     }
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry :

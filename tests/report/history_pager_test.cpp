@@ -134,12 +134,12 @@ TEST_F(HistoryPagerTest, RowsThatVanishedReadAsNothing) {
 TEST_F(HistoryPagerTest, AnOpenListLetsTheLogStayBoundedWhileAnImportRuns) {
     std::vector<HistoryRecord> source;
     for (int i = 0; i < 100000; ++i) {
-        HistoryRecord r = test::sampleRecord(OleDate::fromCivil(2025, 1, 1).value() + i / 1440.0);
+        HistoryRecord r = testing::sampleRecord(OleDate::fromCivil(2025, 1, 1).value() + i / 1440.0);
         r.Interval = 1;
         source.push_back(r);
     }
     const auto other = m_folder.path() / "other.db";
-    test::storeRecords(other, source);
+    testing::storeRecords(other, source);
 
     std::int64_t count = 0;
     RecordSearch search;

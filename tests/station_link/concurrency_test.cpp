@@ -11,7 +11,7 @@
 #include "station_link/station_link.h"
 #include "tests/support/emulated_station.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using Block = std::array<unsigned char, 32>;
@@ -118,4 +118,4 @@ TEST(TransferLock, ACallThatCannotHaveTheLockFailsInsteadOfInterleaving) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -7,7 +7,7 @@
 
 #include "station_link/device_discovery.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using link::CandidateDevice;
@@ -94,4 +94,4 @@ TEST(Discovery, FirstStationThatOpensWins) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -13,7 +13,7 @@
 #include "station_link/hidlink.h"
 #include "tests/support/emulated_station.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using link::LinkStatus;
@@ -83,4 +83,4 @@ TEST_F(Exports, TheProgramsLinkReadsTheStatusAndReasonBack) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -15,7 +15,7 @@
 #include "station_link/station_exchange.h"
 #include "station_link/unique_fd.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using link::Report;
@@ -63,4 +63,4 @@ TEST(LateAnswer, IsDiscardedBeforeTheNextCommand) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -9,7 +9,7 @@
 
 #include "station_link/hidlink.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -55,4 +55,4 @@ TEST(NoStation, WithoutTheEmulatorUsbIsSearched) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -11,7 +11,7 @@
 
 #include "tests/support/emulated_station.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -42,4 +42,4 @@ TEST_F(StationLockTest, AnotherHolderKeepsTransfersWaitingThenFailing) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -6,7 +6,7 @@
 
 #include "tests/support/emulated_station.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using link::LinkStatus;
@@ -122,4 +122,4 @@ TEST_F(WritesThatDoNotStick, AreReportedAsStillDifferent) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -5,7 +5,7 @@
 
 #include "tests/support/emulated_station.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using link::Report;
@@ -121,4 +121,4 @@ TEST_F(WireBytes, AnAcknowledgementWithOneWrongByteFailsTheWrite) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

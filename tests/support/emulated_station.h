@@ -11,7 +11,7 @@
 #include "emulator/station_model.h"
 #include "station_link/station_link.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 
 // A station emulator serving a memory in this process, and a station link of the test's
 // own connected to it: the real link and its transfer lock over the emulator's socket,
@@ -102,4 +102,4 @@ protected:
     std::unique_ptr<EmulatedStation> m_station;
 };
 
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -14,15 +14,15 @@
 namespace nimbra {
 namespace {
 
-using test::Script;
-using test::TempMainIni;
+using testing::Script;
+using testing::TempMainIni;
 
 class ScriptedMqttDialog : public MqttDialog {
 public:
     ScriptedMqttDialog(Script& script, ProfileFile& config, std::optional<MqttSettings>& applied)
         : MqttDialog(
               config, [&applied](const MqttSettings& settings) { applied = settings; },
-              test::englishStrings(), nullptr),
+              testing::englishStrings(), nullptr),
           m_script(script) {}
 
 protected:
@@ -45,7 +45,7 @@ constexpr const char* kSaved =
     "Discovery=1\n";
 
 TEST(MqttDialogTest, SavesAndAppliesOnlyUsableSettings) {
-    test::qtApplication();
+    testing::qtApplication();
     struct Case {
         const char* server;
         const char* port;

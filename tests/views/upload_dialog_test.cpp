@@ -198,7 +198,7 @@ TEST_F(UploadDialogTest, OverLongServerIsRefusedAndCredentialsStopAtFortyNine) {
         EXPECT_EQ(control<QLineEdit>(d, 1248)->maxLength(), 49);
         control<QLineEdit>(d, 1245)->setText(server);
         control<QLineEdit>(d, 1246)->setText(QStringLiteral("80"));
-        test::clickButton(d, 1);
+        testing::clickButton(d, 1);
 
         EXPECT_EQ(d.result(), accepted ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_EQ(ini.content().empty(), !accepted);

@@ -145,7 +145,7 @@ TEST_F(UploadSettingsDialogsTest, ServerOverrideSurvivesASaveAndIsNeverStored) {
         EXPECT_EQ(control<QLineEdit>(*d, 1253)->maxLength(), 49);
         EXPECT_EQ(control<QLineEdit>(*d, 1254)->maxLength(), 49);
         control<QLineEdit>(*d, 1253)->setText(QStringLiteral("ID 2"));
-        test::clickButton(*d, 1);
+        testing::clickButton(*d, 1);
 
         ASSERT_EQ(d->result(), QDialog::Accepted);
         EXPECT_EQ(store.get(k.service).m_Server, "127.0.0.1");

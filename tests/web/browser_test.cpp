@@ -2,7 +2,7 @@
 
 #include "tests/web/web_fixture.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 // Debian's chromium, headless, loads the page, lets it run its fetches (virtual time
@@ -45,4 +45,4 @@ TEST_F(WebServerTest, ChromiumShowsTheReadingsAndDrawsTheChartsWithoutScriptErro
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

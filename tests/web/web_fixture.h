@@ -5,9 +5,10 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/support/history_fixture.h"
+#include "tests/support/temp_folder.h"
 #include "web/web_server.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 
 // A web server on a free port of 127.0.0.1 over a real database in a temporary folder,
 // and a client for it.
@@ -43,4 +44,4 @@ protected:
     std::unique_ptr<httplib::Client> m_client;
 };
 
-}  // namespace nimbra::test
+}  // namespace nimbra::testing

@@ -1,9 +1,10 @@
 #include <algorithm>
 
+#include "core/absent.h"
 #include "core/units.h"
 #include "tests/web/web_fixture.h"
 
-namespace nimbra::test {
+namespace nimbra::testing {
 namespace {
 
 using nlohmann::json;
@@ -151,4 +152,4 @@ TEST_F(WebServerTest, PageCarriesTheTextsOfTheLanguageAndTheChartScript) {
 }
 
 }  // namespace
-}  // namespace nimbra::test
+}  // namespace nimbra::testing
