@@ -6,8 +6,8 @@
 
 #include "acquisition/live_station.h"
 #include "acquisition/station_monitor.h"
-#include "station_link/station_connection.h"
 #include "mqtt/mqtt_publisher.h"
+#include "station_link/station_connection.h"
 #include "store/weather_db.h"
 #include "upload/upload_config_store.h"
 #include "upload/upload_threads.h"

@@ -19,8 +19,8 @@
 #include "session/in_process_station.h"
 #include "station_link/exported_link.h"
 #include "store/error_sink.h"
-#include "views/nimbra_view.h"
 #include "tests/support/temp_folder.h"
+#include "views/nimbra_view.h"
 
 namespace nimbra {
 namespace {

@@ -134,7 +134,8 @@ TEST_F(HistoryPagerTest, RowsThatVanishedReadAsNothing) {
 TEST_F(HistoryPagerTest, AnOpenListLetsTheLogStayBoundedWhileAnImportRuns) {
     std::vector<HistoryRecord> source;
     for (int i = 0; i < 100000; ++i) {
-        HistoryRecord r = testing::sampleRecord(OleDate::fromCivil(2025, 1, 1).value() + i / 1440.0);
+        HistoryRecord r =
+            testing::sampleRecord(OleDate::fromCivil(2025, 1, 1).value() + i / 1440.0);
         r.Interval = 1;
         source.push_back(r);
     }
