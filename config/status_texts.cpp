@@ -2,19 +2,23 @@
 
 #include <cmath>
 
+#include "config/string_ids.h"
+
 namespace nimbra {
 
 std::optional<StatusChange> statusChangeFor(ViewEvent event, const StringTable& strings) {
     using enum ViewEvent;
     switch (event) {
         case StationConnected:
-            return StatusChange{kUsbPane, strings.text(3051), PaneIcon::none};
+            return StatusChange{kUsbPane, strings.text(kTextUsbConnected), PaneIcon::none};
         case StationMissing:
-            return StatusChange{kUsbPane, strings.text(3052), PaneIcon::none};
+            return StatusChange{kUsbPane, strings.text(kTextUsbUnconnected), PaneIcon::none};
         case WundergroundSuccess:
-            return StatusChange{kWundergroundPane, strings.text(3091), PaneIcon::success};
+            return StatusChange{kWundergroundPane, strings.text(kTextUploadSuccess),
+                                PaneIcon::success};
         case WundergroundFailure:
-            return StatusChange{kWundergroundPane, strings.text(3092), PaneIcon::failure};
+            return StatusChange{kWundergroundPane, strings.text(kTextUploadFailure),
+                                PaneIcon::failure};
         case WundergroundOff:
             return StatusChange{kWundergroundPane, {}, PaneIcon::none};
         case WowSuccess:
@@ -36,7 +40,7 @@ std::optional<StatusChange> statusChangeFor(ViewEvent event, const StringTable& 
 
 std::string progressText(const DownloadProgress& progress, const StringTable& strings) {
     if (!progress.reading) {
-        return strings.text(3050);
+        return strings.text(kTextComplete);
     }
     // Before the first record is stored there is nothing to take a share of.
     const int percent =
@@ -44,8 +48,8 @@ std::string progressText(const DownloadProgress& progress, const StringTable& st
             ? static_cast<int>(std::trunc(static_cast<double>(progress.rainDoneCount) /
                                           progress.storedCount * 100.0))
             : 0;
-    return strings.text(3053) + ":" + std::to_string(progress.storedCount) + " " +
-           strings.text(3054) + ":" + std::to_string(percent) + "%";
+    return strings.text(kTextDataReading) + ":" + std::to_string(progress.storedCount) + " " +
+           strings.text(kTextComputeRain) + ":" + std::to_string(percent) + "%";
 }
 
 }  // namespace nimbra

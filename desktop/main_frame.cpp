@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "config/command_line.h"
+#include "config/string_ids.h"
 #include "station/station_writes.h"
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
@@ -183,7 +184,8 @@ void CMainFrame::handleRequest(ViewEvent request) {
         }
         case ViewEvent::ClearMemory:
             if (ClearMemory(writeByteToStation) == 1) {
-                QMessageBox::information(this, QStringLiteral("NimbraPlus"), strings()(3063));
+                QMessageBox::information(this, QStringLiteral("NimbraPlus"),
+                                         strings()(kTextClearingSucceeded));
             } else {
                 tryAgain();
             }

@@ -1,6 +1,7 @@
 #include "report/history_export.h"
 
 #include "config/profile_file.h"
+#include "config/string_ids.h"
 #include "report/history_csv.h"
 #include "report/history_pdf.h"
 #include "store/weather_db.h"
@@ -34,7 +35,7 @@ int runHistoryExport(const std::filesystem::path& database, const std::string& f
         return 1;
     }
     if (from.value() > to.value()) {
-        error = strings.text(3072);
+        error = strings.text(kTextTimeError);
         return 1;
     }
     std::string storeError;

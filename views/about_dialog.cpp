@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "config/string_ids.h"
 #include "views/app_icon.h"
 
 namespace nimbra {
@@ -14,7 +15,7 @@ namespace nimbra {
 AboutDialog::AboutDialog(const ProfileFile& config, const StringLookup& strings, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("100"));
-    setWindowTitle(strings(3079));
+    setWindowTitle(strings(kTextAboutNimbraPlus));
 
     auto* icon = new QLabel;
     icon->setPixmap(appIcon().pixmap(48, 48));

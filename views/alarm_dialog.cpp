@@ -13,6 +13,7 @@
 #include <iterator>
 #include <vector>
 
+#include "config/string_ids.h"
 #include "config/string_table.h"
 #include "core/absent.h"
 #include "core/text_forms.h"
@@ -82,23 +83,23 @@ struct Row {
 };
 
 constexpr Row kHighLowRows[] = {
-    {1044, 3009, kSlotInHumi, 1047, 0, 1045, 1048, 0},
-    {1050, 3011, kSlotOutHumi, 1098, 0, 1052, 1121, 0},
-    {1054, 3008, kSlotInTemp, 1103, 1102, 1056, 1055, 1122},
-    {1058, 3010, kSlotOutTemp, 1057, 1104, 1060, 1059, 1105},
-    {1062, 3012, kSlotDewPoint, 1061, 1106, 1064, 1063, 1107},
-    {1066, 3013, kSlotWindChill, 1065, 1108, 1068, 1067, 1109},
-    {1070, 3006, kSlotRelPressure, 1069, 1110, 1072, 1071, 1111},
-    {1074, 3007, kSlotAbsPressure, 1073, 1112, 1076, 1075, 1113},
+    {1044, kTextIndoorHumidity, kSlotInHumi, 1047, 0, 1045, 1048, 0},
+    {1050, kTextOutdoorHumidity, kSlotOutHumi, 1098, 0, 1052, 1121, 0},
+    {1054, kTextIndoorTemperature, kSlotInTemp, 1103, 1102, 1056, 1055, 1122},
+    {1058, kTextOutdoorTemperature, kSlotOutTemp, 1057, 1104, 1060, 1059, 1105},
+    {1062, kTextDewPoint, kSlotDewPoint, 1061, 1106, 1064, 1063, 1107},
+    {1066, kTextWindChill, kSlotWindChill, 1065, 1108, 1068, 1067, 1109},
+    {1070, kTextRelativePressure, kSlotRelPressure, 1069, 1110, 1072, 1071, 1111},
+    {1074, kTextAbsolutePressure, kSlotAbsPressure, 1073, 1112, 1076, 1075, 1113},
 };
 
 constexpr Row kHighOnlyRows[] = {
-    {1078, 3014, kSlotWind, kWindSpeedEdit, 1114, 0, 0, 0},
-    {1082, 3015, kSlotGust, kGustSpeedEdit, 1117, 0, 0, 0},
-    {1086, 3016, kSlotRainHour, 1085, 1119, 0, 0, 0},
-    {1088, 3017, kSlotRainDay, 1087, 1120, 0, 0, 0},
-    {1092, 3081, kSlotLight, 1089, 1123, 0, 0, 0},
-    {1125, 3082, kSlotUV, 1124, -1, 0, 0, 0},
+    {1078, kTextWindSpeed, kSlotWind, kWindSpeedEdit, 1114, 0, 0, 0},
+    {1082, kTextGust, kSlotGust, kGustSpeedEdit, 1117, 0, 0, 0},
+    {1086, kTextHourRainfall, kSlotRainHour, 1085, 1119, 0, 0, 0},
+    {1088, kTextDayRainfall, kSlotRainDay, 1087, 1120, 0, 0, 0},
+    {1092, kTextLight, kSlotLight, 1089, 1123, 0, 0, 0},
+    {1125, kTextUvi, kSlotUV, 1124, -1, 0, 0, 0},
 };
 
 // The check boxes that "Select All" sets: everything but the light and UV alarms.
@@ -207,15 +208,18 @@ std::vector<RangeCheck> rangeChecks(const CStationData& d, const StringLookup& s
                      decimalText(top, decimals).toStdString()};
     };
     return {
-        {{1047, 1048, 1098, 1121}, true, {1, 99, "1", "99"}, strings(3035)},
-        {{1103, 1055}, false, temperature(d.InTempUnit), strings(3068)},
-        {{1057, 1059, 1061, 1063, 1065, 1067}, false, temperature(d.OutTempUnit), strings(3068)},
-        {{1069, 1071, 1073, 1075}, false, pressure, strings(3001)},
-        {{kWindSpeedEdit, kGustSpeedEdit}, false, upTo(windTop, 0), strings(3004)},
+        {{1047, 1048, 1098, 1121}, true, {1, 99, "1", "99"}, strings(kTextHumidity)},
+        {{1103, 1055}, false, temperature(d.InTempUnit), strings(kTextTemperature)},
+        {{1057, 1059, 1061, 1063, 1065, 1067},
+         false,
+         temperature(d.OutTempUnit),
+         strings(kTextTemperature)},
+        {{1069, 1071, 1073, 1075}, false, pressure, strings(kTextPressure)},
+        {{kWindSpeedEdit, kGustSpeedEdit}, false, upTo(windTop, 0), strings(kTextWind)},
         {{kWindBeaufortEdit, kGustBeaufortEdit}, false, {0, 12, "0", "12"}, QStringLiteral("BFT ")},
-        {{1085, 1087}, false, upTo(rainTop, 2), strings(3005)},
-        {{1089}, false, upTo(lightTop, 0), strings(3081)},
-        {{1124}, false, {0, 15, "0", "15"}, strings(3082)},
+        {{1085, 1087}, false, upTo(rainTop, 2), strings(kTextRainfall)},
+        {{1089}, false, upTo(lightTop, 0), strings(kTextLight)},
+        {{1124}, false, {0, 15, "0", "15"}, strings(kTextUvi)},
     };
 }
 
@@ -225,7 +229,7 @@ CAlarm::CAlarm(const CStationData& data, const StringLookup& strings, StationAcc
                StationSaveHandler onSave, QWidget* parent)
     : QDialog(parent), m_Data(data), m_strings(strings), m_onSave(std::move(onSave)) {
     setObjectName(QStringLiteral("311"));
-    setWindowTitle(m_strings(3040));
+    setWindowTitle(m_strings(kTextAlarm));
     setWindowIcon(appIcon());
     buildControls();
     m_save->setEnabled(access == StationAccess::Ready);
@@ -273,8 +277,8 @@ void CAlarm::buildControls() {
         }
     };
 
-    auto* allHigh = makeCheck(1093, s(3022));
-    auto* allLow = makeCheck(1094, s(3023));
+    auto* allHigh = makeCheck(1093, s(kTextHigh));
+    auto* allLow = makeCheck(1094, s(kTextLow));
     auto* highLowGroup = new QGroupBox;
     auto* highLowGrid = new QGridLayout(highLowGroup);
     highLowGrid->addWidget(allHigh, 0, 1, 1, 2);
@@ -304,7 +308,7 @@ void CAlarm::buildControls() {
                                 speedId == kWindSpeedEdit ? 0 : 1, 4);
     }
 
-    m_windDirectionOn = makeCheck(1090, s(3043));
+    m_windDirectionOn = makeCheck(1090, s(kTextWindDirection));
     m_windDirection = new QComboBox;
     m_windDirection->setObjectName(QStringLiteral("1100"));
     for (const char* name : kDirections) {
@@ -313,7 +317,7 @@ void CAlarm::buildControls() {
     highOnlyGrid->addWidget(m_windDirectionOn, line, 0);
     highOnlyGrid->addWidget(m_windDirection, line++, 1);
 
-    m_timeAlarmOn = makeCheck(1091, s(3042));
+    m_timeAlarmOn = makeCheck(1091, s(kTextAlarmCheck));
     m_alarmTime = new AlarmTimeEdit;
     m_alarmTime->setObjectName(QStringLiteral("1046"));
     highOnlyGrid->addWidget(m_timeAlarmOn, line, 0);
@@ -321,11 +325,11 @@ void CAlarm::buildControls() {
     highOnlyGrid->setColumnStretch(5, 1);
     highOnlyGrid->setRowStretch(line, 1);
 
-    auto* selectAll = makeCheck(1095, s(3070));
-    m_save = new QPushButton(s(3045));
+    auto* selectAll = makeCheck(1095, s(kTextSelectAll));
+    m_save = new QPushButton(s(kTextSave));
     m_save->setObjectName(QStringLiteral("1"));
     m_save->setDefault(true);
-    auto* exit = new QPushButton(s(3046));
+    auto* exit = new QPushButton(s(kTextExit));
     exit->setObjectName(QStringLiteral("2"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(selectAll);
@@ -492,8 +496,9 @@ bool CAlarm::ValidateAlarms() {
             const double value =
                 check.integers ? static_cast<double>(leadingInteger(text)) : leadingDecimal(text);
             if (value < check.range.low || value > check.range.high) {
-                const std::string bounds = fillTextArguments(
-                    m_strings(3071).toStdString(), {check.range.lowText, check.range.highText});
+                const std::string bounds =
+                    fillTextArguments(m_strings(kTextRangeOfValues).toStdString(),
+                                      {check.range.lowText, check.range.highText});
                 showRangeError(check.name + QString::fromStdString(bounds));
                 edit(id)->setFocus();
                 edit(id)->selectAll();
@@ -505,7 +510,7 @@ bool CAlarm::ValidateAlarms() {
 }
 
 bool CAlarm::confirmSave() {
-    return askOkCancel(this, m_strings(3058));
+    return askOkCancel(this, m_strings(kTextSaveQuestion));
 }
 
 void CAlarm::showRangeError(const QString& message) {

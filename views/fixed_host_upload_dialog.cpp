@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QVBoxLayout>
 
+#include "config/string_ids.h"
 #include "views/password_field.h"
 
 namespace nimbra {
@@ -78,12 +79,13 @@ void FixedHostUploadDialog::buildControls() {
     if (m_service.masksPassword) {
         makeRevealablePassword(m_password);
     }
-    m_autosend = new QCheckBox(m_strings(3089));
+    m_autosend = new QCheckBox(m_strings(kTextAutoUpload));
     m_autosend->setObjectName(QStringLiteral("1250"));
 
     auto* grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
-    grid->addWidget(makeLabel(m_service.serverLabelId, m_strings(3084) + QLatin1Char(':')), 0, 0);
+    grid->addWidget(makeLabel(m_service.serverLabelId, m_strings(kTextServer) + QLatin1Char(':')),
+                    0, 0);
     grid->addWidget(m_host, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("ID:")), 1, 0);
     grid->addWidget(m_stationId, 1, 1);

@@ -12,6 +12,7 @@
 #include <QResizeEvent>
 #include <QTimeEdit>
 
+#include "config/string_ids.h"
 #include "report/graph_plan.h"
 #include "views/app_icon.h"
 #include "views/epoch_msecs.h"
@@ -64,7 +65,7 @@ Grapsh::Grapsh(const CStationData& data, std::filesystem::path databasePath,
       m_controls(new QWidget(this)),
       m_Chart(new GraphChart(this)) {
     setObjectName(QStringLiteral("321"));
-    setWindowTitle(m_strings(3039));
+    setWindowTitle(m_strings(kTextGraph));
     setWindowIcon(appIcon());
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     setSizeGripEnabled(true);
@@ -84,9 +85,9 @@ Grapsh::Grapsh(const CStationData& data, std::filesystem::path databasePath,
     }
     m_List->setCurrentIndex(0);
 
-    auto* searchButton = button(1221, m_strings(3036));
-    auto* cancelButton = button(1229, m_strings(3037));
-    auto* exportButton = button(1230, m_strings(3069));
+    auto* searchButton = button(1221, m_strings(kTextSearch));
+    auto* cancelButton = button(1229, m_strings(kTextCancel));
+    auto* exportButton = button(1230, m_strings(kTextExportAsImage));
     searchButton->setDefault(true);
     connect(searchButton, &QPushButton::clicked, this, &Grapsh::search);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -94,10 +95,10 @@ Grapsh::Grapsh(const CStationData& data, std::filesystem::path databasePath,
 
     auto* grid = new QGridLayout(m_controls);
     grid->setContentsMargins(0, 8, 0, 8);
-    grid->addWidget(label(1224, m_strings(3033) + QLatin1Char(':')), 0, 0);
+    grid->addWidget(label(1224, m_strings(kTextStartTime) + QLatin1Char(':')), 0, 0);
     grid->addWidget(m_StartDate, 0, 1);
     grid->addWidget(m_StartTime, 0, 2);
-    grid->addWidget(label(1225, m_strings(3034) + QLatin1Char(':')), 1, 0);
+    grid->addWidget(label(1225, m_strings(kTextEndTime) + QLatin1Char(':')), 1, 0);
     grid->addWidget(m_EndDate, 1, 1);
     grid->addWidget(m_EndTime, 1, 2);
     grid->setColumnMinimumWidth(3, 24);
@@ -133,7 +134,7 @@ void Grapsh::search() {
     const OleDate end = fromQDateTime(endTime);
     // Checked before the chart is touched, so that it keeps what it showed.
     if (start.value() > end.value()) {
-        showError(m_strings(3072));
+        showError(m_strings(kTextTimeError));
         return;
     }
     if (m_Db.Connect(m_databasePath) != 0) {
@@ -252,7 +253,7 @@ void Grapsh::exportImage() {
         showError(QDir::toNativeSeparators(path) + QLatin1Char('\n') + error);
         return;
     }
-    showInformation(m_strings(3073));
+    showInformation(m_strings(kTextExportSucceeded));
 }
 
 void Grapsh::showError(const QString& message) {

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "config/string_ids.h"
 #include "report/history_export.h"
 #include "report/history_rows.h"
 #include "views/app_icon.h"
@@ -75,7 +76,7 @@ History::History(const CStationData& data, HistoryContext context, QWidget* pare
               HistoryTimeText::fromEnvironment()) {
     const StringLookup& strings = m_context.strings;
     setObjectName(QStringLiteral("320"));
-    setWindowTitle(strings(3038));
+    setWindowTitle(strings(kTextHistory));
     setWindowIcon(appIcon());
     setSizeGripEnabled(true);
     setMinimumSize(820, 500);
@@ -88,17 +89,17 @@ History::History(const CStationData& data, HistoryContext context, QWidget* pare
     for (QDateEdit* date : {m_startDate, m_endDate}) {
         date->setCalendarPopup(true);
     }
-    auto* startLabel = new QLabel(strings(3033) + QLatin1Char(':'));
+    auto* startLabel = new QLabel(strings(kTextStartTime) + QLatin1Char(':'));
     startLabel->setObjectName(QStringLiteral("1227"));
-    auto* endLabel = new QLabel(strings(3034) + QLatin1Char(':'));
+    auto* endLabel = new QLabel(strings(kTextEndTime) + QLatin1Char(':'));
     endLabel->setObjectName(QStringLiteral("1228"));
 
-    auto* searchButton = button(1216, strings(3036));
-    auto* exportButton = button(1217, strings(3057));
-    auto* importButton = button(1253, strings(3094));
-    m_clearData = button(1229, strings(3055));
-    m_clearMemory = button(1230, strings(3056));
-    auto* cancelButton = button(1231, strings(3037));
+    auto* searchButton = button(1216, strings(kTextSearch));
+    auto* exportButton = button(1217, strings(kTextExport));
+    auto* importButton = button(1253, strings(kTextImport));
+    m_clearData = button(1229, strings(kTextClearData));
+    m_clearMemory = button(1230, strings(kTextClearMemory));
+    auto* cancelButton = button(1231, strings(kTextCancel));
     m_clearMemory->setEnabled(m_context.stationConnected);
     importButton->setEnabled(static_cast<bool>(m_context.hooks.runImport));
     connect(searchButton, &QPushButton::clicked, this, &History::search);
@@ -191,7 +192,7 @@ void History::search() {
     const OleDate end = rangeEnd();
     m_model->setRows(nullptr);
     if (start.isValid() && end.isValid() && start.value() > end.value()) {
-        showError(m_context.strings(3072));
+        showError(m_context.strings(kTextTimeError));
         return;
     }
     m_storeError.clear();
@@ -254,9 +255,9 @@ void History::exportTo(const QString& file) {
     std::unique_ptr<QProgressDialog> progressDialog;
     ExportProgress progress;
     if (count > kProgressRows) {
-        progressDialog = std::make_unique<QProgressDialog>(QString(), m_context.strings(3037), 0,
-                                                           static_cast<int>(count), this);
-        progressDialog->setWindowTitle(m_context.strings(3057).trimmed());
+        progressDialog = std::make_unique<QProgressDialog>(
+            QString(), m_context.strings(kTextCancel), 0, static_cast<int>(count), this);
+        progressDialog->setWindowTitle(m_context.strings(kTextExport).trimmed());
         progressDialog->setWindowModality(Qt::WindowModal);
         progressDialog->setMinimumDuration(300);
         progress = [&progressDialog](std::int64_t done, std::int64_t) {
@@ -277,7 +278,7 @@ void History::exportTo(const QString& file) {
 void History::showExportResult(const ExportResult& result) {
     switch (result.outcome) {
         case ExportOutcome::written:
-            inform(m_context.strings(3073));
+            inform(m_context.strings(kTextExportSucceeded));
             break;
         case ExportOutcome::failed:
             showError(QString::fromStdString(result.error));
@@ -300,19 +301,19 @@ void History::importClicked() {
 }
 
 void History::clearDataClicked() {
-    if (!confirm(m_context.strings(3061))) {
+    if (!confirm(m_context.strings(kTextConfirmClearHistory))) {
         return;
     }
     if (m_context.hooks.requestClearHistory) {
         m_context.hooks.requestClearHistory();
     }
-    inform(m_context.strings(3048));
+    inform(m_context.strings(kTextSuccessfullyDeleted));
     m_clearData->setEnabled(false);
     m_model->setRows(nullptr);
 }
 
 void History::clearMemoryClicked() {
-    if (confirm(m_context.strings(3062)) && m_context.hooks.requestClearMemory) {
+    if (confirm(m_context.strings(kTextConfirmClearMemory)) && m_context.hooks.requestClearMemory) {
         m_context.hooks.requestClearMemory();
     }
 }

@@ -10,6 +10,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 
+#include "config/string_ids.h"
 #include "store/import/record_import.h"
 #include "views/app_icon.h"
 
@@ -41,10 +42,10 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
 Cimportd::Cimportd(std::filesystem::path database, const StringLookup& strings, QWidget* parent)
     : QDialog(parent), m_database(std::move(database)), m_strings(strings) {
     setObjectName(QStringLiteral("329"));
-    setWindowTitle(strings(3094));
+    setWindowTitle(strings(kTextImport));
     setWindowIcon(appIcon());
 
-    auto* label = new QLabel(strings(3095) + QLatin1Char(':'));
+    auto* label = new QLabel(strings(kTextPath) + QLatin1Char(':'));
     label->setObjectName(QStringLiteral("1255"));
     m_pathEdit = new QLineEdit;
     m_pathEdit->setObjectName(QStringLiteral("1252"));
@@ -55,11 +56,11 @@ Cimportd::Cimportd(std::filesystem::path database, const StringLookup& strings, 
     browseButton->setAutoDefault(false);
     connect(browseButton, &QPushButton::clicked, this, &Cimportd::browse);
 
-    auto* importButton = new QPushButton(strings(3094));
+    auto* importButton = new QPushButton(strings(kTextImport));
     importButton->setObjectName(QStringLiteral("1"));
     importButton->setDefault(true);
     connect(importButton, &QPushButton::clicked, this, &Cimportd::accept);
-    auto* exitButton = new QPushButton(strings(3046));
+    auto* exitButton = new QPushButton(strings(kTextExit));
     exitButton->setObjectName(QStringLiteral("2"));
     exitButton->setAutoDefault(false);
     connect(exitButton, &QPushButton::clicked, this, &Cimportd::reject);
@@ -113,8 +114,9 @@ bool Cimportd::reportProgress(QProgressDialog& dialog, ImportStage stage, std::u
 void Cimportd::accept() {
     // Without a file the dialog closes with nothing imported.
     if (!m_path.isEmpty()) {
-        QProgressDialog progress(m_strings(3094), m_strings(3037), 0, kProgressSteps, this);
-        progress.setWindowTitle(m_strings(3094));
+        QProgressDialog progress(m_strings(kTextImport), m_strings(kTextCancel), 0, kProgressSteps,
+                                 this);
+        progress.setWindowTitle(m_strings(kTextImport));
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(300);
         ImportOptions options;
@@ -133,7 +135,7 @@ void Cimportd::showOutcome(const ImportResult& result) {
     const QString detail = QString::fromStdString(result.error);
     switch (result.status) {
         case ImportStatus::done:
-            showMessage(this, QMessageBox::Information, m_strings(3059) + "\n\n" + counts);
+            showMessage(this, QMessageBox::Information, m_strings(kTextSuccess) + "\n\n" + counts);
             break;
         case ImportStatus::cancelled:
             showMessage(this, QMessageBox::Information,

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "config/languages.h"
+#include "config/string_ids.h"
 
 namespace nimbra {
 
@@ -19,9 +20,9 @@ constexpr const char* kKey = "Language";
 Language::Language(ProfileFile& config, const StringLookup& strings, QWidget* parent)
     : QDialog(parent), m_config(config) {
     setObjectName(QStringLiteral("328"));
-    setWindowTitle(strings(3076));
+    setWindowTitle(strings(kTextLanguage));
 
-    auto* label = new QLabel(strings(3076) + QLatin1Char(':'));
+    auto* label = new QLabel(strings(kTextLanguage) + QLatin1Char(':'));
     label->setObjectName(QStringLiteral("1233"));
     m_list = new QComboBox;
     m_list->setObjectName(QStringLiteral("1222"));
@@ -34,10 +35,10 @@ Language::Language(ProfileFile& config, const StringLookup& strings, QWidget* pa
     m_list->setCurrentIndex(stored ? stored->listPosition : -1);
 
     auto* buttons = new QDialogButtonBox;
-    auto* save = buttons->addButton(strings(3045), QDialogButtonBox::AcceptRole);
+    auto* save = buttons->addButton(strings(kTextSave), QDialogButtonBox::AcceptRole);
     save->setObjectName(QStringLiteral("1"));
     save->setDefault(true);
-    auto* exit = buttons->addButton(strings(3046), QDialogButtonBox::RejectRole);
+    auto* exit = buttons->addButton(strings(kTextExit), QDialogButtonBox::RejectRole);
     exit->setObjectName(QStringLiteral("2"));
     connect(buttons, &QDialogButtonBox::accepted, this, &Language::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &Language::reject);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "config/string_ids.h"
 #include "core/absent.h"
 #include "core/text_forms.h"
 #include "core/units.h"
@@ -18,11 +19,41 @@ namespace {
 
 // Label table slots and the string ids that fill them.
 constexpr std::pair<int, int> kLabelIds[] = {
-    {0, 3001},  {1, 3002},  {2, 3003},  {3, 3004},  {4, 3005},  {5, 3006},  {6, 3007},
-    {7, 3008},  {8, 3009},  {9, 3010},  {10, 3011}, {11, 3012}, {12, 3013}, {13, 3014},
-    {14, 3015}, {15, 3016}, {16, 3017}, {17, 3018}, {18, 3019}, {19, 3020}, {20, 3021},
-    {21, 3074}, {22, 3075}, {23, 3051}, {24, 3052}, {25, 3053}, {26, 3054}, {27, 3050},
-    {28, 3059}, {30, 3063}, {31, 3068}, {32, 3077}, {33, 3078}, {34, 3081}, {35, 3082},
+    {0, kTextPressure},
+    {1, kTextIndoorOutdoor},
+    {2, kTextDewPointWindChill},
+    {3, kTextWind},
+    {4, kTextRainfall},
+    {5, kTextRelativePressure},
+    {6, kTextAbsolutePressure},
+    {7, kTextIndoorTemperature},
+    {8, kTextIndoorHumidity},
+    {9, kTextOutdoorTemperature},
+    {10, kTextOutdoorHumidity},
+    {11, kTextDewPoint},
+    {12, kTextWindChill},
+    {13, kTextWindSpeed},
+    {14, kTextGust},
+    {15, kTextHourRainfall},
+    {16, kTextDayRainfall},
+    {17, kTextWeekRainfall},
+    {18, kTextMonthRainfall},
+    {19, kTextTotalRainfall},
+    {20, kTextCurrent},
+    {21, kTextMax},
+    {22, kTextMin},
+    {23, kTextUsbConnected},
+    {24, kTextUsbUnconnected},
+    {25, kTextDataReading},
+    {26, kTextComputeRain},
+    {27, kTextComplete},
+    {28, kTextSuccess},
+    {30, kTextClearingSucceeded},
+    {31, kTextTemperature},
+    {32, kTextIndoor},
+    {33, kTextOutdoor},
+    {34, kTextLight},
+    {35, kTextUvi},
 };
 
 enum Label {

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "config/string_ids.h"
 #include "core/absent.h"
 #include "core/text_forms.h"
 #include "report/live_texts.h"
@@ -28,22 +29,26 @@ struct Group {
 };
 
 constexpr Group kLeftGroups[] = {
-    {1126, 3009, kSlotInHumi, 1123, 1124, 1127, 1128},
-    {1159, 3011, kSlotOutHumi, 1129, 1130, 1131, 1132},
-    {1161, 3008, kSlotInTemp, 1133, 1134, 1135, 1136},
-    {1162, 3010, kSlotOutTemp, 1137, 1138, 1139, 1140},
-    {1163, 3012, kSlotDewPoint, 1141, 1142, 1143, 1144},
-    {1164, 3013, kSlotWindChill, 1145, 1146, 1147, 1148},
-    {1177, 3007, kSlotAbsPressure, 1149, 1150, 1151, 1152},
-    {1180, 3006, kSlotRelPressure, 1153, 1154, 1155, 1156},
+    {1126, kTextIndoorHumidity, kSlotInHumi, 1123, 1124, 1127, 1128},
+    {1159, kTextOutdoorHumidity, kSlotOutHumi, 1129, 1130, 1131, 1132},
+    {1161, kTextIndoorTemperature, kSlotInTemp, 1133, 1134, 1135, 1136},
+    {1162, kTextOutdoorTemperature, kSlotOutTemp, 1137, 1138, 1139, 1140},
+    {1163, kTextDewPoint, kSlotDewPoint, 1141, 1142, 1143, 1144},
+    {1164, kTextWindChill, kSlotWindChill, 1145, 1146, 1147, 1148},
+    {1177, kTextAbsolutePressure, kSlotAbsPressure, 1149, 1150, 1151, 1152},
+    {1180, kTextRelativePressure, kSlotRelPressure, 1153, 1154, 1155, 1156},
 };
 
 constexpr Group kRightGroups[] = {
-    {1184, 3014, kSlotWind, 1157, 1158, 0, 0},      {1186, 3015, kSlotGust, 1165, 1166, 0, 0},
-    {1204, 3016, kSlotRainHour, 1167, 1168, 0, 0},  {1205, 3017, kSlotRainDay, 1169, 1170, 0, 0},
-    {1206, 3018, kSlotRainWeek, 1171, 1172, 0, 0},  {1207, 3019, kSlotRainMonth, 1173, 1174, 0, 0},
-    {1208, 3020, kSlotRainTotal, 1175, 1176, 0, 0}, {1209, 3081, kSlotLight, 1178, 1179, 0, 0},
-    {1210, 3082, kSlotUV, 1181, 1182, 0, 0},
+    {1184, kTextWindSpeed, kSlotWind, 1157, 1158, 0, 0},
+    {1186, kTextGust, kSlotGust, 1165, 1166, 0, 0},
+    {1204, kTextHourRainfall, kSlotRainHour, 1167, 1168, 0, 0},
+    {1205, kTextDayRainfall, kSlotRainDay, 1169, 1170, 0, 0},
+    {1206, kTextWeekRainfall, kSlotRainWeek, 1171, 1172, 0, 0},
+    {1207, kTextMonthRainfall, kSlotRainMonth, 1173, 1174, 0, 0},
+    {1208, kTextTotalRainfall, kSlotRainTotal, 1175, 1176, 0, 0},
+    {1209, kTextLight, kSlotLight, 1178, 1179, 0, 0},
+    {1210, kTextUvi, kSlotUV, 1181, 1182, 0, 0},
 };
 
 // The value text of one slot of a reading block, in the user's units.
@@ -109,9 +114,9 @@ QLineEdit* readOnlyField(int id, const QString& text) {
 CMaxMin::CMaxMin(const CStationData& data, const StringLookup& strings, QWidget* parent)
     : QDialog(parent), m_Data(data) {
     setObjectName(QStringLiteral("319"));
-    setWindowTitle(strings(3044));
-    const QString maxLabel = strings(3074) + QLatin1Char(':');
-    const QString minLabel = strings(3075) + QLatin1Char(':');
+    setWindowTitle(strings(kTextMaxMin));
+    const QString maxLabel = strings(kTextMax) + QLatin1Char(':');
+    const QString minLabel = strings(kTextMin) + QLatin1Char(':');
 
     const auto makeGroup = [&](const Group& g) {
         auto* box = new QGroupBox(strings(g.titleId));
@@ -148,7 +153,7 @@ CMaxMin::CMaxMin(const CStationData& data, const StringLookup& strings, QWidget*
     }
     right->addStretch();
 
-    auto* exit = new QPushButton(strings(3046));
+    auto* exit = new QPushButton(strings(kTextExit));
     exit->setObjectName(QStringLiteral("2"));
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "config/mqtt_settings.h"
+#include "config/string_ids.h"
 #include "views/app_icon.h"
 #include "views/dialog_messages.h"
 #include "views/password_field.h"
@@ -55,7 +56,7 @@ void MqttDialog::buildControls() {
         line->setMaxLength(static_cast<int>(ProfileFile::kMaxValueLength));
         return line;
     };
-    m_enable = new QCheckBox(m_strings(3120));
+    m_enable = new QCheckBox(m_strings(kTextMqttPublish));
     m_enable->setObjectName(QStringLiteral("enable"));
     m_server = edit("server");
     m_port = edit("port");
@@ -64,9 +65,9 @@ void MqttDialog::buildControls() {
     m_password = edit("password");
     makeRevealablePassword(m_password);
     m_topic = edit("topic");
-    m_discovery = new QCheckBox(m_strings(3125));
+    m_discovery = new QCheckBox(m_strings(kTextMqttDiscovery));
     m_discovery->setObjectName(QStringLiteral("discovery"));
-    auto* tlsHint = new QLabel(m_strings(3126));
+    auto* tlsHint = new QLabel(m_strings(kTextMqttTlsPortNote));
     tlsHint->setWordWrap(true);
 
     auto* grid = new QGridLayout;
@@ -74,8 +75,9 @@ void MqttDialog::buildControls() {
     int row = 0;
     grid->addWidget(m_enable, row++, 0, 1, 2);
     for (const auto& [id, field] :
-         {std::pair{3084, m_server}, std::pair{3121, m_port}, std::pair{3122, m_user},
-          std::pair{3123, m_password}, std::pair{3124, m_topic}}) {
+         {std::pair{kTextServer, m_server}, std::pair{kTextMqttPort, m_port},
+          std::pair{kTextMqttUserName, m_user}, std::pair{kTextMqttPassword, m_password},
+          std::pair{kTextMqttBaseTopic, m_topic}}) {
         grid->addWidget(new QLabel(m_strings(id) + QLatin1Char(':')), row, 0);
         grid->addWidget(field, row++, 1);
     }
@@ -84,10 +86,10 @@ void MqttDialog::buildControls() {
     m_server->setMinimumWidth(m_server->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 34);
 
     auto* buttons = new QDialogButtonBox;
-    auto* save = buttons->addButton(m_strings(3045), QDialogButtonBox::AcceptRole);
+    auto* save = buttons->addButton(m_strings(kTextSave), QDialogButtonBox::AcceptRole);
     save->setObjectName(QStringLiteral("1"));
     save->setDefault(true);
-    auto* cancel = buttons->addButton(m_strings(3037), QDialogButtonBox::RejectRole);
+    auto* cancel = buttons->addButton(m_strings(kTextCancel), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("2"));
     connect(buttons, &QDialogButtonBox::accepted, this, &MqttDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &MqttDialog::reject);
@@ -108,15 +110,15 @@ std::optional<MqttSettings> MqttDialog::collect() {
     settings.discovery = m_discovery->isChecked();
     const auto port = parseMqttPort(m_port->text().trimmed().toStdString());
     if (settings.enable && settings.server.empty()) {
-        showProblem(m_strings(3127));
+        showProblem(m_strings(kTextMqttHostMissing));
         return std::nullopt;
     }
     if (!port) {
-        showProblem(m_strings(3128));
+        showProblem(m_strings(kTextMqttPortInvalid));
         return std::nullopt;
     }
     if (!usableTopic(m_topic->text().trimmed())) {
-        showProblem(m_strings(3129));
+        showProblem(m_strings(kTextMqttTopicInvalid));
         return std::nullopt;
     }
     settings.port = *port;
@@ -132,7 +134,7 @@ void MqttDialog::accept() {
     // The publisher keeps its settings when the file did not take the new ones:
     // otherwise the next start would quietly bring the old ones back.
     if (!saveMqttSettings(m_config, *settings)) {
-        showProblem(m_strings(3092) + QStringLiteral(": ") +
+        showProblem(m_strings(kTextUploadFailure) + QStringLiteral(": ") +
                     QString::fromStdString(m_config.path().string()));
         return;
     }
@@ -143,7 +145,7 @@ void MqttDialog::accept() {
 }
 
 bool MqttDialog::confirmSave() {
-    return askOkCancel(this, m_strings(3058));
+    return askOkCancel(this, m_strings(kTextSaveQuestion));
 }
 
 void MqttDialog::showProblem(const QString& message) {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "config/string_ids.h"
 #include "core/absent.h"
 #include "core/display_settings.h"
 #include "core/units.h"
@@ -79,7 +80,7 @@ CSetting::CSetting(const CStationData& data, const StringLookup& strings, Statio
                    StationSaveHandler onSave, QWidget* parent)
     : QDialog(parent), m_Data(data), m_strings(strings), m_onSave(std::move(onSave)) {
     setObjectName(QStringLiteral("310"));
-    setWindowTitle(m_strings(3041));
+    setWindowTitle(m_strings(kTextSetting));
     setWindowIcon(appIcon());
     buildControls();
     m_save->setEnabled(access == StationAccess::Ready);
@@ -106,7 +107,7 @@ int CSetting::timeZonePosition(int code) {
 
 void CSetting::buildControls() {
     const auto& s = m_strings;
-    const QString hour = s(3067);
+    const QString hour = s(kTextHour);
 
     QStringList zones;
     for (int position = 0; position < kTimeZoneEntries; ++position) {
@@ -115,7 +116,7 @@ void CSetting::buildControls() {
     }
     m_timeZone = makeList(1000, zones);
     m_timeZone->setCurrentIndex(kUtcPosition);
-    auto* zoneGroup = makeGroup(1001, s(3024));
+    auto* zoneGroup = makeGroup(1001, s(kTextTimeZone));
     auto* zoneLayout = new QHBoxLayout(zoneGroup);
     zoneLayout->addWidget(m_timeZone);
     zoneLayout->addStretch();
@@ -128,10 +129,10 @@ void CSetting::buildControls() {
     m_interval->setAlignment(Qt::AlignRight);
     m_interval->setFixedWidth(m_interval->fontMetrics().horizontalAdvance(QStringLiteral("0000")) +
                               16);
-    auto* intervalGroup = makeGroup(1003, s(3025));
+    auto* intervalGroup = makeGroup(1003, s(kTextInterval));
     auto* intervalLayout = new QHBoxLayout(intervalGroup);
     intervalLayout->addWidget(m_interval);
-    intervalLayout->addWidget(makeLabel(1004, s(3026)));
+    intervalLayout->addWidget(makeLabel(1004, s(kTextMinute)));
     intervalLayout->addStretch();
 
     m_relPressure = new CNumEditCtrl;
@@ -145,12 +146,12 @@ void CSetting::buildControls() {
     }
     m_relPressureUnit = makeLabel(1039, pressureUnitName(kHectopascal));
     m_absPressureUnit = makeLabel(1041, pressureUnitName(kHectopascal));
-    auto* pressureGroup = makeGroup(1037, s(3001));
+    auto* pressureGroup = makeGroup(1037, s(kTextPressure));
     auto* pressureLayout = new QGridLayout(pressureGroup);
-    pressureLayout->addWidget(makeLabel(1023, s(3006)), 0, 0);
+    pressureLayout->addWidget(makeLabel(1023, s(kTextRelativePressure)), 0, 0);
     pressureLayout->addWidget(m_relPressure, 0, 1);
     pressureLayout->addWidget(m_relPressureUnit, 0, 2);
-    pressureLayout->addWidget(makeLabel(1028, s(3007)), 1, 0);
+    pressureLayout->addWidget(makeLabel(1028, s(kTextAbsolutePressure)), 1, 0);
     pressureLayout->addWidget(m_absPressure, 1, 1);
     pressureLayout->addWidget(m_absPressureUnit, 1, 2);
     pressureLayout->setColumnStretch(3, 1);
@@ -166,14 +167,14 @@ void CSetting::buildControls() {
     m_rainUnit = makeList(1010, {QStringLiteral("mm"), QStringLiteral("inch")});
     m_lightUnit =
         makeList(1042, {QStringLiteral("fc"), QStringLiteral("lux"), QStringLiteral("w/m2")});
-    auto* unitGroup = makeGroup(1005, s(3027));
+    auto* unitGroup = makeGroup(1005, s(kTextUnit));
     auto* unitLayout = new QFormLayout(unitGroup);
-    unitLayout->addRow(makeLabel(1011, s(3008)), m_inTempUnit);
-    unitLayout->addRow(makeLabel(1012, s(3010)), m_outTempUnit);
-    unitLayout->addRow(makeLabel(1013, s(3001)), m_pressureUnit);
-    unitLayout->addRow(makeLabel(1015, s(3004)), m_windUnit);
-    unitLayout->addRow(makeLabel(1016, s(3005)), m_rainUnit);
-    unitLayout->addRow(makeLabel(1026, s(3081)), m_lightUnit);
+    unitLayout->addRow(makeLabel(1011, s(kTextIndoorTemperature)), m_inTempUnit);
+    unitLayout->addRow(makeLabel(1012, s(kTextOutdoorTemperature)), m_outTempUnit);
+    unitLayout->addRow(makeLabel(1013, s(kTextPressure)), m_pressureUnit);
+    unitLayout->addRow(makeLabel(1015, s(kTextWind)), m_windUnit);
+    unitLayout->addRow(makeLabel(1016, s(kTextRainfall)), m_rainUnit);
+    unitLayout->addRow(makeLabel(1026, s(kTextLight)), m_lightUnit);
 
     // Rows in the order shown; each list is the display option of its index.
     struct DisplayRow {
@@ -181,16 +182,25 @@ void CSetting::buildControls() {
         QStringList entries;
     };
     const DisplayRow displayRows[] = {
-        {1019, 3029, 1024, 0, {s(3064), s(3065), s(3066)}},
-        {1020, 3030, 1025, 2, {QStringLiteral("dd-mm-yy"), QStringLiteral("mm-dd-yy")}},
-        {1021, 3031, 1046, 1, {QStringLiteral("24 ") + hour, QStringLiteral("12 ") + hour}},
-        {1022, 3032, 1027, 3, {QStringLiteral("12 ") + hour, QStringLiteral("24 ") + hour}},
-        {1029, 3010, 1033, 4, {s(3068), s(3013), s(3012)}},
-        {1030, 3001, 1034, 5, {s(3007), s(3006)}},
-        {1031, 3004, 1035, 6, {s(3014), s(3015)}},
-        {1032, 3005, 1036, 7, {s(3016), s(3017), s(3018), s(3019), s(3020)}},
+        {1019, kTextFormat, 1024, 0, {s(kTextFullDate), s(kTextDateAndWeek), s(kTextAlarmTime)}},
+        {1020, kTextDate, 1025, 2, {QStringLiteral("dd-mm-yy"), QStringLiteral("mm-dd-yy")}},
+        {1021, kTextTime, 1046, 1, {QStringLiteral("24 ") + hour, QStringLiteral("12 ") + hour}},
+        {1022, kTextAxis, 1027, 3, {QStringLiteral("12 ") + hour, QStringLiteral("24 ") + hour}},
+        {1029,
+         kTextOutdoorTemperature,
+         1033,
+         4,
+         {s(kTextTemperature), s(kTextWindChill), s(kTextDewPoint)}},
+        {1030, kTextPressure, 1034, 5, {s(kTextAbsolutePressure), s(kTextRelativePressure)}},
+        {1031, kTextWind, 1035, 6, {s(kTextWindSpeed), s(kTextGust)}},
+        {1032,
+         kTextRainfall,
+         1036,
+         7,
+         {s(kTextHourRainfall), s(kTextDayRainfall), s(kTextWeekRainfall), s(kTextMonthRainfall),
+          s(kTextTotalRainfall)}},
     };
-    auto* displayGroup = makeGroup(1018, s(3028));
+    auto* displayGroup = makeGroup(1018, s(kTextDisplay));
     auto* displayLayout = new QFormLayout(displayGroup);
     for (const DisplayRow& row : displayRows) {
         m_display[row.option] = makeList(row.listId, row.entries);
@@ -213,10 +223,10 @@ void CSetting::buildControls() {
     columns->addLayout(middle);
     columns->addLayout(right);
 
-    m_save = new QPushButton(s(3045));
+    m_save = new QPushButton(s(kTextSave));
     m_save->setObjectName(QStringLiteral("1"));
     m_save->setDefault(true);
-    auto* exit = new QPushButton(s(3046));
+    auto* exit = new QPushButton(s(kTextExit));
     exit->setObjectName(QStringLiteral("2"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -324,7 +334,7 @@ void CSetting::ExchangeSettings(Exchange direction) {
 }
 
 bool CSetting::confirmSave() {
-    return askOkCancel(this, m_strings(3058));
+    return askOkCancel(this, m_strings(kTextSaveQuestion));
 }
 
 void CSetting::save() {

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "config/string_ids.h"
 #include "config/string_table.h"
 #include "upload/upload_target.h"
 #include "views/password_field.h"
@@ -51,7 +52,7 @@ UploadInt::UploadInt(ProfileFile& config, UploadConfigStore& store, const String
                      QWidget* parent)
     : UploadSettingsDialog(UploadService::WeatherUnderground, config, store, strings, parent) {
     setObjectName(QStringLiteral("330"));
-    setWindowTitle(m_strings(3088));
+    setWindowTitle(m_strings(kTextUpload));
     buildControls();
     if (m_config.readString(kModeSection, kModeKey) == "1") {
         enterWeatherUndergroundMode();
@@ -65,7 +66,7 @@ void UploadInt::buildControls() {
     const QString customWeb = fromUtf8(m_config.readString(kCustomSection, "Web"));
     const QStringList websites{
         fromUtf8(kWundergroundWebsite),
-        customWeb.isEmpty() ? QStringLiteral("(%1)").arg(s(3093)) : customWeb};
+        customWeb.isEmpty() ? QStringLiteral("(%1)").arg(s(kTextCustom)) : customWeb};
 
     m_website = makeList(1249, websites);
     m_customWebsite = makeList(1254, websites);
@@ -85,7 +86,7 @@ void UploadInt::buildControls() {
     m_stationId = makeCredentialEdit(1247);
     m_password = makeCredentialEdit(1248);
     makeRevealablePassword(m_password);
-    m_autosend = new QCheckBox(s(3089));
+    m_autosend = new QCheckBox(s(kTextAutoUpload));
     m_autosend->setObjectName(QStringLiteral("1250"));
 
     const auto label = [&s](int id, int textId) {
@@ -93,16 +94,16 @@ void UploadInt::buildControls() {
     };
     auto* grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
-    grid->addWidget(label(1237, 3083), 0, 0);
+    grid->addWidget(label(1237, kTextWebsite), 0, 0);
     grid->addWidget(m_website, 0, 1, 1, 3);
     grid->addWidget(m_customWebsite, 0, 1, 1, 3);
-    grid->addWidget(label(1238, 3084), 1, 0);
+    grid->addWidget(label(1238, kTextServer), 1, 0);
     grid->addWidget(m_server, 1, 1, 1, 3);
-    grid->addWidget(label(1239, 3085), 2, 0);
+    grid->addWidget(label(1239, kTextType), 2, 0);
     grid->addWidget(m_serverType, 2, 1);
-    grid->addWidget(label(1240, 3086), 2, 2, Qt::AlignRight);
+    grid->addWidget(label(1240, kTextPort), 2, 2, Qt::AlignRight);
     grid->addWidget(m_port, 2, 3);
-    grid->addWidget(label(1241, 3087), 3, 0);
+    grid->addWidget(label(1241, kTextUploadType), 3, 0);
     grid->addWidget(m_uploadType, 3, 1);
     grid->addWidget(new QLabel(QStringLiteral("ID:")), 4, 0);
     grid->addWidget(m_stationId, 4, 1, 1, 3);
@@ -186,7 +187,7 @@ bool UploadInt::inputsAcceptable() {
     // Uploads never cut a server name, which could name someone else's host: one longer
     // than they send is refused here rather than failing every upload later.
     if (!fitsTargetText(m_server->text().toStdString())) {
-        showProblem(m_strings(3084) + QStringLiteral(": ") + m_strings(3060));
+        showProblem(m_strings(kTextServer) + QStringLiteral(": ") + m_strings(kTextInputErrors));
         m_server->setFocus();
         m_server->selectAll();
         return false;
@@ -197,9 +198,10 @@ bool UploadInt::inputsAcceptable() {
     if (number && port >= kLowestPort && port <= kHighestPort) {
         return true;
     }
-    const std::string range = fillTextArguments(
-        m_strings(3071).toStdString(), {std::to_string(kLowestPort), std::to_string(kHighestPort)});
-    showProblem(m_strings(3086) + QString::fromStdString(range));
+    const std::string range =
+        fillTextArguments(m_strings(kTextRangeOfValues).toStdString(),
+                          {std::to_string(kLowestPort), std::to_string(kHighestPort)});
+    showProblem(m_strings(kTextPort) + QString::fromStdString(range));
     m_port->setFocus();
     m_port->selectAll();
     return false;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "config/string_ids.h"
 #include "upload/upload_target.h"
 #include "views/app_icon.h"
 #include "views/dialog_messages.h"
@@ -28,7 +29,7 @@ void UploadSettingsDialog::accept() {
     // Uploads then keep the settings they had: otherwise the next start would quietly
     // bring the old settings back.
     if (!m_config.writeStrings(change.entries)) {
-        showProblem(m_strings(3092) + QStringLiteral(": ") +
+        showProblem(m_strings(kTextUploadFailure) + QStringLiteral(": ") +
                     QString::fromStdString(m_config.path().string()));
         return;
     }
@@ -37,7 +38,7 @@ void UploadSettingsDialog::accept() {
 }
 
 bool UploadSettingsDialog::confirmSave() {
-    return askOkCancel(this, m_strings(3058));
+    return askOkCancel(this, m_strings(kTextSaveQuestion));
 }
 
 void UploadSettingsDialog::showProblem(const QString& message) {
@@ -46,10 +47,10 @@ void UploadSettingsDialog::showProblem(const QString& message) {
 
 void UploadSettingsDialog::addButtons(QBoxLayout* layout) {
     auto* buttons = new QDialogButtonBox;
-    auto* save = buttons->addButton(m_strings(3045), QDialogButtonBox::AcceptRole);
+    auto* save = buttons->addButton(m_strings(kTextSave), QDialogButtonBox::AcceptRole);
     save->setObjectName(QStringLiteral("1"));
     save->setDefault(true);
-    auto* cancel = buttons->addButton(m_strings(3037), QDialogButtonBox::RejectRole);
+    auto* cancel = buttons->addButton(m_strings(kTextCancel), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("2"));
     connect(buttons, &QDialogButtonBox::accepted, this, &UploadSettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &UploadSettingsDialog::reject);

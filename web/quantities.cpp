@@ -3,6 +3,7 @@
 #include <array>
 #include <variant>
 
+#include "config/string_ids.h"
 #include "core/absent.h"
 #include "core/text_forms.h"
 #include "core/units.h"
@@ -17,25 +18,25 @@ using K = QuantityKind;
 using C = RecordColumn;
 
 constexpr std::array<Quantity, 19> kQuantities = {{
-    {"InTemp", C::InTemp, kSlotInTemp, K::indoorTemperature, 3008, true},
-    {"InHumi", C::InHumi, kSlotInHumi, K::humidity, 3009, true},
-    {"OutTemp", C::OutTemp, kSlotOutTemp, K::outdoorTemperature, 3010, true},
-    {"OutHumi", C::OutHumi, kSlotOutHumi, K::humidity, 3011, true},
-    {"RelPressure", C::RelPressure, kSlotRelPressure, K::pressure, 3006, true},
-    {"AbsPressure", C::AbsPressure, kSlotAbsPressure, K::pressure, 3007, true},
-    {"Wind", C::Wind, kSlotWind, K::speed, 3014, true},
-    {"Gust", C::Gust, kSlotGust, K::speed, 3015, true},
-    {"WindDirection", C::WindDirection, -1, K::direction, 3043, true},
-    {"DewPoint", C::DewPoint, kSlotDewPoint, K::outdoorTemperature, 3012, true},
-    {"WindChill", C::WindChill, kSlotWindChill, K::outdoorTemperature, 3013, true},
-    {"Rain", C::Rain, -1, K::rain, 3005, false},
-    {"Rain1", C::Rain1, kSlotRainHour, K::rain, 3016, true},
-    {"Rain2", C::Rain2, kSlotRainDay, K::rain, 3017, true},
-    {"Rain3", C::Rain3, kSlotRainWeek, K::rain, 3018, true},
-    {"Rain4", C::Rain4, kSlotRainMonth, K::rain, 3019, true},
-    {"Rain5", C::Rain5, kSlotRainTotal, K::rain, 3020, true},
-    {"Light", C::Light, kSlotLight, K::light, 3081, true},
-    {"UV", C::UV, kSlotUV, K::uv, 3082, true},
+    {"InTemp", C::InTemp, kSlotInTemp, K::indoorTemperature, kTextIndoorTemperature, true},
+    {"InHumi", C::InHumi, kSlotInHumi, K::humidity, kTextIndoorHumidity, true},
+    {"OutTemp", C::OutTemp, kSlotOutTemp, K::outdoorTemperature, kTextOutdoorTemperature, true},
+    {"OutHumi", C::OutHumi, kSlotOutHumi, K::humidity, kTextOutdoorHumidity, true},
+    {"RelPressure", C::RelPressure, kSlotRelPressure, K::pressure, kTextRelativePressure, true},
+    {"AbsPressure", C::AbsPressure, kSlotAbsPressure, K::pressure, kTextAbsolutePressure, true},
+    {"Wind", C::Wind, kSlotWind, K::speed, kTextWindSpeed, true},
+    {"Gust", C::Gust, kSlotGust, K::speed, kTextGust, true},
+    {"WindDirection", C::WindDirection, -1, K::direction, kTextWindDirection, true},
+    {"DewPoint", C::DewPoint, kSlotDewPoint, K::outdoorTemperature, kTextDewPoint, true},
+    {"WindChill", C::WindChill, kSlotWindChill, K::outdoorTemperature, kTextWindChill, true},
+    {"Rain", C::Rain, -1, K::rain, kTextRainfall, false},
+    {"Rain1", C::Rain1, kSlotRainHour, K::rain, kTextHourRainfall, true},
+    {"Rain2", C::Rain2, kSlotRainDay, K::rain, kTextDayRainfall, true},
+    {"Rain3", C::Rain3, kSlotRainWeek, K::rain, kTextWeekRainfall, true},
+    {"Rain4", C::Rain4, kSlotRainMonth, K::rain, kTextMonthRainfall, true},
+    {"Rain5", C::Rain5, kSlotRainTotal, K::rain, kTextTotalRainfall, true},
+    {"Light", C::Light, kSlotLight, K::light, kTextLight, true},
+    {"UV", C::UV, kSlotUV, K::uv, kTextUvi, true},
 }};
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "web/web_page.h"
 
+#include "config/string_ids.h"
 #include "web/json_text.h"
 #include "web/quantities.h"
 
@@ -13,13 +14,13 @@ struct ChartGroup {
     const char* fields;
 };
 constexpr ChartGroup kCharts[] = {
-    {3068, "OutTemp,InTemp,DewPoint,WindChill"},
-    {3035, "OutHumi,InHumi"},
-    {3001, "RelPressure,AbsPressure"},
-    {3004, "Wind,Gust"},
-    {3005, "Rain"},
-    {3081, "Light"},
-    {3082, "UV"},
+    {kTextTemperature, "OutTemp,InTemp,DewPoint,WindChill"},
+    {kTextHumidity, "OutHumi,InHumi"},
+    {kTextPressure, "RelPressure,AbsPressure"},
+    {kTextWind, "Wind,Gust"},
+    {kTextRainfall, "Rain"},
+    {kTextLight, "Light"},
+    {kTextUvi, "UV"},
 };
 
 constexpr const char* kStyle = R"css(
@@ -229,25 +230,30 @@ std::string webPage(const TextLookup& text) {
         "<link rel=\"stylesheet\" href=\"js/dygraph.min.css\">\n<style>";
     page += kStyle;
     page += "</style></head><body>\n<h1>NimbraPlus</h1>\n<div id=\"status\">" +
-            escapeHtml(t(3153)) + "</div>\n";
-    page += "<table><thead><tr><th></th><th>" + escapeHtml(t(3021)) + "</th><th colspan=2>" +
-            escapeHtml(t(3022)) + "</th><th colspan=2>" + escapeHtml(t(3023)) +
-            "</th></tr></thead><tbody id=\"readings\"></tbody></table>\n";
-    page += "<h2>" + escapeHtml(t(3038)) + "</h2>\n<div id=\"range\">";
-    const std::pair<int, int> spans[] = {{3150, 1}, {3103, 7}, {3104, 31}, {3151, 366}};
+            escapeHtml(t(kTextWebWaiting)) + "</div>\n";
+    page += "<table><thead><tr><th></th><th>" + escapeHtml(t(kTextCurrent)) +
+            "</th><th colspan=2>" + escapeHtml(t(kTextHigh)) + "</th><th colspan=2>" +
+            escapeHtml(t(kTextLow)) + "</th></tr></thead><tbody id=\"readings\"></tbody></table>\n";
+    page += "<h2>" + escapeHtml(t(kTextHistory)) + "</h2>\n<div id=\"range\">";
+    const std::pair<int, int> spans[] = {
+        {kTextWebDay, 1}, {kTextWeekColumn, 7}, {kTextMonthColumn, 31}, {kTextWebYear, 366}};
     for (const auto& [id, days] : spans) {
         page +=
             "<button data-days=\"" + std::to_string(days) + "\">" + escapeHtml(t(id)) + "</button>";
     }
-    page += " <label>" + escapeHtml(t(3033)) +
-            "<input type=\"datetime-local\" id=\"from\"></label><label>" + escapeHtml(t(3034)) +
+    page += " <label>" + escapeHtml(t(kTextStartTime)) +
+            "<input type=\"datetime-local\" id=\"from\"></label><label>" +
+            escapeHtml(t(kTextEndTime)) +
             "<input type=\"datetime-local\" id=\"to\"></label><button id=\"show\">" +
-            escapeHtml(t(3036)) + "</button></div>\n";
-    page += "<div id=\"hint\">" + escapeHtml(t(3154)) + "</div><div id=\"empty\"></div>\n";
+            escapeHtml(t(kTextSearch)) + "</button></div>\n";
+    page +=
+        "<div id=\"hint\">" + escapeHtml(t(kTextWebZoomHint)) + "</div><div id=\"empty\"></div>\n";
     page += "<div id=\"charts\"></div>\n<script src=\"js/dygraph.min.js\"></script>\n<script>\n";
     page += "const QUANTITIES = " + quantitiesJs + ";\nconst LABELS = " + labelsJs +
-            ";\nconst CHARTS = " + chartsJs + ";\nconst TEXT = {updated:" + scriptString(t(3152)) +
-            ",waiting:" + scriptString(t(3153)) + ",empty:" + scriptString(t(3155)) + "};\n";
+            ";\nconst CHARTS = " + chartsJs +
+            ";\nconst TEXT = {updated:" + scriptString(t(kTextWebLastUpdate)) +
+            ",waiting:" + scriptString(t(kTextWebWaiting)) +
+            ",empty:" + scriptString(t(kTextWebNoRecords)) + "};\n";
     page += kScript;
     page += "</script></body></html>\n";
     return page;
