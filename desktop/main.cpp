@@ -133,11 +133,11 @@ QPixmap grabWindow(const std::string& name, CMainFrame& frame, ProfileFile& conf
         return grabDialog(dialog);
     }
     if (name == "settings") {
-        CSetting dialog(station, strings, StationAccess::Ready, noSave, &frame);
+        CSetting dialog(station, strings, StationAccess::ready, noSave, &frame);
         return grabDialog(dialog);
     }
     if (name == "alarm") {
-        CAlarm dialog(station, strings, StationAccess::Ready, noSave, &frame);
+        CAlarm dialog(station, strings, StationAccess::ready, noSave, &frame);
         return grabDialog(dialog);
     }
     if (name == "language") {

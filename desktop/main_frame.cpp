@@ -248,9 +248,9 @@ void CMainFrame::startProgramBesideUs(const char* name, const std::vector<std::s
 StationAccess CMainFrame::stationAccess() const {
     const StationMonitor& monitor = m_context.session.monitor();
     if (monitor.m_Connected == 0) {
-        return StationAccess::Disconnected;
+        return StationAccess::disconnected;
     }
-    return monitor.m_MonitorMayPoll == 0 ? StationAccess::Busy : StationAccess::Ready;
+    return monitor.m_MonitorMayPoll == 0 ? StationAccess::busy : StationAccess::ready;
 }
 
 void CMainFrame::openSetting() {

@@ -250,7 +250,7 @@ void StationModel::writeCurrentRecordLocked() {
     r.Rcount = m_rainCounter;
     r.Light = static_cast<float>(s.light);
     r.UV = s.uv;
-    encodeHistoryRecord(r, s.outdoorContact ? OutdoorSensor::kInContact : OutdoorSensor::kNoContact,
+    encodeHistoryRecord(r, s.outdoorContact ? OutdoorSensor::inContact : OutdoorSensor::noContact,
                         MutableRecordBytes(currentRecordLocked(), map::kRecordSize));
 }
 

@@ -98,7 +98,7 @@ void MqttPublisher::stop() {
 }
 
 void MqttPublisher::report(MqttEvent event, const std::string& detail) {
-    if (event == m_lastEvent && event != MqttEvent::Published) {
+    if (event == m_lastEvent && event != MqttEvent::published) {
         return;
     }
     m_lastEvent = event;
@@ -127,17 +127,17 @@ void MqttPublisher::run(std::stop_token stop) {
             m_settingsChanged = false;
         }
         if (!settings.enable || settings.server.empty()) {
-            report(MqttEvent::Off, {});
+            report(MqttEvent::off, {});
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, stop, [this] { return m_settingsChanged; });
             continue;
         }
         const Outcome outcome = connectAndServe(settings, stop);
-        if (outcome == Outcome::Ended) {
+        if (outcome == Outcome::ended) {
             pause = m_timing.firstRetry;
             continue;
         }
-        if (outcome == Outcome::Lost) {
+        if (outcome == Outcome::lost) {
             pause = m_timing.firstRetry;
         }
         pauseFor(pause, stop);
@@ -152,8 +152,8 @@ MqttPublisher::Outcome MqttPublisher::connectAndServe(const MqttSettings& settin
     const std::unique_ptr<mosquitto, decltype(&mosquitto_destroy)> client(
         mosquitto_new(m_node.c_str(), true, &connection), mosquitto_destroy);
     if (!client) {
-        report(MqttEvent::Unreachable, where + ": " + reasonOf(MOSQ_ERR_NOMEM));
-        return Outcome::Failed;
+        report(MqttEvent::unreachable, where + ": " + reasonOf(MOSQ_ERR_NOMEM));
+        return Outcome::failed;
     }
     mosquitto* mosq = client.get();
     mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
@@ -175,8 +175,8 @@ MqttPublisher::Outcome MqttPublisher::connectAndServe(const MqttSettings& settin
     int rc =
         mosquitto_connect_async(mosq, settings.server.c_str(), settings.port, kKeepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
-        report(MqttEvent::Unreachable, where + ": " + reasonOf(rc));
-        return Outcome::Failed;
+        report(MqttEvent::unreachable, where + ": " + reasonOf(rc));
+        return Outcome::failed;
     }
     const auto publishText = [mosq](const std::string& topic, const std::string& text, int* mid) {
         mosquitto_publish(mosq, mid, topic.c_str(), static_cast<int>(text.size()), text.data(),
@@ -188,29 +188,29 @@ MqttPublisher::Outcome MqttPublisher::connectAndServe(const MqttSettings& settin
         rc = mosquitto_loop(mosq, kLoopMilliseconds, 1);
         if (!connected && connection.connack >= 0) {
             if (connection.connack != 0) {
-                report(MqttEvent::Refused,
+                report(MqttEvent::refused,
                        where + ": " + mosquitto_connack_string(connection.connack));
-                return Outcome::Failed;
+                return Outcome::failed;
             }
             connected = true;
             publishText(status, "online", nullptr);
-            report(MqttEvent::Connected, where);
+            report(MqttEvent::connected, where);
             // A broker that restarted may have lost the retained state: send it again.
             const std::lock_guard lock(m_mutex);
             m_stateDue = m_latest.has_value();
         }
         if (rc != MOSQ_ERR_SUCCESS) {
-            report(connected ? MqttEvent::Lost : MqttEvent::Unreachable,
+            report(connected ? MqttEvent::lost : MqttEvent::unreachable,
                    where + ": " + reasonOf(rc));
-            return connected ? Outcome::Lost : Outcome::Failed;
+            return connected ? Outcome::lost : Outcome::failed;
         }
         if (!connected && std::chrono::steady_clock::now() > deadline) {
-            report(MqttEvent::Unreachable, where + ": no answer from the broker");
-            return Outcome::Failed;
+            report(MqttEvent::unreachable, where + ": no answer from the broker");
+            return Outcome::failed;
         }
         if (connection.stateAcknowledged) {
             connection.stateAcknowledged = false;
-            report(MqttEvent::Published, where);
+            report(MqttEvent::published, where);
         }
         std::optional<HistoryRecord> due;
         {
@@ -245,7 +245,7 @@ MqttPublisher::Outcome MqttPublisher::connectAndServe(const MqttSettings& settin
         }
         mosquitto_disconnect(mosq);
     }
-    return Outcome::Ended;
+    return Outcome::ended;
 }
 
 }  // namespace nimbra

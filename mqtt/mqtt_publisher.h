@@ -17,12 +17,12 @@ namespace nimbra {
 // What the publisher tells its listener. Each is reported when it differs from the one
 // before, except Published, which follows every state the broker acknowledged.
 enum class MqttEvent {
-    Off,          // switched off, or no broker named
-    Connected,    // "online" is published
-    Published,    // the broker has the new state
-    Unreachable,  // no connection: no broker there, or TLS failed; retried with back-off
-    Refused,      // the broker turned the user name or password down; retried with back-off
-    Lost,         // the connection broke; retried
+    off,          // switched off, or no broker named
+    connected,    // "online" is published
+    published,    // the broker has the new state
+    unreachable,  // no connection: no broker there, or TLS failed; retried with back-off
+    refused,      // the broker turned the user name or password down; retried with back-off
+    lost,         // the connection broke; retried
 };
 
 // Receives the events on the publisher's thread; `detail` is "host:port", with the
@@ -63,7 +63,7 @@ public:
     void stop();
 
 private:
-    enum class Outcome { Ended, Failed, Lost };
+    enum class Outcome { ended, failed, lost };
     struct Connection;
 
     void run(std::stop_token stop);

@@ -36,18 +36,18 @@ std::string progressBar(const DownloadProgress& progress) {
 
 std::string mqttLine(MqttEvent event, const std::string& detail) {
     switch (event) {
-        case MqttEvent::Off:
+        case MqttEvent::off:
             return "MQTT: off";
-        case MqttEvent::Connected:
+        case MqttEvent::connected:
             return "MQTT: connected to " + detail;
-        case MqttEvent::Published:
+        case MqttEvent::published:
             return "MQTT: published";
-        case MqttEvent::Unreachable:
+        case MqttEvent::unreachable:
             return "MQTT: cannot connect to " + detail + "; trying again";
-        case MqttEvent::Refused:
+        case MqttEvent::refused:
             return "MQTT: the broker refused the user name or password (" + detail +
                    "); trying again";
-        case MqttEvent::Lost:
+        case MqttEvent::lost:
             return "MQTT: connection lost (" + detail + "); reconnecting";
     }
     return {};

@@ -131,7 +131,7 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
     session.mqtt().setListener([&printer, &mqttSettled](MqttEvent event,
                                                         const std::string& detail) {
         printer.mqtt(event, detail);
-        mqttSettled = mqttSettled || (event != MqttEvent::Connected && event != MqttEvent::Lost);
+        mqttSettled = mqttSettled || (event != MqttEvent::connected && event != MqttEvent::lost);
     });
     session.mqtt().configure(loadMqttSettings(config));
     std::atomic<bool> passCompleted{false};

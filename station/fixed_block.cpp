@@ -18,7 +18,7 @@ using enum TenthsFormat;
 using enum SmallFormat;
 
 constexpr int widthOf(TenthsFormat format) {
-    return format == kUnsigned24 ? 3 : 2;
+    return format == unsigned24 ? 3 : 2;
 }
 
 template <typename Table>
@@ -34,13 +34,13 @@ static_assert(fitsFixedBlock(kExtremeTimes, kBcdDateTimeSize) && fitsFixedBlock(
 
 float decodeTenths(TenthsFormat format, const std::uint8_t* bytes) {
     switch (format) {
-        case kSigned16:
+        case signed16:
             return decodeS16Tenths(bytes);
-        case kUnsigned16:
+        case unsigned16:
             return decodeU16Tenths(bytes);
-        case kWind16:
+        case wind16:
             return decodeW16Tenths(bytes);
-        case kUnsigned24:
+        case unsigned24:
             return decodeU24Tenths(bytes);
     }
     return 0.0f;
@@ -48,26 +48,26 @@ float decodeTenths(TenthsFormat format, const std::uint8_t* bytes) {
 
 void encodeTenths(TenthsFormat format, std::uint8_t* bytes, float value) {
     switch (format) {
-        case kSigned16:
+        case signed16:
             return encodeS16Tenths(bytes, value);
-        case kUnsigned16:
+        case unsigned16:
             return encodeU16Tenths(bytes, value);
-        case kWind16:
+        case wind16:
             return encodeW16Tenths(bytes, value);
-        case kUnsigned24:
+        case unsigned24:
             return encodeU24Tenths(bytes, value);
     }
 }
 
 std::int32_t decodeSmall(SmallFormat format, std::uint8_t byte) {
     switch (format) {
-        case kU8:
+        case u8:
             return decodeU8(byte);
-        case kDirection:
+        case direction:
             return decodeDirection(byte);
-        case kUvIndex:
+        case uvIndex:
             return decodeUvIndex(byte);
-        case kBcd:
+        case bcd:
             return decodeBcd(byte);
     }
     return 0;
@@ -75,13 +75,13 @@ std::int32_t decodeSmall(SmallFormat format, std::uint8_t byte) {
 
 std::uint8_t encodeSmall(SmallFormat format, std::int32_t value) {
     switch (format) {
-        case kU8:
+        case u8:
             return encodeU8(value);
-        case kDirection:
+        case direction:
             return encodeDirection(value);
-        case kUvIndex:
+        case uvIndex:
             return encodeUvIndex(value);
-        case kBcd:
+        case bcd:
             return encodeBcd(value);
     }
     return 0xFF;

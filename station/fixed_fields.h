@@ -21,23 +21,23 @@ using Record = HistoryRecord CStationData::*;
 using Times = std::array<double, kMeasurementSlots> CStationData::*;
 using Enables = std::array<std::uint8_t, kMeasurementSlots> CStationData::*;
 
-enum class TenthsFormat { kSigned16, kUnsigned16, kWind16, kUnsigned24 };
-enum class SmallFormat { kU8, kDirection, kUvIndex, kBcd };
+enum class TenthsFormat { signed16, unsigned16, wind16, unsigned24 };
+enum class SmallFormat { u8, direction, uvIndex, bcd };
 
 // How the settings and alarm writes send a threshold in tenths, each with the station's
 // "none" pattern for an absent one; the tenths are truncated rather than rounded. They
 // send a one-byte value as its low byte, and a BCD one as 0xFF when it has no two digits.
 enum class SentAs {
-    kSignedTenths,  // sign in bit 15
-    kRainTenths,    // sign in bit 7 of the low byte
-    kTenths,
-    kWindTenths,  // a 12-bit speed whose "none" is 0x0FFF
-    kTenths24,
+    signedTenths,  // sign in bit 15
+    rainTenths,    // sign in bit 7 of the low byte
+    tenths,
+    windTenths,  // a 12-bit speed whose "none" is 0x0FFF
+    tenths24,
 };
 
 // The unit setting a threshold is held in: when it changes, the settings write converts
 // the threshold and sends it again.
-enum class HeldIn { kInTemp, kOutTemp, kRain, kPressure, kWind, kLight };
+enum class HeldIn { inTemp, outTemp, rain, pressure, wind, light };
 
 // A float member of one of the HistoryRecord blocks, stored in tenths.
 struct TenthsField {
@@ -117,52 +117,49 @@ using enum HeldIn;
 using HR = HistoryRecord;
 
 inline constexpr std::array kAlarmTenths = {
+    TenthsThreshold{{fx::kInTempHighAlarm, signed16, kHigh, &HR::InTemp}, signedTenths, inTemp, 8},
+    TenthsThreshold{{fx::kInTempLowAlarm, signed16, kLow, &HR::InTemp}, signedTenths, inTemp, 9},
     TenthsThreshold{
-        {fx::kInTempHighAlarm, kSigned16, kHigh, &HR::InTemp}, kSignedTenths, kInTemp, 8},
-    TenthsThreshold{{fx::kInTempLowAlarm, kSigned16, kLow, &HR::InTemp}, kSignedTenths, kInTemp, 9},
+        {fx::kOutTempHighAlarm, signed16, kHigh, &HR::OutTemp}, signedTenths, outTemp, 12},
     TenthsThreshold{
-        {fx::kOutTempHighAlarm, kSigned16, kHigh, &HR::OutTemp}, kSignedTenths, kOutTemp, 12},
+        {fx::kOutTempLowAlarm, signed16, kLow, &HR::OutTemp}, signedTenths, outTemp, 13},
     TenthsThreshold{
-        {fx::kOutTempLowAlarm, kSigned16, kLow, &HR::OutTemp}, kSignedTenths, kOutTemp, 13},
+        {fx::kWindChillHighAlarm, signed16, kHigh, &HR::WindChill}, signedTenths, outTemp, 14},
     TenthsThreshold{
-        {fx::kWindChillHighAlarm, kSigned16, kHigh, &HR::WindChill}, kSignedTenths, kOutTemp, 14},
+        {fx::kWindChillLowAlarm, signed16, kLow, &HR::WindChill}, signedTenths, outTemp, 15},
     TenthsThreshold{
-        {fx::kWindChillLowAlarm, kSigned16, kLow, &HR::WindChill}, kSignedTenths, kOutTemp, 15},
+        {fx::kDewPointHighAlarm, signed16, kHigh, &HR::DewPoint}, signedTenths, outTemp, 16},
     TenthsThreshold{
-        {fx::kDewPointHighAlarm, kSigned16, kHigh, &HR::DewPoint}, kSignedTenths, kOutTemp, 16},
+        {fx::kDewPointLowAlarm, signed16, kLow, &HR::DewPoint}, signedTenths, outTemp, 17},
     TenthsThreshold{
-        {fx::kDewPointLowAlarm, kSigned16, kLow, &HR::DewPoint}, kSignedTenths, kOutTemp, 17},
+        {fx::kAbsPressureHighAlarm, unsigned16, kHigh, &HR::AbsPressure}, tenths, pressure, 18},
     TenthsThreshold{
-        {fx::kAbsPressureHighAlarm, kUnsigned16, kHigh, &HR::AbsPressure}, kTenths, kPressure, 18},
+        {fx::kAbsPressureLowAlarm, unsigned16, kLow, &HR::AbsPressure}, tenths, pressure, 19},
     TenthsThreshold{
-        {fx::kAbsPressureLowAlarm, kUnsigned16, kLow, &HR::AbsPressure}, kTenths, kPressure, 19},
+        {fx::kRelPressureHighAlarm, unsigned16, kHigh, &HR::RelPressure}, tenths, pressure, 20},
     TenthsThreshold{
-        {fx::kRelPressureHighAlarm, kUnsigned16, kHigh, &HR::RelPressure}, kTenths, kPressure, 20},
-    TenthsThreshold{
-        {fx::kRelPressureLowAlarm, kUnsigned16, kLow, &HR::RelPressure}, kTenths, kPressure, 21},
-    TenthsThreshold{{fx::kWindHighAlarm, kWind16, kHigh, &HR::Wind}, kWindTenths, kWind, 23},
-    TenthsThreshold{{fx::kGustHighAlarm, kWind16, kHigh, &HR::Gust}, kWindTenths, kWind, 25},
-    TenthsThreshold{
-        {fx::kRainHourHighAlarm, kUnsigned16, kHigh, &HR::Rain1}, kRainTenths, kRain, 27},
-    TenthsThreshold{
-        {fx::kRainDayHighAlarm, kUnsigned16, kHigh, &HR::Rain2}, kRainTenths, kRain, 28},
-    TenthsThreshold{{fx::kLightHighAlarm, kUnsigned24, kHigh, &HR::Light}, kTenths24, kLight, 0},
+        {fx::kRelPressureLowAlarm, unsigned16, kLow, &HR::RelPressure}, tenths, pressure, 21},
+    TenthsThreshold{{fx::kWindHighAlarm, wind16, kHigh, &HR::Wind}, windTenths, wind, 23},
+    TenthsThreshold{{fx::kGustHighAlarm, wind16, kHigh, &HR::Gust}, windTenths, wind, 25},
+    TenthsThreshold{{fx::kRainHourHighAlarm, unsigned16, kHigh, &HR::Rain1}, rainTenths, rain, 27},
+    TenthsThreshold{{fx::kRainDayHighAlarm, unsigned16, kHigh, &HR::Rain2}, rainTenths, rain, 28},
+    TenthsThreshold{{fx::kLightHighAlarm, unsigned24, kHigh, &HR::Light}, tenths24, light, 0},
 };
 
 inline constexpr std::array kAlarmSmall = {
-    SmallThreshold{{fx::kInHumiHighAlarm, kU8, kHigh, &HR::InHumi}, 6},
-    SmallThreshold{{fx::kInHumiLowAlarm, kU8, kLow, &HR::InHumi}, 7},
-    SmallThreshold{{fx::kOutHumiHighAlarm, kU8, kHigh, &HR::OutHumi}, 10},
-    SmallThreshold{{fx::kOutHumiLowAlarm, kU8, kLow, &HR::OutHumi}, 11},
-    SmallThreshold{{fx::kWindDirectionAlarm, kDirection, kHigh, &HR::WindDirection}, 26},
-    SmallThreshold{{fx::kUvHighAlarm, kUvIndex, kHigh, &HR::UV}, 1},
+    SmallThreshold{{fx::kInHumiHighAlarm, u8, kHigh, &HR::InHumi}, 6},
+    SmallThreshold{{fx::kInHumiLowAlarm, u8, kLow, &HR::InHumi}, 7},
+    SmallThreshold{{fx::kOutHumiHighAlarm, u8, kHigh, &HR::OutHumi}, 10},
+    SmallThreshold{{fx::kOutHumiLowAlarm, u8, kLow, &HR::OutHumi}, 11},
+    SmallThreshold{{fx::kWindDirectionAlarm, direction, kHigh, &HR::WindDirection}, 26},
+    SmallThreshold{{fx::kUvHighAlarm, uvIndex, kHigh, &HR::UV}, 1},
 };
 
 inline constexpr std::array kAlarmStationBytes = {
-    StationByte{fx::kWindAlarmBeaufort, kU8, &CStationData::m_WindAlarmBeaufort, 22},
-    StationByte{fx::kGustAlarmBeaufort, kU8, &CStationData::m_GustAlarmBeaufort, 24},
-    StationByte{fx::kAlarmHour, kBcd, &CStationData::m_AlarmHour, 29},
-    StationByte{fx::kAlarmMinute, kBcd, &CStationData::m_AlarmMinute, 30},
+    StationByte{fx::kWindAlarmBeaufort, u8, &CStationData::m_WindAlarmBeaufort, 22},
+    StationByte{fx::kGustAlarmBeaufort, u8, &CStationData::m_GustAlarmBeaufort, 24},
+    StationByte{fx::kAlarmHour, bcd, &CStationData::m_AlarmHour, 29},
+    StationByte{fx::kAlarmMinute, bcd, &CStationData::m_AlarmMinute, 30},
 };
 
 // Byte 29 shares its other bits with the light unit and the station's own flags.
@@ -201,32 +198,32 @@ inline constexpr std::array kEnableBits = {
 };
 
 inline constexpr std::array kExtremeTenths = {
-    TenthsField{fx::kLightMax, kUnsigned24, kMax, &HR::Light},
-    TenthsField{fx::kInTempMax, kSigned16, kMax, &HR::InTemp},
-    TenthsField{fx::kInTempMin, kSigned16, kMin, &HR::InTemp},
-    TenthsField{fx::kOutTempMax, kSigned16, kMax, &HR::OutTemp},
-    TenthsField{fx::kOutTempMin, kSigned16, kMin, &HR::OutTemp},
-    TenthsField{fx::kWindChillMax, kSigned16, kMax, &HR::WindChill},
-    TenthsField{fx::kWindChillMin, kSigned16, kMin, &HR::WindChill},
-    TenthsField{fx::kDewPointMax, kSigned16, kMax, &HR::DewPoint},
-    TenthsField{fx::kDewPointMin, kSigned16, kMin, &HR::DewPoint},
-    TenthsField{fx::kAbsPressureMax, kUnsigned16, kMax, &HR::AbsPressure},
-    TenthsField{fx::kAbsPressureMin, kUnsigned16, kMin, &HR::AbsPressure},
-    TenthsField{fx::kRelPressureMax, kUnsigned16, kMax, &HR::RelPressure},
-    TenthsField{fx::kRelPressureMin, kUnsigned16, kMin, &HR::RelPressure},
-    TenthsField{fx::kWindMax, kWind16, kMax, &HR::Wind},
-    TenthsField{fx::kGustMax, kWind16, kMax, &HR::Gust},
-    TenthsField{fx::kRainHourMax, kUnsigned16, kMax, &HR::Rain1},
-    TenthsField{fx::kRainDayMax, kUnsigned16, kMax, &HR::Rain2},
-    TenthsField{fx::kRainWeekMax, kUnsigned16, kMax, &HR::Rain3},
+    TenthsField{fx::kLightMax, unsigned24, kMax, &HR::Light},
+    TenthsField{fx::kInTempMax, signed16, kMax, &HR::InTemp},
+    TenthsField{fx::kInTempMin, signed16, kMin, &HR::InTemp},
+    TenthsField{fx::kOutTempMax, signed16, kMax, &HR::OutTemp},
+    TenthsField{fx::kOutTempMin, signed16, kMin, &HR::OutTemp},
+    TenthsField{fx::kWindChillMax, signed16, kMax, &HR::WindChill},
+    TenthsField{fx::kWindChillMin, signed16, kMin, &HR::WindChill},
+    TenthsField{fx::kDewPointMax, signed16, kMax, &HR::DewPoint},
+    TenthsField{fx::kDewPointMin, signed16, kMin, &HR::DewPoint},
+    TenthsField{fx::kAbsPressureMax, unsigned16, kMax, &HR::AbsPressure},
+    TenthsField{fx::kAbsPressureMin, unsigned16, kMin, &HR::AbsPressure},
+    TenthsField{fx::kRelPressureMax, unsigned16, kMax, &HR::RelPressure},
+    TenthsField{fx::kRelPressureMin, unsigned16, kMin, &HR::RelPressure},
+    TenthsField{fx::kWindMax, wind16, kMax, &HR::Wind},
+    TenthsField{fx::kGustMax, wind16, kMax, &HR::Gust},
+    TenthsField{fx::kRainHourMax, unsigned16, kMax, &HR::Rain1},
+    TenthsField{fx::kRainDayMax, unsigned16, kMax, &HR::Rain2},
+    TenthsField{fx::kRainWeekMax, unsigned16, kMax, &HR::Rain3},
 };
 
 inline constexpr std::array kExtremeSmall = {
-    SmallField{fx::kUvMax, kUvIndex, kMax, &HR::UV},
-    SmallField{fx::kInHumiMax, kU8, kMax, &HR::InHumi},
-    SmallField{fx::kInHumiMin, kU8, kMin, &HR::InHumi},
-    SmallField{fx::kOutHumiMax, kU8, kMax, &HR::OutHumi},
-    SmallField{fx::kOutHumiMin, kU8, kMin, &HR::OutHumi},
+    SmallField{fx::kUvMax, uvIndex, kMax, &HR::UV},
+    SmallField{fx::kInHumiMax, u8, kMax, &HR::InHumi},
+    SmallField{fx::kInHumiMin, u8, kMin, &HR::InHumi},
+    SmallField{fx::kOutHumiMax, u8, kMax, &HR::OutHumi},
+    SmallField{fx::kOutHumiMin, u8, kMin, &HR::OutHumi},
 };
 
 inline constexpr std::array kExtremeTimes = {

@@ -96,7 +96,7 @@ void encodeHistoryRecord(const HistoryRecord& r, OutdoorSensor sensor, MutableRe
     encodeS16Tenths(&b[rec::kInTemp], r.InTemp);
     encodeU16Tenths(&b[rec::kAbsPressure], r.AbsPressure);
 
-    const bool contact = sensor == OutdoorSensor::kInContact;
+    const bool contact = sensor == OutdoorSensor::inContact;
     b[rec::kOutHumi] = encodeU8(contact ? r.OutHumi : kAbsentInt);
     encodeS16Tenths(&b[rec::kOutTemp], contact ? r.OutTemp : kAbsent);
     const std::uint16_t wind = encodeWind12Tenths(contact ? r.Wind : kAbsent);

@@ -30,7 +30,7 @@ DecodedRecord decodeHistoryRecord(RecordBytes bytes, float pressureOffset);
 // m_RecordValid, as acquisition does for every record it reads.
 HistoryRecord decodeHistoryRecord(RecordBytes bytes, CStationData& station);
 
-enum class OutdoorSensor { kInContact, kNoContact };
+enum class OutdoorSensor { inContact, noContact };
 
 // Inverse of decodeHistoryRecord for the values a record holds. Rcount above 65535 sets
 // the overflow bit (which stands for 65535); Rcount -1 writes no counter. With no

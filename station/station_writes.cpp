@@ -44,17 +44,17 @@ void sendField(StationWritePlan& plan, int address, float value, Encoder encode,
 
 void sendTenths(StationWritePlan& plan, int address, SentAs form, float value) {
     switch (form) {
-        case SentAs::kSignedTenths:
+        case SentAs::signedTenths:
             return sendField(plan, address, value, EncodeSignedTenths16, 2, 0xFFFF);
-        case SentAs::kRainTenths:
+        case SentAs::rainTenths:
             return sendField(plan, address, value, EncodeSignedTenthsLow, 2, 0xFFFF);
-        case SentAs::kTenths:
+        case SentAs::tenths:
             return sendField(plan, address, value, EncodeTenths16, 2, 0xFFFF);
-        case SentAs::kWindTenths:
+        case SentAs::windTenths:
             // The station's own "none" for a 12-bit speed: 0xFFFF would read back as
             // 6553.5 m/s.
             return sendField(plan, address, value, EncodeTenths16, 2, 0x0FFF);
-        case SentAs::kTenths24:
+        case SentAs::tenths24:
             return sendField(plan, address, value, EncodeTenths24, 3, 0xFFFFFF);
     }
 }
@@ -62,7 +62,7 @@ void sendTenths(StationWritePlan& plan, int address, SentAs form, float value) {
 // A one-byte value as its low byte; a BCD one as two decimal digits, or 0xFF when it has
 // none (a blank time alarm is -1).
 void sendSmall(StationWritePlan& plan, int address, SmallFormat format, std::int32_t value) {
-    if (format != SmallFormat::kBcd) {
+    if (format != SmallFormat::bcd) {
         return sendByte(plan, address, value);
     }
     sendByte(plan, address, value >= 0 && value <= 99 ? (value / 10) * 16 + value % 10 : 0xFF);
@@ -159,28 +159,28 @@ struct UnitChange {
 };
 
 constexpr std::array kUnitChanges = {
-    UnitChange{HeldIn::kInTemp, &CStationData::InTempUnit, &CStationData::m_PrevInTempUnit},
-    UnitChange{HeldIn::kOutTemp, &CStationData::OutTempUnit, &CStationData::m_PrevOutTempUnit},
-    UnitChange{HeldIn::kRain, &CStationData::RainUnit, &CStationData::m_PrevRainUnit},
-    UnitChange{HeldIn::kPressure, &CStationData::PressureUnit, &CStationData::m_PrevPressureUnit},
-    UnitChange{HeldIn::kWind, &CStationData::WindUnit, &CStationData::m_PrevWindUnit},
-    UnitChange{HeldIn::kLight, &CStationData::LightUnit, &CStationData::m_PrevLightUnit},
+    UnitChange{HeldIn::inTemp, &CStationData::InTempUnit, &CStationData::m_PrevInTempUnit},
+    UnitChange{HeldIn::outTemp, &CStationData::OutTempUnit, &CStationData::m_PrevOutTempUnit},
+    UnitChange{HeldIn::rain, &CStationData::RainUnit, &CStationData::m_PrevRainUnit},
+    UnitChange{HeldIn::pressure, &CStationData::PressureUnit, &CStationData::m_PrevPressureUnit},
+    UnitChange{HeldIn::wind, &CStationData::WindUnit, &CStationData::m_PrevWindUnit},
+    UnitChange{HeldIn::light, &CStationData::LightUnit, &CStationData::m_PrevLightUnit},
 };
 
 double convertBetween(HeldIn heldIn, double x, int previousUnit, int newUnit) {
     switch (heldIn) {
-        case HeldIn::kInTemp:
-        case HeldIn::kOutTemp:
+        case HeldIn::inTemp:
+        case HeldIn::outTemp:
             return temperatureBetween(x, previousUnit);
-        case HeldIn::kRain:
+        case HeldIn::rain:
             return rainBetween(x, previousUnit);
-        case HeldIn::kPressure:
+        case HeldIn::pressure:
             return pressureBetween(x, previousUnit, newUnit);
-        case HeldIn::kWind:
+        case HeldIn::wind:
             // The record keeps the thresholds in the unit the station now holds them in.
             return ConvertWindSpeed(WindSpeedToMetres(static_cast<float>(x), previousUnit),
                                     newUnit);
-        case HeldIn::kLight:
+        case HeldIn::light:
             return lightBetween(x, previousUnit, newUnit);
     }
     return x;
@@ -197,7 +197,7 @@ StationWritePlan PlanSettingsWrite(CStationData& d) {
     sendByte(plan, fx::kDisplay1, d.m_Display1);
     sendByte(plan, fx::kDisplay2, d.m_Display2);
     sendByte(plan, fx::kTimeZone, d.m_TimeZone);
-    sendTenths(plan, fx::kRelPressure, SentAs::kTenths, d.m_RelPressure);
+    sendTenths(plan, fx::kRelPressure, SentAs::tenths, d.m_RelPressure);
 
     for (const UnitChange& change : kUnitChanges) {
         std::int32_t& previous = d.*change.previous;

@@ -232,8 +232,8 @@ CAlarm::CAlarm(const CStationData& data, const StringLookup& strings, StationAcc
     setWindowTitle(m_strings(kTextAlarm));
     setWindowIcon(appIcon());
     buildControls();
-    m_save->setEnabled(access == StationAccess::Ready);
-    ExchangeAlarms(Exchange::ToControls);
+    m_save->setEnabled(access == StationAccess::ready);
+    ExchangeAlarms(Exchange::toControls);
 }
 
 int CAlarm::beaufortFor(float metresPerSecond, bool gust) {
@@ -402,7 +402,7 @@ void CAlarm::followSpeed(int speedEditId, int beaufortEditId, bool gust) {
 
 void CAlarm::ExchangeAlarms(Exchange direction) {
     CStationData& d = m_Data;
-    if (direction == Exchange::ToControls) {
+    if (direction == Exchange::toControls) {
         for (const auto& [slot, check] : m_highEnables.asKeyValueRange()) {
             check->setChecked(d.m_AlarmHighOn[static_cast<std::size_t>(slot)] != 0);
         }
@@ -518,7 +518,7 @@ void CAlarm::showRangeError(const QString& message) {
 }
 
 void CAlarm::save() {
-    ExchangeAlarms(Exchange::ToRecord);
+    ExchangeAlarms(Exchange::toRecord);
     if (!ValidateAlarms()) {
         return;
     }

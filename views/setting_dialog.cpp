@@ -83,9 +83,9 @@ CSetting::CSetting(const CStationData& data, const StringLookup& strings, Statio
     setWindowTitle(m_strings(kTextSetting));
     setWindowIcon(appIcon());
     buildControls();
-    m_save->setEnabled(access == StationAccess::Ready);
-    if (access != StationAccess::Disconnected) {
-        ExchangeSettings(Exchange::ToControls);
+    m_save->setEnabled(access == StationAccess::ready);
+    if (access != StationAccess::disconnected) {
+        ExchangeSettings(Exchange::toControls);
     }
 }
 
@@ -268,7 +268,7 @@ void CSetting::showPressures(int pressureUnit) {
 
 void CSetting::ExchangeSettings(Exchange direction) {
     CStationData& d = m_Data;
-    if (direction == Exchange::ToControls) {
+    if (direction == Exchange::toControls) {
         m_timeZone->setCurrentIndex(timeZonePosition(d.m_TimeZone));
         m_interval->setText(QString::number(d.m_Interval));
         selectEntry(m_inTempUnit, d.InTempUnit);
@@ -338,7 +338,7 @@ bool CSetting::confirmSave() {
 }
 
 void CSetting::save() {
-    ExchangeSettings(Exchange::ToRecord);
+    ExchangeSettings(Exchange::toRecord);
     if (!confirmSave()) {
         return;
     }

@@ -10,9 +10,9 @@
 namespace nimbra {
 
 enum class StationAccess {
-    Disconnected,  // no station: the dialog can be browsed, nothing saved
-    Busy,          // connected, but an acquisition is reading the station
-    Ready,         // connected and idle: Save is offered
+    disconnected,  // no station: the dialog can be browsed, nothing saved
+    busy,          // connected, but an acquisition is reading the station
+    ready,         // connected and idle: Save is offered
 };
 
 // Called with the edited record once the user confirmed Save; the receiver copies it
@@ -20,6 +20,6 @@ enum class StationAccess {
 using StationSaveHandler = std::function<void(const CStationData&)>;
 
 // Direction of an exchange between a dialog's controls and its record copy.
-enum class Exchange { ToControls, ToRecord };
+enum class Exchange { toControls, toRecord };
 
 }  // namespace nimbra

@@ -84,12 +84,12 @@ TEST(MqttPublisher, LeavesRetainedDiscoveryAndStateAndSaysOnlineThenOffline) {
         publisher.setListener(log.listener());
         publisher.configure(settingsFor(broker));
         publisher.publish(current);
-        ASSERT_TRUE(log.waitFor(MqttEvent::Published));
+        ASSERT_TRUE(log.waitFor(MqttEvent::published));
     }
     ASSERT_TRUE(subscriber.waitFor("weather/garden/status", 2));
     EXPECT_THAT(subscriber.payloads("weather/garden/status"),
                 ::testing::ElementsAre("online", "offline"));
-    EXPECT_THAT(log.events(), ::testing::ElementsAre(MqttEvent::Connected, MqttEvent::Published));
+    EXPECT_THAT(log.events(), ::testing::ElementsAre(MqttEvent::connected, MqttEvent::published));
 
     // What a newcomer gets: the retained messages alone.
     TestSubscriber newcomer(broker.port());
@@ -126,13 +126,13 @@ TEST(MqttPublisher, WaitsForABrokerThatIsDownAndPublishesAgainWhenItReturns) {
     settings.discovery = false;
     publisher.configure(settings);
     publisher.publish(testing::sampleCurrent());
-    ASSERT_TRUE(log.waitFor(MqttEvent::Unreachable));
+    ASSERT_TRUE(log.waitFor(MqttEvent::unreachable));
 
     ASSERT_TRUE(broker.start());
-    ASSERT_TRUE(log.waitFor(MqttEvent::Published));
+    ASSERT_TRUE(log.waitFor(MqttEvent::published));
 
     broker.stop();
-    ASSERT_TRUE(log.waitFor(MqttEvent::Lost));
+    ASSERT_TRUE(log.waitFor(MqttEvent::lost));
     HistoryRecord later = testing::sampleCurrent();
     later.OutTemp = 7.5f;
     const auto handedOver = Clock::now();
@@ -141,7 +141,7 @@ TEST(MqttPublisher, WaitsForABrokerThatIsDownAndPublishesAgainWhenItReturns) {
 
     ASSERT_TRUE(broker.start());
     TestSubscriber subscriber(broker.port());
-    ASSERT_TRUE(log.waitFor(MqttEvent::Published, 2));
+    ASSERT_TRUE(log.waitFor(MqttEvent::published, 2));
     ASSERT_TRUE(subscriber.waitFor("weather/garden/state"));
     EXPECT_EQ(subscriber.latest().at("weather/garden/state"), statePayload(later));
     EXPECT_EQ(subscriber.latest().at("weather/garden/status"), "online");
@@ -153,7 +153,7 @@ TEST(MqttPublisher, PublishesOnlyWithTheRightPassword) {
     ASSERT_TRUE(broker.start());
     TestSubscriber subscriber(broker.port(), account);
     for (const auto& [password, outcome] :
-         {std::pair{"wrong", MqttEvent::Refused}, std::pair{"s3cret", MqttEvent::Published}}) {
+         {std::pair{"wrong", MqttEvent::refused}, std::pair{"s3cret", MqttEvent::published}}) {
         EventLog log;
         MqttTiming slow = kQuick;
         slow.firstRetry = std::chrono::seconds(30);
@@ -165,7 +165,7 @@ TEST(MqttPublisher, PublishesOnlyWithTheRightPassword) {
         publisher.configure(settings);
         publisher.publish(testing::sampleCurrent());
         ASSERT_TRUE(log.waitFor(outcome)) << password;
-        if (outcome == MqttEvent::Published) {
+        if (outcome == MqttEvent::published) {
             EXPECT_TRUE(subscriber.waitFor("weather/garden/state"));
         } else {
             EXPECT_THAT(subscriber.payloads("weather/garden/state"), ::testing::IsEmpty());
@@ -184,9 +184,9 @@ TEST(MqttPublisher, OverTlsTrustsOnlyACertifiedBrokerOfTheNameItAskedFor) {
         const char* server;
         MqttEvent outcome;
     };
-    for (const Case& c : {Case{"server", "127.0.0.1", MqttEvent::Published},
-                          Case{"stranger", "127.0.0.1", MqttEvent::Unreachable},
-                          Case{"server", "localhost", MqttEvent::Unreachable}}) {
+    for (const Case& c : {Case{"server", "127.0.0.1", MqttEvent::published},
+                          Case{"stranger", "127.0.0.1", MqttEvent::unreachable},
+                          Case{"server", "localhost", MqttEvent::unreachable}}) {
         TestBroker broker({.account = std::nullopt, .certificate = c.certificate});
         ASSERT_TRUE(broker.start());
         EventLog log;
@@ -198,8 +198,8 @@ TEST(MqttPublisher, OverTlsTrustsOnlyACertifiedBrokerOfTheNameItAskedFor) {
         publisher.configure(settings);
         publisher.publish(testing::sampleCurrent());
         ASSERT_TRUE(log.waitFor(c.outcome)) << c.certificate << " " << c.server;
-        EXPECT_EQ(std::ranges::count(log.events(), MqttEvent::Connected),
-                  c.outcome == MqttEvent::Published ? 1 : 0)
+        EXPECT_EQ(std::ranges::count(log.events(), MqttEvent::connected),
+                  c.outcome == MqttEvent::published ? 1 : 0)
             << log.lastDetail();
     }
 }
@@ -214,10 +214,10 @@ TEST(MqttPublisher, SwitchedOffSaysSoAndConnectsWhenSwitchedOn) {
     settings.enable = false;
     publisher.configure(settings);
     publisher.publish(testing::sampleCurrent());
-    ASSERT_TRUE(log.waitFor(MqttEvent::Off));
+    ASSERT_TRUE(log.waitFor(MqttEvent::off));
     settings.enable = true;
     publisher.configure(settings);
-    ASSERT_TRUE(log.waitFor(MqttEvent::Published));
+    ASSERT_TRUE(log.waitFor(MqttEvent::published));
 }
 
 }  // namespace

@@ -95,11 +95,11 @@ TEST_F(HeadlessEventsTest, LogsProgressSparinglyAndDrawsABarOnATerminal) {
 TEST_F(HeadlessEventsTest, PrintsWhatMqttReportsAfterTheBarItInterrupts) {
     {
         HeadlessEvents events(m_strings, m_out, true);
-        events.mqtt(MqttEvent::Connected, "broker.lan:1883");
+        events.mqtt(MqttEvent::connected, "broker.lan:1883");
         events.progress({true, 300, 150, 1200});
-        events.mqtt(MqttEvent::Lost, "broker.lan:1883: The connection was lost.");
-        events.mqtt(MqttEvent::Unreachable, "broker.lan:1883: Connection refused");
-        events.mqtt(MqttEvent::Published, "broker.lan:1883");
+        events.mqtt(MqttEvent::lost, "broker.lan:1883: The connection was lost.");
+        events.mqtt(MqttEvent::unreachable, "broker.lan:1883: Connection refused");
+        events.mqtt(MqttEvent::published, "broker.lan:1883");
     }
     EXPECT_EQ(finish(),
               "MQTT: connected to broker.lan:1883\n"

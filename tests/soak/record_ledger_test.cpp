@@ -38,7 +38,7 @@ protected:
             emulator::CompletedRecord& record = m_log.emplace_back();
             record.number = static_cast<std::uint64_t>(n);
             record.address = memory_map::recordAddress(n - 1);
-            encodeHistoryRecord(reading(n), OutdoorSensor::kInContact,
+            encodeHistoryRecord(reading(n), OutdoorSensor::inContact,
                                 MutableRecordBytes(record.bytes));
             std::copy(record.bytes.begin(), record.bytes.end(), &m_image[record.address]);
         }

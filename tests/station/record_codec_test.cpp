@@ -154,7 +154,7 @@ TEST(RecordCodec, DecodingIntoTheStationRecordNotesValidity) {
 TEST(RecordCodec, EncoderIsTheInverseOfTheDecoder) {
     const HistoryRecord typical = decodeHistoryRecord(kTypical, 0.0f).record;
     Record bytes{};
-    encodeHistoryRecord(typical, OutdoorSensor::kInContact, bytes);
+    encodeHistoryRecord(typical, OutdoorSensor::inContact, bytes);
     EXPECT_EQ(bytes, kTypical);
 
     // Wind and gust over their whole plausible range, together, since they share a byte.
@@ -163,7 +163,7 @@ TEST(RecordCodec, EncoderIsTheInverseOfTheDecoder) {
             HistoryRecord r = typical;
             r.Wind = static_cast<float>(wind / 10.0);
             r.Gust = static_cast<float>(gust / 10.0);
-            encodeHistoryRecord(r, OutdoorSensor::kInContact, bytes);
+            encodeHistoryRecord(r, OutdoorSensor::inContact, bytes);
             const HistoryRecord back = decodeHistoryRecord(bytes, 0.0f).record;
             ASSERT_EQ(back.Wind, r.Wind);
             ASSERT_EQ(back.Gust, r.Gust);
@@ -172,14 +172,14 @@ TEST(RecordCodec, EncoderIsTheInverseOfTheDecoder) {
     for (std::int32_t count = -1; count <= kMaxRainCount; ++count) {
         HistoryRecord r = typical;
         r.Rcount = count;
-        encodeHistoryRecord(r, OutdoorSensor::kInContact, bytes);
+        encodeHistoryRecord(r, OutdoorSensor::inContact, bytes);
         const std::int32_t expected = count == -1 ? 0xFFFF : count;
         ASSERT_EQ(decodeHistoryRecord(bytes, 0.0f).record.Rcount, expected);
     }
     for (std::int32_t v : {0, 7, 15, kAbsentInt}) {
         HistoryRecord r = typical;
         r.WindDirection = r.UV = v;
-        encodeHistoryRecord(r, OutdoorSensor::kInContact, bytes);
+        encodeHistoryRecord(r, OutdoorSensor::inContact, bytes);
         const HistoryRecord back = decodeHistoryRecord(bytes, 0.0f).record;
         EXPECT_EQ(back.WindDirection, v);
         EXPECT_EQ(back.UV, v);
@@ -189,14 +189,14 @@ TEST(RecordCodec, EncoderIsTheInverseOfTheDecoder) {
 TEST(RecordCodec, EncodingWithoutContactWritesTheNoContactRecord) {
     Record bytes{};
     const HistoryRecord typical = decodeHistoryRecord(kTypical, 0.0f).record;
-    encodeHistoryRecord(typical, OutdoorSensor::kNoContact, bytes);
+    encodeHistoryRecord(typical, OutdoorSensor::noContact, bytes);
     EXPECT_EQ(bytes[15] & memory_map::record::kNoContactBit, memory_map::record::kNoContactBit);
     const HistoryRecord back = decodeHistoryRecord(bytes, 0.0f).record;
     EXPECT_EQ(back.OutTemp, kAbsent);
     EXPECT_EQ(back.Rcount, -1);
     EXPECT_FLOAT_EQ(back.InTemp, typical.InTemp);
     // The blanked outdoor bytes still read as absent to a decoder that ignores the bit.
-    encodeHistoryRecord(typical, OutdoorSensor::kNoContact, bytes);
+    encodeHistoryRecord(typical, OutdoorSensor::noContact, bytes);
     bytes[15] = 0;
     const HistoryRecord blank = decodeHistoryRecord(bytes, 0.0f).record;
     EXPECT_EQ(blank.OutHumi, kAbsentInt);

@@ -23,7 +23,7 @@ namespace {
 // Answers the dialog's message boxes without showing them.
 class ScriptedAlarm : public CAlarm {
 public:
-    explicit ScriptedAlarm(const CStationData& data, StationAccess access = StationAccess::Ready)
+    explicit ScriptedAlarm(const CStationData& data, StationAccess access = StationAccess::ready)
         : CAlarm(data, testing::englishStrings(), access,
                  [this](const CStationData& saved) { this->saved = saved; }) {}
 
@@ -332,7 +332,7 @@ TEST_F(AlarmDialogTest, UntouchedAbsentThresholdsStayAbsent) {
 }
 
 TEST_F(AlarmDialogTest, SaveIsOfferedOnlyWhileTheStationIsIdle) {
-    for (StationAccess access : {StationAccess::Disconnected, StationAccess::Busy}) {
+    for (StationAccess access : {StationAccess::disconnected, StationAccess::busy}) {
         ScriptedAlarm dialog(station(), access);
         EXPECT_FALSE(dialog.control<QPushButton>(1)->isEnabled());
         EXPECT_EQ(dialog.field(1047)->text(), "70");  // browsable all the same

@@ -18,7 +18,7 @@ namespace {
 // Answers "Do you want to save?" without a message box and keeps what was handed over.
 class ScriptedSetting : public CSetting {
 public:
-    ScriptedSetting(const CStationData& data, StationAccess access = StationAccess::Ready)
+    ScriptedSetting(const CStationData& data, StationAccess access = StationAccess::ready)
         : CSetting(data, testing::englishStrings(), access,
                    [this](const CStationData& saved) { this->saved = saved; }) {}
 
@@ -177,11 +177,11 @@ TEST_F(SettingDialogTest, UnitsAreRememberedForConvertingThresholds) {
 }
 
 TEST_F(SettingDialogTest, SaveNeedsAnIdleStationAndAConfirmation) {
-    ScriptedSetting busy(station(), StationAccess::Busy);
+    ScriptedSetting busy(station(), StationAccess::busy);
     EXPECT_FALSE(busy.control<QPushButton>(1)->isEnabled());
     EXPECT_EQ(busy.field(1002)->text(), "30");
 
-    ScriptedSetting away(station(), StationAccess::Disconnected);
+    ScriptedSetting away(station(), StationAccess::disconnected);
     EXPECT_FALSE(away.control<QPushButton>(1)->isEnabled());
     EXPECT_EQ(away.field(1002)->text(), "");
     EXPECT_EQ(away.list(1000)->currentText(), "0");
