@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <numbers>
 
+#include "bench/bench_folder.h"
 #include "bench/figure.h"
 #include "report/graph_plan.h"
 #include "store/weather_db.h"
@@ -70,20 +71,11 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
 
-    std::filesystem::path folder;
-    bool removeFolder = false;
-    if (argc > 1) {
-        folder = argv[1];
-    } else {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "graph_bench_XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::perror("graph_bench");
-            return 1;
-        }
-        folder = pattern;
-        removeFolder = true;
+    const bench::BenchFolder benchFolder(argc, argv, "graph_bench");
+    if (!benchFolder.ok()) {
+        return 1;
     }
+    const std::filesystem::path& folder = benchFolder.path();
     const std::filesystem::path database = folder / "Nimbra7420.db";
 
     CWeatherDb db;
@@ -137,9 +129,5 @@ int main(int argc, char** argv) {
             picture.height(), painted);
     }
 
-    if (removeFolder) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "bench/bench_folder.h"
 #include "bench/figure.h"
 #include "bench/generated_history.h"
 #include "config/string_table.h"
@@ -61,21 +62,11 @@ std::optional<StringTable> englishTexts() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::filesystem::path folder;
-    bool removeFolder = false;
-    if (argc > 1) {
-        folder = argv[1];
-        std::filesystem::create_directories(folder);
-    } else {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "history_bench_XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::perror("history_bench");
-            return 1;
-        }
-        folder = pattern;
-        removeFolder = true;
+    const bench::BenchFolder benchFolder(argc, argv, "history_bench");
+    if (!benchFolder.ok()) {
+        return 1;
     }
+    const std::filesystem::path& folder = benchFolder.path();
     const auto strings = englishTexts();
     if (!strings) {
         return 1;
@@ -159,9 +150,5 @@ int main(int argc, char** argv) {
                     failed ? "  FAILED: " : "", error.c_str());
     }
 
-    if (removeFolder) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "bench/figure.h"
 #include "bench/generated_history.h"
 #include "config/string_table.h"
@@ -65,21 +66,11 @@ double threadCpuSeconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::filesystem::path folder;
-    bool removeFolder = false;
-    if (argc > 1) {
-        folder = argv[1];
-        std::filesystem::create_directories(folder);
-    } else {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "web_bench_XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::perror("web_bench");
-            return 1;
-        }
-        folder = pattern;
-        removeFolder = true;
+    const bench::BenchFolder benchFolder(argc, argv, "web_bench");
+    if (!benchFolder.ok()) {
+        return 1;
     }
+    const std::filesystem::path& folder = benchFolder.path();
     const std::filesystem::path database = folder / "Nimbra7420.db";
     if (!std::filesystem::exists(database) && !fill(database)) {
         std::fprintf(stderr, "web_bench: cannot fill %s\n", database.c_str());
@@ -160,9 +151,5 @@ int main(int argc, char** argv) {
                                 "< 5 % core", share, "%", 5.0);
 
     server.stop();
-    if (removeFolder) {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
     return failed.load() == 0 ? 0 : 1;
 }
