@@ -38,8 +38,14 @@ for binary in "$work/root/usr/$NIMBRA_BINDIR"/* "$work/root/usr/$NIMBRA_LIBDIR"/
     resolved=$(ldd "$binary")
     for soname in $(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
         echo "$packed" | grep -qxF "$soname" && continue
-        path=$(echo "$resolved" | awk -v s="$soname" '$1 == s && $2 == "=>" { print $3; exit }')
-        owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "/usr$path" 2>/dev/null || true)
+        # ldd names most libraries "soname => path", the dynamic loader by its path alone.
+        path=$(echo "$resolved" | awk -v s="$soname" '
+            $1 == s && $2 == "=>" { print $3; exit }
+            { n = split($1, part, "/") } n > 1 && part[n] == s { print $1; exit }')
+        owner=
+        if [ -n "$path" ]; then
+            owner=$(dpkg -S "$path" 2>/dev/null || dpkg -S "/usr$path" 2>/dev/null || true)
+        fi
         owner=${owner%%:*}
         if [ -z "$owner" ]; then
             fail "no package provides $soname needed by $(basename "$binary")"
