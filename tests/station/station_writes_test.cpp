@@ -5,10 +5,12 @@
 #include <array>
 #include <cstdint>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "core/absent.h"
 #include "core/units.h"
+#include "station/fixed_block.h"
 
 namespace nimbra {
 namespace {
@@ -300,6 +302,60 @@ TEST(AlarmWrite, EveryEnableLandsOnItsOwnBit) {
     d.m_TimeAlarmOn = 1;
     d.m_WindDirAlarmOn = 1;
     EXPECT_EQ(PlanAlarmWrite(d).at(5), (StationByteWrite{21, 0x06}));
+}
+
+// Each threshold is sent in a form of its own; the station must read every one back as
+// the value that was sent.
+TEST(AlarmWrite, WhatItSendsDecodesBackAsTheSameAlarms) {
+    CStationData d;
+    HistoryRecord& high = d.m_AlarmHigh;
+    HistoryRecord& low = d.m_AlarmLow;
+    high.InTemp = 28.5f;
+    low.InTemp = -5.5f;
+    high.OutTemp = 35.5f;
+    low.OutTemp = -12.5f;
+    high.WindChill = 10.5f;
+    low.WindChill = -20.5f;
+    high.DewPoint = 20.5f;
+    low.DewPoint = kAbsent;
+    high.AbsPressure = 1040.5f;
+    low.AbsPressure = 960.5f;
+    high.RelPressure = 1030.5f;
+    low.RelPressure = 970.5f;
+    high.Wind = 10.5f;
+    high.Gust = kAbsent;
+    high.Rain1 = 5.5f;
+    high.Rain2 = 25.5f;
+    high.Light = 12345.5f;
+    high.InHumi = 70;
+    low.InHumi = 30;
+    high.OutHumi = 80;
+    low.OutHumi = 20;
+    high.WindDirection = 13;
+    high.UV = 9;
+    d.m_WindAlarmBeaufort = 5;
+    d.m_GustAlarmBeaufort = 7;
+    d.m_AlarmHour = 7;
+    d.m_AlarmMinute = 45;
+    d.m_TimeAlarmOn = 1;
+    for (const int slot : {kSlotInTemp, kSlotRelPressure, kSlotRainDay, kSlotUV}) {
+        d.m_AlarmHighOn[static_cast<std::size_t>(slot)] = 1;
+    }
+    d.m_AlarmLowOn[kSlotOutHumi] = 1;
+
+    std::array<std::uint8_t, 256> block{};
+    for (const StationByteWrite& write : PlanAlarmWrite(d)) {
+        block.at(static_cast<std::size_t>(write.address)) = write.value;
+    }
+    CStationData back;
+    decodeFixedBlock(FixedBlockBytes(block), back);
+    EXPECT_EQ(back.m_AlarmHigh, d.m_AlarmHigh);
+    EXPECT_EQ(back.m_AlarmLow, d.m_AlarmLow);
+    EXPECT_EQ(back.m_AlarmHighOn, d.m_AlarmHighOn);
+    EXPECT_EQ(back.m_AlarmLowOn, d.m_AlarmLowOn);
+    EXPECT_EQ(std::tuple(back.m_TimeAlarmOn, back.m_WindAlarmBeaufort, back.m_GustAlarmBeaufort,
+                         back.m_AlarmHour, back.m_AlarmMinute),
+              std::tuple(d.m_TimeAlarmOn, 5, 7, 7, 45));
 }
 
 TEST(AlarmWrite, FailureStopsTheWriteWhereItHappened) {
