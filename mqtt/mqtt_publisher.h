@@ -21,7 +21,8 @@ enum class MqttEvent {
     Connected,    // "online" is published
     Published,    // the broker has the new state
     Unreachable,  // no connection: no broker there, or TLS failed; retried with back-off
-    Refused,      // the broker turned the user name or password down; retried with back-off
+    Refused,      // the broker turned the connection down (user name or password, most
+                  // often); retried with back-off
     Lost,         // the connection broke; retried
 };
 
