@@ -21,7 +21,8 @@ enum class MqttEvent {
     connected,    // "online" is published
     published,    // the broker has the new state
     unreachable,  // no connection: no broker there, or TLS failed; retried with back-off
-    refused,      // the broker turned the user name or password down; retried with back-off
+    refused,      // the broker turned the connection down (user name or password, most
+                  // often); retried with back-off
     lost,         // the connection broke; retried
 };
 

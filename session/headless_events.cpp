@@ -45,8 +45,7 @@ std::string mqttLine(MqttEvent event, const std::string& detail) {
         case MqttEvent::unreachable:
             return "MQTT: cannot connect to " + detail + "; trying again";
         case MqttEvent::refused:
-            return "MQTT: the broker refused the user name or password (" + detail +
-                   "); trying again";
+            return "MQTT: the broker refused the connection (" + detail + "); trying again";
         case MqttEvent::lost:
             return "MQTT: connection lost (" + detail + "); reconnecting";
     }
