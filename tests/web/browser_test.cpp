@@ -1,4 +1,3 @@
-#include <regex>
 
 #include "tests/web/web_fixture.h"
 
@@ -40,7 +39,10 @@ TEST_F(WebServerTest, ChromiumShowsTheReadingsAndDrawsTheChartsWithoutScriptErro
     EXPECT_NE(dom.find("id=\"cur-OutTemp\">-7.9 \u00B0C<"), std::string::npos) << dom;
     EXPECT_NE(dom.find("id=\"status\">Last update: "), std::string::npos);
     // dygraphs draws each chart on canvases inside the chart's box.
-    EXPECT_TRUE(std::regex_search(dom, std::regex("class=\"plot\"[^>]*>.*<canvas")));
+    // A plain search: std::regex recurses per character and overflows the stack on a page.
+    const auto plot = dom.find("class=\"plot\"");
+    ASSERT_NE(plot, std::string::npos);
+    EXPECT_NE(dom.find("<canvas", plot), std::string::npos);
     EXPECT_EQ(console.find("CONSOLE"), std::string::npos) << console;
 }
 
