@@ -33,6 +33,24 @@ std::optional<StatusChange> statusChangeFor(ViewEvent event, const StringTable& 
             return StatusChange{kWeathercloudPane, "weathercloud", PaneIcon::failure};
         case WeathercloudOff:
             return StatusChange{kWeathercloudPane, {}, PaneIcon::none};
+        case CwopSuccess:
+            return StatusChange{kCwopPane, "cwop", PaneIcon::success};
+        case CwopFailure:
+            return StatusChange{kCwopPane, "cwop", PaneIcon::failure};
+        case CwopOff:
+            return StatusChange{kCwopPane, {}, PaneIcon::none};
+        case WindySuccess:
+            return StatusChange{kWindyPane, "windy", PaneIcon::success};
+        case WindyFailure:
+            return StatusChange{kWindyPane, "windy", PaneIcon::failure};
+        case WindyOff:
+            return StatusChange{kWindyPane, {}, PaneIcon::none};
+        case OpenWeatherMapSuccess:
+            return StatusChange{kOpenWeatherMapPane, "owm", PaneIcon::success};
+        case OpenWeatherMapFailure:
+            return StatusChange{kOpenWeatherMapPane, "owm", PaneIcon::failure};
+        case OpenWeatherMapOff:
+            return StatusChange{kOpenWeatherMapPane, {}, PaneIcon::none};
         default:
             return std::nullopt;
     }

@@ -8,9 +8,21 @@
 
 namespace nimbra {
 
-// The status bar's panes, left to right.
-enum StatusPane { kProgressPane = 0, kWowPane, kWeathercloudPane, kWundergroundPane, kUsbPane };
-inline constexpr int kStatusPaneWidths[] = {400, 120, 120, 90, 175};
+// The status bar's panes, left to right. The panes after the USB one belong to services
+// that came later; the window shows them only while their service is on.
+enum StatusPane {
+    kProgressPane = 0,
+    kWowPane,
+    kWeathercloudPane,
+    kWundergroundPane,
+    kUsbPane,
+    kCwopPane,
+    kWindyPane,
+    kOpenWeatherMapPane,
+};
+inline constexpr int kStatusPaneWidths[] = {400, 120, 120, 90, 175, 72, 72, 72};
+inline constexpr int kStatusPaneCount = 8;
+inline constexpr int kFirstLaterPane = kCwopPane;
 
 enum class PaneIcon { none, success, failure };
 

@@ -131,4 +131,42 @@ inline constexpr int kTextWebWaiting = 3153;     // Waiting for the station…
 inline constexpr int kTextWebZoomHint = 3154;    // Drag across a chart to zoom in.
 inline constexpr int kTextWebNoRecords = 3155;   // No records in this range
 
+// Station location, CWOP, Windy and OpenWeatherMap: 3200-3259.
+inline constexpr int kTextStationLocation = 3200;  // Station location
+inline constexpr int kTextLatitude = 3201;         // Latitude (°, north positive)
+inline constexpr int kTextLongitude = 3202;        // Longitude (°, east positive)
+inline constexpr int kTextAltitude = 3203;         // Altitude (m)
+inline constexpr int kTextLatitudeInvalid =
+    3204;  // Enter the latitude as decimal degrees from -90 to 90.
+inline constexpr int kTextLongitudeInvalid =
+    3205;  // Enter the longitude as decimal degrees from -180 to 180.
+inline constexpr int kTextAltitudeInvalid =
+    3206;                                        // Enter the altitude in metres from -9000 to 9000.
+inline constexpr int kTextEnableUploads = 3207;  // Enable uploads
+inline constexpr int kTextCwopStation = 3208;    // Station (CW number or callsign)
+inline constexpr int kTextCwopPasscode = 3209;   // Passcode (-1 without a licence)
+inline constexpr int kTextCwopInterval = 3210;   // Interval (minutes, 5 or more)
+inline constexpr int kTextStationId = 3211;      // Station ID
+inline constexpr int kTextServicePassword = 3212;  // Password
+inline constexpr int kTextApiKey = 3213;           // API key
+inline constexpr int kTextRegister = 3214;         // Register
+inline constexpr int kTextTest = 3215;             // Test
+inline constexpr int kTextTestAccepted = 3216;     // The test upload was accepted.
+inline constexpr int kTextTestFailed = 3217;       // The test upload failed:
+inline constexpr int kTextTestNothingSent =
+    3218;  // Nothing was sent: the service is switched off or has no stat
+inline constexpr int kTextTestPaused = 3219;       // The service asked to wait; try again later.
+inline constexpr int kTextLocationMissing = 3220;  // Set the station location first.
+inline constexpr int kTextRegistered =
+    3221;  // The station is registered and its ID filled in. Save to keep
+inline constexpr int kTextRegistrationFailed = 3222;  // The registration failed:
+inline constexpr int kTextCwopStationInvalid =
+    3223;  // The station must be 1 to 9 letters, digits or "-".
+inline constexpr int kTextCwopPasscodeInvalid =
+    3224;  // The passcode must be -1 or a number of up to five digits.
+inline constexpr int kTextCwopIntervalInvalid =
+    3225;  // The interval must be a whole number of minutes from 5 to 60.
+inline constexpr int kTextApiKeyMissing = 3226;  // Enter the API key first.
+inline constexpr int kTextTesting = 3227;        // Testing…
+
 }  // namespace nimbra

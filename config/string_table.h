@@ -14,21 +14,16 @@ inline constexpr int kFirstStringId = 3001;
 inline constexpr int kLastStringId = 3399;  // 3106-3399: later features, in ranges of their own
 
 // Keys of the main window's menu captions, pop-ups before their items.
-inline constexpr std::array<std::string_view, 15> kMenuKeys{{
-    "menu.system",
-    "menu.system.setting",
-    "menu.system.alarm",
-    "menu.system.maxmin",
-    "menu.system.language",
-    "menu.record",
-    "menu.record.history",
-    "menu.record.graph",
-    "menu.upload",
-    "menu.upload.wunderground",
-    "menu.upload.wow",
-    "menu.upload.weathercloud",
-    "menu.upload.mqtt",
-    "menu.help",
+inline constexpr std::array<std::string_view, 19> kMenuKeys{{
+    "menu.system",          "menu.system.setting",
+    "menu.system.alarm",    "menu.system.maxmin",
+    "menu.system.language", "menu.record",
+    "menu.record.history",  "menu.record.graph",
+    "menu.upload",          "menu.upload.wunderground",
+    "menu.upload.wow",      "menu.upload.weathercloud",
+    "menu.upload.mqtt",     "menu.upload.cwop",
+    "menu.upload.windy",    "menu.upload.openweathermap",
+    "menu.upload.location", "menu.help",
     "menu.help.about",
 }};
 

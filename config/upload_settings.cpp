@@ -2,12 +2,14 @@
 
 #include <cstdlib>
 
+#include "config/location_settings.h"
+
 namespace nimbra {
 
 namespace {
 
-// NIMBRA_WOW_SERVER and NIMBRA_WEATHERCLOUD_SERVER ("host" or "host:port") point a
-// service elsewhere, for trying uploads against a server of one's own.
+// NIMBRA_<SERVICE>_SERVER ("host" or "host:port") points a service elsewhere, for
+// trying uploads against a server of one's own. It lives in the live settings only.
 void applyServerOverride(const char* variable, UploadServiceConfig& config) {
     const char* value = std::getenv(variable);
     if (value == nullptr || *value == '\0') {
@@ -66,6 +68,55 @@ void LoadUploadConfiguration(const ProfileFile& config, UploadConfigStore& store
     weathercloud.m_Autosend = read("weathercloud", "Autosend");
     applyServerOverride("NIMBRA_WEATHERCLOUD_SERVER", weathercloud);
     store.set(UploadService::Weathercloud, weathercloud);
+
+    store.set(UploadService::Cwop, loadCwopSettings(config));
+    store.set(UploadService::Windy, loadWindySettings(config));
+    store.set(UploadService::OpenWeatherMap, loadOpenWeatherMapSettings(config));
+    store.setLocation(loadStationLocation(config));
+}
+
+UploadServiceConfig loadCwopSettings(const ProfileFile& config) {
+    const auto read = [&](const char* key) { return config.readString("CWOP", key); };
+    UploadServiceConfig cwop;
+    cwop.m_Autosend = read("Enable");
+    cwop.m_StationID = read("Station");
+    cwop.m_Password = read("Passcode");
+    if (cwop.m_Password.empty()) {
+        cwop.m_Password = kCwopUnlicensedPasscode;
+    }
+    cwop.m_Server = read("Server");
+    if (cwop.m_Server.empty()) {
+        cwop.m_Server = kCwopServer;
+    }
+    cwop.m_ServerPort = read("Port");
+    if (cwop.m_ServerPort.empty()) {
+        cwop.m_ServerPort = kCwopPort;
+    }
+    cwop.m_Interval = read("Interval");
+    applyServerOverride("NIMBRA_CWOP_SERVER", cwop);
+    return cwop;
+}
+
+UploadServiceConfig loadWindySettings(const ProfileFile& config) {
+    UploadServiceConfig windy;
+    windy.m_Server = kWindyUploadHost;
+    windy.m_ServerPort = kTlsPort;
+    windy.m_Autosend = config.readString("Windy", "Enable");
+    windy.m_StationID = config.readString("Windy", "StationID");
+    windy.m_Password = config.readString("Windy", "Password");
+    applyServerOverride("NIMBRA_WINDY_SERVER", windy);
+    return windy;
+}
+
+UploadServiceConfig loadOpenWeatherMapSettings(const ProfileFile& config) {
+    UploadServiceConfig owm;
+    owm.m_Server = kOpenWeatherMapHost;
+    owm.m_ServerPort = kTlsPort;
+    owm.m_Autosend = config.readString("OpenWeatherMap", "Enable");
+    owm.m_Password = config.readString("OpenWeatherMap", "ApiKey");
+    owm.m_StationID = config.readString("OpenWeatherMap", "StationId");
+    applyServerOverride("NIMBRA_OPENWEATHERMAP_SERVER", owm);
+    return owm;
 }
 
 }  // namespace nimbra

@@ -24,6 +24,15 @@ enum class ViewEvent : int {
     WeathercloudSuccess = 2039,
     WeathercloudFailure = 2040,
     WeathercloudOff = 2041,
+    CwopSuccess = 2042,
+    CwopFailure = 2043,
+    CwopOff = 2044,
+    WindySuccess = 2045,
+    WindyFailure = 2046,
+    WindyOff = 2047,
+    OpenWeatherMapSuccess = 2048,
+    OpenWeatherMapFailure = 2049,
+    OpenWeatherMapOff = 2050,
 };
 
 // Counters of a running download, carried with every DownloadProgress event.
@@ -45,6 +54,9 @@ public:
     // link's status and the system's own words ("no access: Permission denied"), for
     // the log and the status bar. Receivers that show only the event ignore it.
     virtual void stationUnreachable(const std::string& /*reason*/) {}
+    // Why an upload failed, or why a service that is on did not send ("no station
+    // location", the server's message), told just before the outcome event it explains.
+    virtual void uploadDetail(ViewEvent /*outcome*/, const std::string& /*detail*/) {}
 };
 
 }  // namespace nimbra

@@ -16,6 +16,12 @@ std::string serviceName(StatusPane pane) {
             return "WOW";
         case kWeathercloudPane:
             return "Weathercloud";
+        case kCwopPane:
+            return "CWOP";
+        case kWindyPane:
+            return "Windy";
+        case kOpenWeatherMapPane:
+            return "OpenWeatherMap";
         default:
             return "Weather Underground";
     }
@@ -89,7 +95,17 @@ void HeadlessEvents::send(ViewEvent event) {
     const char* outcome = change->icon == PaneIcon::success   ? "ok"
                           : change->icon == PaneIcon::failure ? "failed"
                                                               : "off";
-    printLine("Upload " + serviceName(change->pane) + ": " + outcome);
+    std::string line = "Upload " + serviceName(change->pane) + ": " + outcome;
+    if (const auto detail = m_uploadDetails.find(event); detail != m_uploadDetails.end()) {
+        line += " (" + detail->second + ")";
+        m_uploadDetails.erase(detail);
+    }
+    printLine(line);
+}
+
+void HeadlessEvents::uploadDetail(ViewEvent outcome, const std::string& detail) {
+    std::lock_guard lock(m_mutex);
+    m_uploadDetails[outcome] = detail;
 }
 
 void HeadlessEvents::stationUnreachable(const std::string& reason) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <string>
 
@@ -21,6 +22,8 @@ public:
     void send(ViewEvent event) override;
     void progress(const DownloadProgress& progress) override;
     void stationUnreachable(const std::string& reason) override;
+    // Printed in brackets after the outcome it explains: "Upload Windy: failed (401: ...)".
+    void uploadDetail(ViewEvent outcome, const std::string& detail) override;
     // What the MQTT publisher reports, as "MQTT: ..." lines beside the uploads' lines.
     void mqtt(MqttEvent event, const std::string& detail);
 
@@ -30,10 +33,11 @@ private:
     const StringTable& m_strings;
     std::FILE* m_out;
     bool m_terminal;
-    std::mutex m_mutex;  // events come from the monitor, three upload threads and MQTT
+    std::mutex m_mutex;  // events come from the monitor, the upload threads and MQTT
     int m_lastUsbEvent = 0;
     std::string m_unreachableReason;  // told before the StationMissing it explains
     std::string m_printedReason;
+    std::map<ViewEvent, std::string> m_uploadDetails;  // until their outcome is printed
     bool m_progressShown = false;
     int m_lastLoggedCount = -1;
 };

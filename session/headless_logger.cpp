@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -28,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 // Without a station or a complete download by then, --once gives up.
 constexpr auto kOnceStationWait = std::chrono::seconds(20);
 constexpr auto kOnceDownloadWait = std::chrono::minutes(10);
-// The WOW and Weathercloud loops make their first upload about 7 s after they start.
+// The upload loops make their first upload about 7 s after they start.
 constexpr auto kOnceUploadWait = std::chrono::seconds(40);
 constexpr auto kCloseAcknowledgeWait = std::chrono::seconds(5);
 
@@ -42,7 +43,8 @@ public:
         if (event == ViewEvent::StationConnected) {
             m_seenStation = true;
         }
-        if (value >= static_cast<int>(ViewEvent::WundergroundSuccess)) {
+        if (value >= static_cast<int>(ViewEvent::WundergroundSuccess) &&
+            value <= static_cast<int>(ViewEvent::OpenWeatherMapOff)) {
             // Three outcomes per service: success, failure, off.
             const int service = (value - static_cast<int>(ViewEvent::WundergroundSuccess)) / 3;
             std::lock_guard lock(m_mutex);
@@ -54,18 +56,22 @@ public:
     void stationUnreachable(const std::string& reason) override {
         m_printer.stationUnreachable(reason);
     }
+    void uploadDetail(ViewEvent outcome, const std::string& detail) override {
+        m_printer.uploadDetail(outcome, detail);
+    }
 
     bool seenStation() const { return m_seenStation; }
     bool allUploadsReported() const {
         std::lock_guard lock(m_mutex);
-        return m_uploadOutcome[0] && m_uploadOutcome[1] && m_uploadOutcome[2];
+        return std::all_of(m_uploadOutcome.begin(), m_uploadOutcome.end(),
+                           [](bool reported) { return reported; });
     }
 
 private:
     ViewEvents& m_printer;
     std::atomic<bool> m_seenStation{false};
     mutable std::mutex m_mutex;
-    std::array<bool, 3> m_uploadOutcome{};
+    std::array<bool, kUploadServiceCount> m_uploadOutcome{};
 };
 
 // SIGINT and SIGTERM are taken synchronously by the main thread; every other thread,

@@ -1,6 +1,7 @@
 #include "session/station_session.h"
 
 #include "config/data_folder.h"
+#include "core/ole_date.h"
 #include "mqtt/mqtt_payloads.h"
 
 namespace nimbra {
@@ -26,10 +27,22 @@ StationSession::StationSession(link::StationConnection& link,
     };
     hooks.startUploadLoops = [this] { m_uploads->startLoops(); };
     m_monitor = std::make_unique<StationMonitor>(m_link, m_live, m_db, events, std::move(hooks));
-    m_uploads = std::make_unique<UploadThreads>(
-        UploadContext(
-            m_uploadConfigs, [this] { return m_live.snapshot().m_Current; }, events),
-        m_monitor->m_Connected);
+    m_uploads = std::make_unique<UploadThreads>(uploadContext(events), m_monitor->m_Connected);
+}
+
+UploadContext StationSession::uploadContext(ViewEvents& events) {
+    UploadContext context(
+        m_uploadConfigs, [this] { return m_live.snapshot().m_Current; }, events);
+    context.rainLast24Hours = [this]() -> std::optional<double> {
+        const OleDate now = OleDate::currentTime();
+        double sum = 0.0;
+        if (m_db.OpenRainSum(now.addSeconds(-24.0 * 3600.0), now, sum) != 0) {
+            return std::nullopt;
+        }
+        return sum;
+    };
+    context.holdOff = m_holdOff;
+    return context;
 }
 
 StationSession::~StationSession() {

@@ -41,6 +41,9 @@ public:
     LiveStation& live() { return m_live; }
     CWeatherDb& db() { return m_db; }
     UploadConfigStore& uploadConfigs() { return m_uploadConfigs; }
+    // What an upload outside the loops needs (a settings dialog's Test), reporting to
+    // `events`; it shares the loops' settings and Retry-After pauses.
+    UploadContext uploadContext(ViewEvents& events);
     StationMonitor& monitor() { return *m_monitor; }
     // Publishes every completed pass's current reading once configured.
     MqttPublisher& mqtt() { return m_mqtt; }
@@ -52,6 +55,7 @@ private:
     LiveStation m_live;
     CWeatherDb m_db;
     UploadConfigStore m_uploadConfigs;
+    std::shared_ptr<UploadHoldOff> m_holdOff = std::make_shared<UploadHoldOff>();
     MqttPublisher m_mqtt;
     std::function<void()> m_passCompleted;
     std::unique_ptr<StationMonitor> m_monitor;

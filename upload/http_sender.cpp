@@ -5,21 +5,16 @@
 #include <cstdlib>
 #include <memory>
 
+#include "upload/curl_handle.h"
 #include "upload/request_text.h"
 
 namespace nimbra {
 namespace {
 
-bool curlReady() {
-    // A function-local static is initialised exactly once even when threads race here.
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ready;
-}
-
-struct CurlCleanup {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+struct HeaderListCleanup {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
-using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
+using HeaderList = std::unique_ptr<curl_slist, HeaderListCleanup>;
 
 struct Exchange {
     const std::stop_token* stop;
@@ -121,7 +116,7 @@ bool prepare(CURL* curl, const std::string& url, const std::string& requestTarge
 
 std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t port,
                                          std::string_view target, const SendOptions& options,
-                                         std::stop_token stop) {
+                                         std::stop_token stop, std::optional<HttpPost> post) {
     if (!isSendableHostName(host) || port == 0 || !target.starts_with('/') || !curlReady()) {
         return std::nullopt;
     }
@@ -135,6 +130,19 @@ std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t po
     const std::string requestTarget(target);
     Exchange exchange{&stop, {}};
     if (!prepare(curl.get(), url, requestTarget, tls, options, exchange)) {
+        return std::nullopt;
+    }
+    // libcurl's own "Expect: 100-continue" would hold the body back for a second.
+    const std::string contentType =
+        post ? "Content-Type: " + std::string(post->contentType) : std::string();
+    const HeaderList headers(
+        post ? curl_slist_append(curl_slist_append(nullptr, "Expect:"), contentType.c_str())
+             : nullptr);
+    if (post && (!headers ||
+                 curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE,
+                                  static_cast<curl_off_t>(post->body.size())) != CURLE_OK ||
+                 curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, post->body.data()) != CURLE_OK ||
+                 curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get()) != CURLE_OK)) {
         return std::nullopt;
     }
     const CURLcode result = curl_easy_perform(curl.get());

@@ -25,14 +25,22 @@ struct HttpReply {
 
 inline constexpr std::size_t kReplyBodyLimit = 1023;
 
-// Sends "GET `target`" to host:port, over TLS with a verified certificate when the port
-// is the TLS port, in plain HTTP otherwise. The head holds only the request line, Host and
-// Accept. SSL_CERT_FILE, when set, names the CA bundle the certificate is checked with.
-// Gives nothing when no complete reply head came: an invalid host, a failed lookup,
+// A body sent with POST in place of the GET.
+struct HttpPost {
+    std::string_view contentType;  // "application/json"
+    std::string_view body;
+};
+
+// Sends "GET `target`" (or, with `post`, "POST `target`" and the body) to host:port, over
+// TLS with a verified certificate when the port is the TLS port, in plain HTTP otherwise.
+// The head holds only the request line, Host and Accept (and the body's Content-Type
+// and Content-Length). SSL_CERT_FILE, when set, names the CA bundle the certificate is checked
+// with. Gives nothing when no complete reply head came: an invalid host, a failed lookup,
 // connection or certificate check, a server that is late or closes early. A stop
 // request ends it promptly.
 std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t port,
                                          std::string_view target, const SendOptions& options = {},
-                                         std::stop_token stop = {});
+                                         std::stop_token stop = {},
+                                         std::optional<HttpPost> post = std::nullopt);
 
 }  // namespace nimbra

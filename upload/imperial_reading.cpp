@@ -47,6 +47,8 @@ UploadReading toImperial(UploadReading reading) {
     inHg(reading.absPressure);
     inHg(reading.relPressure);
     inches(reading.rainRate);
+    inches(reading.rainHour);
+    inches(reading.rain24h);
     inches(reading.rainDay);
     inches(reading.rainWeek);
     inches(reading.rainMonth);

@@ -1,5 +1,6 @@
 #include "upload/reply_acceptance.h"
 
+#include <nlohmann/json.hpp>
 #include <string_view>
 
 namespace nimbra {
@@ -28,11 +29,39 @@ bool replyAccepted(UploadService service, const HttpReply& reply) {
         case UploadService::WeatherUnderground:
             return reply.body.find("success") != std::string::npos;
         case UploadService::Wow:
+        case UploadService::Windy:
             return true;
+        case UploadService::OpenWeatherMap:
+            // A measurement is taken with 204 and nothing else.
+            return reply.status == 204;
+        case UploadService::Cwop:
+            return false;  // not HTTP
         case UploadService::Weathercloud:
             break;
     }
     return bodyIsCode200(reply.body);
+}
+
+std::string replyProblem(const HttpReply& reply) {
+    std::string problem = std::to_string(reply.status);
+    const auto body = nlohmann::json::parse(reply.body, nullptr, false);
+    std::string message;
+    if (body.is_object() && body.contains("message") && body["message"].is_string()) {
+        message = body["message"].get<std::string>();
+    } else {
+        message = reply.body.substr(0, reply.body.find_first_of("\r\n"));
+    }
+    constexpr std::size_t kShown = 160;
+    if (message.size() > kShown) {
+        message.resize(kShown);
+    }
+    // Only printable text reaches the log.
+    for (char& c : message) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = ' ';
+        }
+    }
+    return message.empty() ? problem : problem + ": " + message;
 }
 
 }  // namespace nimbra

@@ -14,4 +14,14 @@ void UploadConfigStore::set(UploadService service, UploadServiceConfig config) {
     configs_.at(static_cast<std::size_t>(service)) = std::move(config);
 }
 
+StationLocation UploadConfigStore::location() const {
+    const std::lock_guard lock(mutex_);
+    return location_;
+}
+
+void UploadConfigStore::setLocation(const StationLocation& location) {
+    const std::lock_guard lock(mutex_);
+    location_ = location;
+}
+
 }  // namespace nimbra

@@ -1,5 +1,9 @@
 #include "upload/upload_loops.h"
 
+#include <optional>
+
+#include "upload/cwop_schedule.h"
+
 namespace nimbra {
 
 void runUploadLoop(const UploadContext& context, UploadService service,
@@ -32,6 +36,35 @@ void WowUploadLoop(const UploadContext& context, const std::atomic<int>& connect
 void WeathercloudUploadLoop(const UploadContext& context, const std::atomic<int>& connected,
                             std::stop_token stop) {
     runUploadLoop(context, UploadService::Weathercloud, kWeathercloudSchedule, connected, stop);
+}
+
+void WindyUploadLoop(const UploadContext& context, const std::atomic<int>& connected,
+                     std::stop_token stop) {
+    runUploadLoop(context, UploadService::Windy, kFiveMinuteSchedule, connected, stop);
+}
+
+void OpenWeatherMapUploadLoop(const UploadContext& context, const std::atomic<int>& connected,
+                              std::stop_token stop) {
+    runUploadLoop(context, UploadService::OpenWeatherMap, kFiveMinuteSchedule, connected, stop);
+}
+
+void CwopUploadLoop(const UploadContext& context, const std::atomic<int>& connected,
+                    std::stop_token stop, const UploadSchedule& ticks) {
+    int ticksToFirst = ticks.firstWait + 1;
+    std::optional<std::chrono::system_clock::time_point> due;
+    while (connected.load() != 0 && !stop.stop_requested()) {
+        const auto now = context.clock();
+        if (due ? now >= *due : ticksToFirst-- <= 0) {
+            UploadToService(context, UploadService::Cwop, stop);
+            // The settings may have changed meanwhile: the slots are worked out afresh.
+            const UploadServiceConfig config = context.configs.get(UploadService::Cwop);
+            due =
+                nextCwopSlot(cwopSlots(config.m_StationID, parseConfigInt(config.m_Interval)), now);
+        }
+        if (!context.sleep(stop, ticks.tick)) {
+            return;
+        }
+    }
 }
 
 }  // namespace nimbra

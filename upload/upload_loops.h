@@ -19,6 +19,9 @@ struct UploadSchedule {
 
 inline constexpr UploadSchedule kWowSchedule{6, 305, 60};
 inline constexpr UploadSchedule kWeathercloudSchedule{6, 605, 60};
+// Windy blocks stations that send more often than every 5 minutes, failed tries included;
+// OpenWeatherMap takes a measurement every 5 minutes.
+inline constexpr UploadSchedule kFiveMinuteSchedule{6, 299, 299};
 
 // Uploads to `service` on `schedule` for as long as `connected` is set, checked once per
 // tick; ends within a tick after it clears, and at once when a stop is requested.
@@ -33,5 +36,15 @@ void WowUploadLoop(const UploadContext& context, const std::atomic<int>& connect
                    std::stop_token stop);
 void WeathercloudUploadLoop(const UploadContext& context, const std::atomic<int>& connected,
                             std::stop_token stop);
+void WindyUploadLoop(const UploadContext& context, const std::atomic<int>& connected,
+                     std::stop_token stop);
+void OpenWeatherMapUploadLoop(const UploadContext& context, const std::atomic<int>& connected,
+                              std::stop_token stop);
+
+// CWOP: the first packet on the tick after the first wait, like the other loops, then in
+// the slots of the station's minute rule (see cwop_schedule.h) on the context's clock,
+// after a failure too. Ticks as the schedule says.
+void CwopUploadLoop(const UploadContext& context, const std::atomic<int>& connected,
+                    std::stop_token stop, const UploadSchedule& ticks = {});
 
 }  // namespace nimbra

@@ -50,6 +50,7 @@ UploadReading makeUploadReading(const HistoryRecord& current) {
     reading.absPressure = positiveTenths(current.AbsPressure, kAbsentU16);
     reading.relPressure = positiveTenths(current.RelPressure, kAbsentU16);
     reading.rainRate = kAbsent32;
+    reading.rainHour = positiveTenths(current.Rain1, kAbsent32);
     reading.rainDay = positiveTenths(current.Rain2, kAbsent32);
     reading.rainWeek = positiveTenths(current.Rain3, kAbsent32);
     reading.rainMonth = positiveTenths(current.Rain4, kAbsent32);

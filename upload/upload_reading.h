@@ -30,7 +30,9 @@ struct UploadReading {
     std::uint16_t absPressure = kAbsentU16;
     std::uint16_t relPressure = kAbsentU16;
     std::int32_t rainRate = kAbsent32;  // the station has no rain rate: always absent
-    std::int32_t rainDay = kAbsent32;
+    std::int32_t rainHour = kAbsent32;  // the current clock hour
+    std::int32_t rain24h = kAbsent32;   // the last 24 hours; only when the store was asked
+    std::int32_t rainDay = kAbsent32;   // since local midnight
     std::int32_t rainWeek = kAbsent32;
     std::int32_t rainMonth = kAbsent32;
     std::int32_t rainYear = kAbsent32;

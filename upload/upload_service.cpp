@@ -2,40 +2,26 @@
 
 namespace nimbra {
 
+namespace {
+
+// Each service's three outcome events follow each other: success, failure, off.
+ViewEvent outcomeEvent(UploadService service, int offset) {
+    return static_cast<ViewEvent>(static_cast<int>(ViewEvent::WundergroundSuccess) +
+                                  3 * static_cast<int>(service) + offset);
+}
+
+}  // namespace
+
 ViewEvent successEvent(UploadService service) {
-    switch (service) {
-        case UploadService::WeatherUnderground:
-            return ViewEvent::WundergroundSuccess;
-        case UploadService::Wow:
-            return ViewEvent::WowSuccess;
-        case UploadService::Weathercloud:
-            break;
-    }
-    return ViewEvent::WeathercloudSuccess;
+    return outcomeEvent(service, 0);
 }
 
 ViewEvent failureEvent(UploadService service) {
-    switch (service) {
-        case UploadService::WeatherUnderground:
-            return ViewEvent::WundergroundFailure;
-        case UploadService::Wow:
-            return ViewEvent::WowFailure;
-        case UploadService::Weathercloud:
-            break;
-    }
-    return ViewEvent::WeathercloudFailure;
+    return outcomeEvent(service, 1);
 }
 
 ViewEvent offEvent(UploadService service) {
-    switch (service) {
-        case UploadService::WeatherUnderground:
-            return ViewEvent::WundergroundOff;
-        case UploadService::Wow:
-            return ViewEvent::WowOff;
-        case UploadService::Weathercloud:
-            break;
-    }
-    return ViewEvent::WeathercloudOff;
+    return outcomeEvent(service, 2);
 }
 
 }  // namespace nimbra

@@ -10,9 +10,12 @@ enum class UploadService : int {
     WeatherUnderground = 0,  // or a custom server speaking the same protocol
     Wow = 1,
     Weathercloud = 2,
+    Cwop = 3,  // over APRS-IS, plain TCP
+    Windy = 4,
+    OpenWeatherMap = 5,
 };
 
-inline constexpr int kUploadServiceCount = 3;
+inline constexpr int kUploadServiceCount = 6;
 
 // The view events that report an upload's outcome.
 ViewEvent successEvent(UploadService service);

@@ -18,6 +18,7 @@ struct UploadServiceConfig {
     std::string m_StationID;
     std::string m_Password;
     std::string m_Autosend;  // "1": uploads to this service are on
+    std::string m_Interval;  // CWOP: minutes between packets
 
     friend bool operator==(const UploadServiceConfig&, const UploadServiceConfig&) = default;
 };
@@ -31,6 +32,14 @@ inline constexpr std::string_view kWowUploadHost = "wow.metoffice.gov.uk";
 inline constexpr std::string_view kWowUploadPort = "443";
 inline constexpr std::string_view kWeathercloudUploadHost = "api.weathercloud.net";
 inline constexpr std::string_view kWeathercloudUploadPort = "80";
+// APRS-IS has no TLS; the rotating pool takes over when the first server cannot be reached.
+inline constexpr std::string_view kCwopServer = "cwop.aprs.net";
+inline constexpr std::string_view kCwopFallbackServer = "rotate.aprs.net";
+inline constexpr std::string_view kCwopPort = "14580";
+inline constexpr std::string_view kCwopUnlicensedPasscode = "-1";
+inline constexpr std::string_view kWindyUploadHost = "stations.windy.com";
+inline constexpr std::string_view kOpenWeatherMapHost = "api.openweathermap.org";
+inline constexpr std::string_view kTlsPort = "443";
 
 // A numeric setting as a decimal integer: leading blanks and a sign are skipped, digits
 // are read up to the first other character, text without leading digits gives 0.

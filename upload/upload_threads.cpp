@@ -22,15 +22,19 @@ void UploadThreads::startLoops() {
     start(wow_, [this](std::stop_token stop) { WowUploadLoop(context_, connected_, stop); });
     start(weathercloud_,
           [this](std::stop_token stop) { WeathercloudUploadLoop(context_, connected_, stop); });
+    start(cwop_, [this](std::stop_token stop) { CwopUploadLoop(context_, connected_, stop); });
+    start(windy_, [this](std::stop_token stop) { WindyUploadLoop(context_, connected_, stop); });
+    start(openWeatherMap_,
+          [this](std::stop_token stop) { OpenWeatherMapUploadLoop(context_, connected_, stop); });
 }
 
 void UploadThreads::stopAll() {
     const std::lock_guard lock(mutex_);
     stopped_ = true;
-    for (Slot* slot : {&wunderground_, &wow_, &weathercloud_}) {
+    for (Slot* slot : {&wunderground_, &wow_, &weathercloud_, &cwop_, &windy_, &openWeatherMap_}) {
         slot->thread.request_stop();
     }
-    for (Slot* slot : {&wunderground_, &wow_, &weathercloud_}) {
+    for (Slot* slot : {&wunderground_, &wow_, &weathercloud_, &cwop_, &windy_, &openWeatherMap_}) {
         if (slot->thread.joinable()) {
             slot->thread.join();
         }

@@ -11,7 +11,7 @@
 namespace nimbra {
 
 // Owns the upload threads: the one-off Weather Underground upload after each acquisition
-// pass and the WOW and Weathercloud loops. Never runs two threads for the same service:
+// pass and the loops of the other services. Never runs two threads for the same service:
 // a start while that service's thread is still busy is dropped, which for a loop means
 // the running loop simply carries on. The destructor stops every thread and waits.
 class UploadThreads {
@@ -43,6 +43,9 @@ private:
     Slot wunderground_;
     Slot wow_;
     Slot weathercloud_;
+    Slot cwop_;
+    Slot windy_;
+    Slot openWeatherMap_;
 };
 
 }  // namespace nimbra

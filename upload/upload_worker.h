@@ -2,7 +2,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
+#include <string>
 #include <utility>
 
 #include "core/history_record.h"
@@ -20,6 +22,9 @@ namespace nimbra {
 // its lock), so that one upload never mixes readings of two acquisition passes.
 using CurrentReadingSource = std::function<HistoryRecord()>;
 
+// The rain of the last 24 hours in mm, from the store; nothing when it cannot be had.
+using RainSource = std::function<std::optional<double>()>;
+
 // Waits between the turns of the upload loops; false when a stop ended the wait.
 using UploadSleep = std::function<bool(std::stop_token, std::chrono::milliseconds)>;
 
@@ -33,11 +38,32 @@ struct UploadContext {
     UploadConfigStore& configs;
     CurrentReadingSource currentReading;
     ViewEvents& events;
+    RainSource rainLast24Hours;  // CWOP's p field; left out when not given
     UploadClock clock = [] { return std::chrono::system_clock::now(); };
     UploadSleep sleep = sleepUnlessStopped;  // tests run the schedules on virtual time
     SendOptions send;
     std::shared_ptr<UploadHoldOff> holdOff = std::make_shared<UploadHoldOff>();
 };
+
+// How one try went, before it is reported.
+enum class UploadOutcome {
+    off,     // switched off, or nothing to send as
+    paused,  // the service asked for a pause that still lasts: nobody contacted
+    success,
+    failure,  // with the reason in the detail
+    stopped,  // cut short by a stop request
+};
+
+struct UploadAttempt {
+    UploadOutcome outcome = UploadOutcome::off;
+    std::string detail;
+};
+
+// One upload of the current reading to `service` with `config` (the stored settings, or
+// the ones a settings dialog is testing), without reporting it. A Retry-After on a
+// refused upload pauses the service.
+UploadAttempt attemptUpload(const UploadContext& context, UploadService service,
+                            const UploadServiceConfig& config, std::stop_token stop = {});
 
 // Uploads the current reading to one service and reports the outcome to the view: off
 // (switched off, or neither station id nor password set), success or failure. A server

@@ -28,7 +28,9 @@ std::string_view scriptPath(int serverType) {
     }
 }
 
-void appendImperialFields(std::string& out, const UploadReading& metric) {
+// Absent readings as the absent text, or left out when there is none.
+void appendImperialFields(std::string& out, const UploadReading& metric,
+                          std::optional<std::string_view> absentText) {
     const UploadReading r = toImperial(metric);
     const Field fields[] = {
         {"indoortempf", r.inTemp, 1, kAbsent16},      {"tempf", r.outTemp, 1, kAbsent16},
@@ -40,12 +42,17 @@ void appendImperialFields(std::string& out, const UploadReading& metric) {
         {"dailyrainin", r.rainDay, 2, kAbsent32},     {"weeklyrainin", r.rainWeek, 2, kAbsent32},
         {"monthlyrainin", r.rainMonth, 2, kAbsent32}, {"yearlyrainin", r.rainYear, 2, kAbsent32},
     };
+    const auto append = [&](const Field& f) {
+        if (absentText || f.value != f.absentMarker) {
+            AppendQueryField(out, f.name, f.value, f.decimals, f.absentMarker, absentText);
+        }
+    };
     for (const Field& f : fields) {
-        AppendQueryField(out, f.name, f.value, f.decimals, f.absentMarker, "-9999");
+        append(f);
     }
     if (r.solar != 0) {
-        AppendQueryField(out, "solarradiation", r.light, 2, kAbsent32, "-9999");
-        AppendQueryField(out, "UV", r.uv, 0, kAbsent16, "-9999");
+        append({"solarradiation", r.light, 2, kAbsent32});
+        append({"UV", r.uv, 0, kAbsent16});
     }
 }
 
@@ -71,18 +78,19 @@ void appendMetricFields(std::string& out, const UploadReading& r) {
 
 }  // namespace
 
-std::optional<HttpRequest> buildWundergroundRequest(const SoftwareIdentity& identity,
-                                                    const UploadTarget& target,
-                                                    const UploadReading& reading,
-                                                    const UtcTime& now) {
+std::string wundergroundQuery(const SoftwareIdentity& identity, const UploadTarget& target,
+                              const UploadReading& reading, const UtcTime& now,
+                              WundergroundAbsent absent) {
     std::string text;
-    text += scriptPath(target.serverType);
     appendTextField(text, "ID", target.stationId);
     appendTextField(text, "PASSWORD", target.password);
     if (target.uploadType == 0) {
         appendMetricFields(text, reading);
     } else {
-        appendImperialFields(text, reading);
+        appendImperialFields(text, reading,
+                             absent == WundergroundAbsent::marked
+                                 ? std::optional<std::string_view>("-9999")
+                                 : std::nullopt);
     }
     // dateutc=2024-3-5%209:7:5& : nothing zero-padded.
     text += "dateutc=";
@@ -100,6 +108,15 @@ std::optional<HttpRequest> buildWundergroundRequest(const SoftwareIdentity& iden
     text += "&softwaretype=";
     text += softwareTypeValue(identity);
     text += "&action=updateraw&realtime=1&rtfreq=5";
+    return text;
+}
+
+std::optional<HttpRequest> buildWundergroundRequest(const SoftwareIdentity& identity,
+                                                    const UploadTarget& target,
+                                                    const UploadReading& reading,
+                                                    const UtcTime& now) {
+    std::string text(scriptPath(target.serverType));
+    text += wundergroundQuery(identity, target, reading, now, WundergroundAbsent::marked);
     return finishRequest(std::move(text), target.server);
 }
 

@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/view_events.h"
@@ -16,6 +18,10 @@ public:
         const std::lock_guard lock(m_mutex);
         m_events.push_back(event);
     }
+    void uploadDetail(ViewEvent outcome, const std::string& detail) override {
+        const std::lock_guard lock(m_mutex);
+        m_details.emplace_back(outcome, detail);
+    }
     void progress(const DownloadProgress& progress) override {
         const std::lock_guard lock(m_mutex);
         m_progress.push_back(progress);
@@ -24,6 +30,10 @@ public:
     std::vector<ViewEvent> events() const {
         const std::lock_guard lock(m_mutex);
         return m_events;
+    }
+    std::vector<std::pair<ViewEvent, std::string>> details() const {
+        const std::lock_guard lock(m_mutex);
+        return m_details;
     }
     std::vector<DownloadProgress> progressEvents() const {
         const std::lock_guard lock(m_mutex);
@@ -42,6 +52,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<ViewEvent> m_events;
     std::vector<DownloadProgress> m_progress;
+    std::vector<std::pair<ViewEvent, std::string>> m_details;
 };
 
 }  // namespace nimbra::testing

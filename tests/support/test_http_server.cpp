@@ -13,21 +13,6 @@ namespace {
 
 constexpr int kPollMs = 20;
 
-int listenOnLoopback(std::uint16_t& port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 8) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        throw std::runtime_error("cannot listen on 127.0.0.1");
-    }
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
 // Waits for `events` on fd until they come or the server stops.
 bool waitFor(int fd, short events, const std::atomic<bool>& stopping) {
     while (!stopping.load()) {
@@ -44,6 +29,21 @@ bool waitFor(int fd, short events, const std::atomic<bool>& stopping) {
 }
 
 }  // namespace
+
+int listenOnLoopback(std::uint16_t& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 8) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        throw std::runtime_error("cannot listen on 127.0.0.1");
+    }
+    port = ntohs(address.sin_port);
+    return fd;
+}
 
 TestHttpServer::TestHttpServer(Responder respond)
     : respond_(std::move(respond)), listener_(listenOnLoopback(port_)) {

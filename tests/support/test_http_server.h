@@ -51,6 +51,9 @@ private:
     std::thread thread_;
 };
 
+// A listening socket on 127.0.0.1 and a free port, which it sets; throws when there is none.
+int listenOnLoopback(std::uint16_t& port);
+
 // A port on 127.0.0.1 where nothing listens.
 std::uint16_t closedPort();
 

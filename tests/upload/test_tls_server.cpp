@@ -1,4 +1,4 @@
-#include "test_tls_server.h"
+#include "tests/upload/test_tls_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,6 +11,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -180,6 +182,20 @@ void TestTlsServer::serve() {
     }
 }
 
+namespace {
+
+// The Content-Length of a request head, 0 when it has none.
+std::size_t contentLength(const std::string& head) {
+    std::string lower = head;
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    const auto at = lower.find("\r\ncontent-length:");
+    return at == std::string::npos ? 0 : std::stoul(lower.substr(at + 17));
+}
+
+}  // namespace
+
 void TestTlsServer::handle(int fd) {
     // A client that stalls cannot hold the server past the test.
     const timeval limit{5, 0};
@@ -190,15 +206,24 @@ void TestTlsServer::handle(int fd) {
         const unsigned char* protocol = nullptr;
         unsigned int length = 0;
         SSL_get0_alpn_selected(ssl, &protocol, &length);
-        Request request{std::string(reinterpret_cast<const char*>(protocol), length), {}};
+        Request request{std::string(reinterpret_cast<const char*>(protocol), length), {}, {}};
         char buffer[4096];
-        while (request.head.find("\r\n\r\n") == std::string::npos) {
+        std::string received;
+        const auto read = [&] {
             const int n = SSL_read(ssl, buffer, sizeof buffer);
-            if (n <= 0) {
-                break;
+            if (n > 0) {
+                received.append(buffer, static_cast<std::size_t>(n));
             }
-            request.head.append(buffer, static_cast<std::size_t>(n));
+            return n > 0;
+        };
+        while (received.find("\r\n\r\n") == std::string::npos && read()) {
         }
+        const std::size_t headEnd = std::min(received.find("\r\n\r\n"), received.size());
+        request.head = received.substr(0, std::min(headEnd + 4, received.size()));
+        const std::size_t bodyLength = contentLength(request.head);
+        while (received.size() < request.head.size() + bodyLength && read()) {
+        }
+        request.body = received.substr(request.head.size());
         {
             const std::lock_guard lock(m_mutex);
             m_requests.push_back(request);

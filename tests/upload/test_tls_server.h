@@ -31,13 +31,14 @@ private:
 };
 
 // An HTTPS server on 127.0.0.1 that offers h2 before http/1.1 in ALPN, as the services'
-// front ends do, records each request head with the protocol agreed, and answers every
+// front ends do, records each request head and body with the protocol agreed, and answers every
 // request with the same bytes.
 class TestTlsServer {
 public:
     struct Request {
         std::string alpn;  // the protocol agreed; empty when the client offered none
         std::string head;
+        std::string body;  // as long as the head's Content-Length says
     };
 
     // `port` 0 takes a free one.
