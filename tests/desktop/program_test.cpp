@@ -9,13 +9,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <thread>
 
 #include "store/weather_db.h"
+#include "tests/support/aprs_is_stand_in.h"
 #include "tests/support/ordinary_user.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_http_server.h"
+#include "tests/upload/test_tls_server.h"
 
 extern char** environ;
 
@@ -117,6 +120,61 @@ TEST_F(ProgramTest, HeadlessOnceUploadsToEveryServiceThatIsSwitchedOn) {
     EXPECT_NE(request.find("Host: 127.0.0.1"), std::string::npos);
     EXPECT_EQ(wow.requests().size(), 1u);
     EXPECT_EQ(weathercloud.requests().size(), 1u);
+}
+
+// One --once run sends to CWOP, Windy and OpenWeatherMap, each pointed at a server of
+// the test's; Windy's answers 500, which the run reports as a failure.
+TEST_F(ProgramTest, HeadlessOnceSendsToCwopWindyAndOpenWeatherMap) {
+    testing::AprsIsStandIn aprs;
+    const testing::TestCertificates certificates;
+    testing::TestTlsServer windy(certificates,
+                                 "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n");
+    testing::TestTlsServer owm(certificates, "HTTP/1.1 204 No Content\r\n\r\n");
+    fs::create_directories(m_data);
+    {
+        std::ofstream config(m_data / "Main.ini");
+        config << "[Language]\nLanguage=English\n"
+               << "[Location]\nLatitude=-33.8675\nLongitude=151.207\nAltitude=39\n"
+               << "[CWOP]\nEnable=1\nStation=CW0042\n"
+               << "[Windy]\nEnable=1\nStationID=w1\nPassword=pw\n"
+               << "[OpenWeatherMap]\nEnable=1\nApiKey=k1\nStationId=s1\n";
+    }
+    const std::pair<const char*, std::uint16_t> servers[] = {
+        {"NIMBRA_CWOP_SERVER", aprs.port()},
+        {"NIMBRA_WINDY_SERVER", windy.port()},
+        {"NIMBRA_OPENWEATHERMAP_SERVER", owm.port()},
+    };
+    for (const auto& [variable, port] : servers) {
+        setenv(variable, ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
+    }
+    setenv("SSL_CERT_FILE", certificates.caFile().c_str(), 1);
+    const std::string before = contents(m_data / "Main.ini");
+    const auto [output, code] = run("--headless --once --emulator --data-dir " + m_data.string());
+    for (const auto& [variable, port] : servers) {
+        unsetenv(variable);
+    }
+    unsetenv("SSL_CERT_FILE");
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("Upload CWOP: ok"), std::string::npos) << output;
+    EXPECT_NE(output.find("Upload Windy: failed (500)"), std::string::npos) << output;
+    EXPECT_NE(output.find("Upload OpenWeatherMap: ok"), std::string::npos) << output;
+    EXPECT_EQ(contents(m_data / "Main.ini"), before) << "the overrides are never saved";
+
+    const auto sessions = aprs.waitForSessions(1);
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0].login, "user CW0042 pass -1 vers NimbraPlus 2.4.0");
+    // Every field the emulated station has: wind, gust, temperature, rain, humidity, pressure.
+    const std::regex packet(
+        R"(CW0042>APRS,TCPIP\*:@\d{6}z3352\.05S/15112\.42E_\d{3}/\d{3}g\d{3}t[-\d]\d{2})"
+        R"(r\d{3}p\d{3}P\d{3}h\d{2}b\d{5}NimbraPlus)");
+    EXPECT_TRUE(std::regex_match(sessions[0].packet, packet)) << sessions[0].packet;
+    ASSERT_EQ(windy.requests().size(), 1u);
+    EXPECT_EQ(
+        windy.requests()[0].head.rfind("GET /api/v2/observation/update?ID=w1&PASSWORD=pw&", 0), 0u);
+    ASSERT_EQ(owm.requests().size(), 1u);
+    EXPECT_EQ(owm.requests()[0].head.rfind("POST /data/3.0/measurements?appid=k1 HTTP/1.1\r\n", 0),
+              0u);
+    EXPECT_NE(owm.requests()[0].body.find("\"station_id\":\"s1\""), std::string::npos);
 }
 
 TEST_F(ProgramTest, ExportAndImportFromTheCommandLine) {
