@@ -174,7 +174,8 @@ std::string commandLineHelp() {
            "                          JSON and exit\n"
            "  --show WINDOW           open one window after the first download: main, maxmin,\n"
            "                          settings, alarm, history, graph, upload, wow,\n"
-           "                          weathercloud, mqtt, language, about\n"
+           "                          weathercloud, cwop, windy, openweathermap, location,\n"
+           "                          mqtt, language, about\n"
            "  --screenshot FILE       with --show: save the window as a PNG file and exit\n"
            "  --from TIME, --to TIME  time range (YYYY-MM-DD hh:mm:ss) for --show and --export\n"
            "  --graph N               graph selection for --show graph\n"
@@ -193,8 +194,12 @@ std::string commandLineHelp() {
            "  NIMBRA_WOW_SERVER           host[:port] to send WOW uploads to instead of the\n"
            "                              service (for trying uploads against your own server)\n"
            "  NIMBRA_WEATHERCLOUD_SERVER  the same for Weathercloud\n"
+           "  NIMBRA_CWOP_SERVER          the same for CWOP (an APRS-IS server)\n"
+           "  NIMBRA_WINDY_SERVER, NIMBRA_OPENWEATHERMAP_SERVER\n"
+           "                              the same for Windy and OpenWeatherMap (still TLS)\n"
            "  SSL_CERT_FILE               the CA certificates that upload servers reached over\n"
-           "                              TLS (port 443) are checked against\n"
+           "                              TLS (port 443, Windy, OpenWeatherMap) are checked "
+           "against\n"
            "  NIMBRA_LOCK_DIR             keep the single-instance lock in this folder instead\n"
            "                              of the user's own (to run instances side by side)\n";
 }

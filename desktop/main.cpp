@@ -33,9 +33,11 @@
 #include "views/graph_screenshot.h"
 #include "views/history_dialog.h"
 #include "views/language_dialog.h"
+#include "views/location_dialog.h"
 #include "views/max_min_dialog.h"
 #include "views/mqtt_dialog.h"
 #include "views/nimbra_view.h"
+#include "views/service_upload_dialog.h"
 #include "views/setting_dialog.h"
 #include "views/upload_dialog.h"
 #include "web/web_settings.h"
@@ -154,6 +156,22 @@ QPixmap grabWindow(const std::string& name, CMainFrame& frame, ProfileFile& conf
     }
     if (name == "weathercloud") {
         UploadInt2 dialog(config, session.uploadConfigs(), strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "cwop") {
+        CwopDialog dialog(config, session.uploadConfigs(), strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "windy") {
+        WindyDialog dialog(config, session.uploadConfigs(), strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "openweathermap") {
+        OpenWeatherMapDialog dialog(config, session.uploadConfigs(), strings, &frame);
+        return grabDialog(dialog);
+    }
+    if (name == "location") {
+        LocationDialog dialog(config, session.uploadConfigs(), strings, &frame);
         return grabDialog(dialog);
     }
     if (name == "mqtt") {

@@ -16,6 +16,7 @@
 #include "config/command_line.h"
 #include "config/string_ids.h"
 #include "station/station_writes.h"
+#include "upload/openweathermap_registration.h"
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
 #include "views/app_icon.h"
@@ -24,9 +25,11 @@
 #include "views/history_dialog.h"
 #include "views/import_dialog.h"
 #include "views/language_dialog.h"
+#include "views/location_dialog.h"
 #include "views/max_min_dialog.h"
 #include "views/mqtt_dialog.h"
 #include "views/nimbra_view.h"
+#include "views/service_upload_dialog.h"
 #include "views/setting_dialog.h"
 #include "views/upload_dialog.h"
 
@@ -79,6 +82,13 @@ void CMainFrame::createMenus() {
                       [this] { openUploadSettings<UploadInt1>(); });
     upload->addAction(menuCaption(s, "menu.upload.weathercloud"), this,
                       [this] { openUploadSettings<UploadInt2>(); });
+    upload->addAction(menuCaption(s, "menu.upload.cwop"), this,
+                      [this] { openServiceSettings<CwopDialog>(); });
+    upload->addAction(menuCaption(s, "menu.upload.windy"), this,
+                      [this] { openServiceSettings<WindyDialog>(); });
+    upload->addAction(menuCaption(s, "menu.upload.openweathermap"), this,
+                      [this] { openServiceSettings<OpenWeatherMapDialog>(); });
+    upload->addAction(menuCaption(s, "menu.upload.location"), this, &CMainFrame::openLocation);
     upload->addAction(menuCaption(s, "menu.upload.mqtt"), this, &CMainFrame::openMqtt);
     QMenu* help = menuBar()->addMenu(menuCaption(s, "menu.help"));
     help->addAction(menuCaption(s, "menu.help.about"), this, &CMainFrame::openAbout);
@@ -108,6 +118,8 @@ void CMainFrame::createStatusBar() {
             row->addWidget(m_downloadBar);
         }
         statusBar()->addWidget(pane);
+        // The later services' panes take room only once their service reports.
+        pane->setVisible(static_cast<int>(i) < kFirstLaterPane);
     }
     // The progress pane stays empty until the first download reports: "Complete" before
     // anything was read would claim a download that never ran.
@@ -116,6 +128,9 @@ void CMainFrame::createStatusBar() {
 void CMainFrame::setPane(StatusPane pane, const std::string& text, PaneIcon icon) {
     Pane& p = m_panes[static_cast<std::size_t>(pane)];
     p.text->setText(QString::fromStdString(text));
+    if (pane >= kFirstLaterPane) {
+        p.text->parentWidget()->setVisible(icon != PaneIcon::none);
+    }
     if (icon == PaneIcon::none) {
         p.icon->clear();
         p.icon->hide();
@@ -317,6 +332,26 @@ void CMainFrame::openLanguage() {
 
 void CMainFrame::openAbout() {
     AboutDialog dialog(m_context.config, strings(), this);
+    dialog.exec();
+}
+
+template <typename Dialog>
+void CMainFrame::openServiceSettings() {
+    StationSession& session = m_context.session;
+    Dialog dialog(m_context.config, session.uploadConfigs(), strings(), this);
+    dialog.setTester(
+        [&session](UploadService service, const UploadServiceConfig& settings,
+                   std::stop_token stop) { return session.testUpload(service, settings, stop); });
+    dialog.setRegistrar([&session](const UploadServiceConfig& settings, std::string& problem) {
+        return registerOpenWeatherMapStation(settings, session.uploadConfigs().location(), {},
+                                             problem)
+            .value_or(std::string());
+    });
+    dialog.exec();
+}
+
+void CMainFrame::openLocation() {
+    LocationDialog dialog(m_context.config, m_context.session.uploadConfigs(), strings(), this);
     dialog.exec();
 }
 

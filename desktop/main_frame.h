@@ -37,7 +37,7 @@ struct FrameContext {
     std::function<void(const QString& program, const QStringList& arguments)> startProgram;
 };
 
-// The program's single top-level window: the live view, the menu and the five status
+// The program's single top-level window: the live view, the menu and the status
 // panes. It opens every dialog from its commands, carries out the requests the station
 // monitor forwards, and closes only after the monitor has acknowledged.
 class CMainFrame : public QMainWindow {
@@ -85,6 +85,9 @@ private:
     void openLanguage();
     void openAbout();
     void openMqtt();
+    void openLocation();
+    template <typename Dialog>
+    void openServiceSettings();
     template <typename Dialog>
     void openUploadSettings() {
         Dialog dialog(m_context.config, m_context.session.uploadConfigs(), strings(), this);
@@ -97,7 +100,7 @@ private:
         QLabel* icon = nullptr;
         QLabel* text = nullptr;
     };
-    std::array<Pane, 5> m_panes{};
+    std::array<Pane, kStatusPaneCount> m_panes{};
     QProgressBar* m_downloadBar = nullptr;  // in the progress pane while a download runs
     // The record the station writes send, handed over by the settings and alarm dialogs.
     CStationData m_ViewData;

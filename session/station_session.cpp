@@ -45,6 +45,17 @@ UploadContext StationSession::uploadContext(ViewEvents& events) {
     return context;
 }
 
+UploadAttempt StationSession::testUpload(UploadService service, const UploadServiceConfig& settings,
+                                         std::stop_token stop) {
+    // The outcome goes back to the dialog; the status bar keeps telling the loops' news.
+    struct Unreported : ViewEvents {
+        void send(ViewEvent) override {}
+        void progress(const DownloadProgress&) override {}
+    };
+    static Unreported unreported;
+    return attemptUpload(uploadContext(unreported), service, settings, stop);
+}
+
 StationSession::~StationSession() {
     stop();
 }

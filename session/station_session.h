@@ -44,6 +44,9 @@ public:
     // What an upload outside the loops needs (a settings dialog's Test), reporting to
     // `events`; it shares the loops' settings and Retry-After pauses.
     UploadContext uploadContext(ViewEvents& events);
+    // One upload with settings a dialog is testing, reported to nobody.
+    UploadAttempt testUpload(UploadService service, const UploadServiceConfig& settings,
+                             std::stop_token stop);
     StationMonitor& monitor() { return *m_monitor; }
     // Publishes every completed pass's current reading once configured.
     MqttPublisher& mqtt() { return m_mqtt; }

@@ -61,6 +61,10 @@ UploadServiceConfig UploadSettingsDialog::liveSettings() const {
     return m_store.get(m_service);
 }
 
+StationLocation UploadSettingsDialog::liveLocation() const {
+    return m_store.location();
+}
+
 QLineEdit* UploadSettingsDialog::makeTextEdit(int id, int maxLength) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::number(id));

@@ -54,8 +54,9 @@ protected:
     static QLineEdit* makeCredentialEdit(int id);
     static QLabel* makeLabel(int id, const QString& text);
 
-    // The settings the service uploads with now.
+    // The settings the service uploads with now, and the station's location.
     UploadServiceConfig liveSettings() const;
+    StationLocation liveLocation() const;
 
     ProfileFile& m_config;
     const StringLookup m_strings;
