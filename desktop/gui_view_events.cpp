@@ -59,6 +59,16 @@ void GuiViewEvents::stationUnreachable(const std::string& reason) {
         frame, [frame, reason] { frame->showStationUnreachable(reason); }, Qt::QueuedConnection);
 }
 
+void GuiViewEvents::uploadDetail(ViewEvent outcome, const std::string& detail) {
+    CMainFrame* frame = m_frame;
+    if (m_shutDown || frame == nullptr) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        frame, [frame, outcome, detail] { frame->showUploadDetail(outcome, detail); },
+        Qt::QueuedConnection);
+}
+
 void GuiViewEvents::invalidate() {
     CMainFrame* frame = m_frame;
     if (m_shutDown || frame == nullptr) {

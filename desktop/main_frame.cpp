@@ -147,6 +147,9 @@ QString CMainFrame::paneText(StatusPane pane) const {
 void CMainFrame::showViewEvent(ViewEvent event) {
     if (const auto change = statusChangeFor(event, m_context.strings)) {
         setPane(change->pane, change->text, change->icon);
+        if (change->pane != kUsbPane && change->icon != PaneIcon::failure) {
+            m_panes[change->pane].text->setToolTip({});
+        }
     }
     if (event == ViewEvent::StationConnected) {
         m_panes[kUsbPane].text->setToolTip({});
@@ -155,6 +158,12 @@ void CMainFrame::showViewEvent(ViewEvent event) {
 
 void CMainFrame::showStationUnreachable(const std::string& reason) {
     m_panes[kUsbPane].text->setToolTip(QString::fromStdString(reason));
+}
+
+void CMainFrame::showUploadDetail(ViewEvent outcome, const std::string& detail) {
+    if (const auto change = statusChangeFor(outcome, m_context.strings)) {
+        m_panes[change->pane].text->setToolTip(QString::fromStdString(detail));
+    }
 }
 
 QString CMainFrame::paneToolTip(StatusPane pane) const {

@@ -64,6 +64,8 @@ public slots:
     void showViewEvent(nimbra::ViewEvent event);
     void showProgress(const nimbra::DownloadProgress& progress);
     void showStationUnreachable(const std::string& reason);
+    // Why an upload failed, as the tooltip of its service's pane until it next succeeds.
+    void showUploadDetail(nimbra::ViewEvent outcome, const std::string& detail);
     // A request the monitor forwarded: device writes, clearing, the close hand-shake.
     void handleRequest(nimbra::ViewEvent request);
 

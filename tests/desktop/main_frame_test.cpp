@@ -160,14 +160,30 @@ TEST_F(MainFrameTest, FixedSizeWindowWithFivePanesAndNothingCompleteBeforeADownl
         EXPECT_EQ(pane->width(), widths[i]) << "pane " << i;
     }
     EXPECT_EQ(m_frame->paneText(kProgressPane), "") << "no download has run yet";
+
+    // A later service's pane takes room only while its service reports, and tells why
+    // the last upload failed.
+    const auto* cwop =
+        m_frame->statusBar()->findChild<QWidget*>(QStringLiteral("pane%1").arg(kCwopPane));
+    ASSERT_NE(cwop, nullptr);
+    EXPECT_FALSE(cwop->isVisibleTo(m_frame.get()));
+    m_frame->showUploadDetail(ViewEvent::CwopFailure, "no station location");
+    m_frame->showViewEvent(ViewEvent::CwopFailure);
+    EXPECT_TRUE(cwop->isVisibleTo(m_frame.get()));
+    EXPECT_EQ(m_frame->paneText(kCwopPane), "cwop");
+    EXPECT_EQ(m_frame->paneToolTip(kCwopPane), "no station location");
+    m_frame->showViewEvent(ViewEvent::CwopOff);
+    EXPECT_FALSE(cwop->isVisibleTo(m_frame.get()));
 }
 
 // Each menu item opens its own window, in the menu's order.
 TEST_F(MainFrameTest, EveryMenuItemOpensItsDialog) {
     const QString expected[] = {
-        QStringLiteral("310"), QStringLiteral("311"),  QStringLiteral("319"), QStringLiteral("328"),
-        QStringLiteral("320"), QStringLiteral("321"),  QStringLiteral("330"), QStringLiteral("333"),
-        QStringLiteral("334"), QStringLiteral("mqtt"), QStringLiteral("100")};
+        QStringLiteral("310"),      QStringLiteral("311"),   QStringLiteral("319"),
+        QStringLiteral("328"),      QStringLiteral("320"),   QStringLiteral("321"),
+        QStringLiteral("330"),      QStringLiteral("333"),   QStringLiteral("334"),
+        QStringLiteral("cwop"),     QStringLiteral("windy"), QStringLiteral("openweathermap"),
+        QStringLiteral("location"), QStringLiteral("mqtt"),  QStringLiteral("100")};
     std::vector<QString> opened;
     for (QAction* menu : m_frame->menuBar()->actions()) {
         for (QAction* item : menu->menu()->actions()) {
