@@ -249,7 +249,7 @@ void ServiceUploadDialog::runInBackground(std::function<QString(std::stop_token)
                 m_result->setText(text);
                 m_test->setEnabled(true);
                 if (m_register != nullptr) {
-                    m_register->setEnabled(true);
+                    m_register->setEnabled(m_edits[1]->text().isEmpty());
                 }
             },
             Qt::QueuedConnection);

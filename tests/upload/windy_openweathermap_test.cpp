@@ -8,6 +8,7 @@
 #include "tests/support/recording_view_events.h"
 #include "tests/support/sample_records.h"
 #include "tests/upload/test_tls_server.h"
+#include "upload/openweathermap_registration.h"
 #include "upload/openweathermap_request.h"
 #include "upload/reply_acceptance.h"
 #include "upload/upload_worker.h"
@@ -182,6 +183,23 @@ TEST_F(JsonServices, OpenWeatherMapRegistration) {
     for (const auto& r : replies) {
         EXPECT_EQ(registeredStationId(r.reply), r.id) << r.reply.body;
     }
+
+    // The whole exchange, over TLS on whatever port the settings name.
+    TestTlsServer server(certificates_,
+                         "HTTP/1.1 201 Created\r\nContent-Length: 11\r\n\r\n{\"ID\":\"x1\"}");
+    configure(UploadService::OpenWeatherMap, server.port());
+    std::string problem;
+    EXPECT_EQ(registerOpenWeatherMapStation(configs_.get(UploadService::OpenWeatherMap), where,
+                                            context_.send, problem),
+              "x1")
+        << problem;
+    ASSERT_EQ(server.requests().size(), 1u);
+    const auto registration = server.requests()[0];
+    EXPECT_EQ(requestLine(registration.head), "POST /data/3.0/stations?appid=key1 HTTP/1.1");
+    EXPECT_EQ(json::parse(registration.body)["latitude"], 51.4779);
+    EXPECT_FALSE(registerOpenWeatherMapStation(configs_.get(UploadService::OpenWeatherMap), {},
+                                               context_.send, problem));
+    EXPECT_EQ(problem, "no station location");
 }
 
 }  // namespace

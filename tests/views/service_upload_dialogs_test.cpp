@@ -194,6 +194,38 @@ TEST_F(ServiceUploadDialogs, TestSendsTheTypedSettingsWithoutSavingThem) {
     EXPECT_TRUE(events.events().empty()) << "a test is not news for the status bar";
 }
 
+// Register asks for a station id once key and location are there, and fills it in.
+TEST_F(ServiceUploadDialogs, RegisterFillsInTheStationId) {
+    TempMainIni ini(kFile);
+    ProfileFile config(ini.path());
+    UploadConfigStore store;
+    LoadUploadConfiguration(config, store);
+    Script script;
+    Scripted<OpenWeatherMapDialog> dialog(script, config, store);
+    std::string keyUsed;
+    dialog.setRegistrar([&keyUsed](const UploadServiceConfig& settings, std::string&) {
+        keyUsed = settings.m_Password;
+        return std::string("5ed2118acc");
+    });
+    QPushButton* reg = button(dialog, "register");
+    ASSERT_NE(reg, nullptr);
+    reg->click();
+    EXPECT_EQ(dialog.resultText(), "Set the station location first.");
+    store.setLocation({51.5, -0.1, 20.0});
+    reg->click();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (edit(dialog, "StationId")->text().isEmpty() &&
+           std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit(dialog, "StationId")->text(), "5ed2118acc");
+    EXPECT_EQ(keyUsed, "k1");
+    EXPECT_FALSE(reg->isEnabled()) << "registered once";
+    EXPECT_EQ(ini.content(), kFile) << "kept only when saved";
+}
+
 TEST_F(ServiceUploadDialogs, LocationIsCheckedThenSavedForTheUploads) {
     const struct {
         const char* latitude;
