@@ -123,6 +123,9 @@ void ServiceUploadDialog::buildControls() {
             m_register = new QPushButton(m_strings(kTextRegister));
             m_register->setObjectName(QStringLiteral("register"));
             connect(m_register, &QPushButton::clicked, this, &ServiceUploadDialog::registerStation);
+            // A station is registered once: with an id there is nothing to register.
+            connect(edit, &QLineEdit::textChanged, m_register,
+                    [this](const QString& id) { m_register->setEnabled(id.isEmpty() && !busy()); });
             addRow(m_strings(field.labelId), edit, m_register);
         } else {
             addRow(m_strings(field.labelId), edit);

@@ -214,7 +214,7 @@ TEST_F(ServiceUploadDialogs, RegisterFillsInTheStationId) {
     store.setLocation({51.5, -0.1, 20.0});
     reg->click();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (edit(dialog, "StationId")->text().isEmpty() &&
+    while ((edit(dialog, "StationId")->text().isEmpty() || dialog.busy()) &&
            std::chrono::steady_clock::now() < deadline) {
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
