@@ -41,12 +41,22 @@ TEST_F(HeadlessEventsTest, PrintsUsbChangesOnceAndUploadOutcomes) {
         events.send(ViewEvent::WriteSettings);  // a request, not news
         events.send(ViewEvent::StationMissing);
         events.send(ViewEvent::WundergroundOff);
+        // A reason is printed with the outcome it explains, and only with that one.
+        events.uploadDetail(ViewEvent::CwopFailure, "no station location");
+        events.send(ViewEvent::WindySuccess);
+        events.send(ViewEvent::CwopFailure);
+        events.send(ViewEvent::CwopFailure);
+        events.send(ViewEvent::OpenWeatherMapOff);
     }
     EXPECT_EQ(finish(),
               "USB Connected\n"
               "Upload WOW: failed\n"
               "USB Unconnected\n"
-              "Upload Weather Underground: off\n");
+              "Upload Weather Underground: off\n"
+              "Upload Windy: ok\n"
+              "Upload CWOP: failed (no station location)\n"
+              "Upload CWOP: failed\n"
+              "Upload OpenWeatherMap: off\n");
 }
 
 TEST_F(HeadlessEventsTest, PrintsWhyTheStationIsMissingWhenTheReasonChanges) {
