@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 namespace nimbra::emulator {
 
@@ -37,6 +38,7 @@ CivilTime minutesLater(const CivilTime& t, std::int64_t minutes) {
 struct SavedClock {
     CivilTime stationTime;
     std::int64_t savedAt = 0;
+    std::string rainTotals;
 };
 
 bool readClock(const std::string& path, SavedClock& out) {
@@ -55,6 +57,8 @@ bool readClock(const std::string& path, SavedClock& out) {
         } else if (std::sscanf(line.c_str(), "SavedAt=%lld", &saved) == 1) {
             out.savedAt = saved;
             haveSaved = true;
+        } else if (line.starts_with("RainTotals=")) {
+            out.rainTotals = line.substr(std::string_view("RainTotals=").size());
         }
     }
     return haveTime && haveSaved;
@@ -68,6 +72,7 @@ ImageStatus saveStation(StationModel& model, const std::string& path,
     // written last keeps the pair consistent when only the second write fails.
     const CivilTime t = model.stationTime();
     const auto memory = model.image();
+    const RainTotals rain = model.rainTotals();
     char text[96];
     std::snprintf(text, sizeof text, "StationTime=%04d-%02d-%02d %02d:%02d\nSavedAt=%lld\n", t.year,
                   t.month, t.day, t.hour, t.minute, static_cast<long long>(unixSeconds(now)));
@@ -75,7 +80,7 @@ ImageStatus saveStation(StationModel& model, const std::string& path,
     const std::string partial = clock + ".partial";
     {
         std::ofstream out(partial, std::ios::trunc);
-        out << text;
+        out << text << "RainTotals=" << rain.text() << '\n';
         out.close();
         if (!out) {
             return ImageStatus::failure("cannot write " + partial);
@@ -122,6 +127,11 @@ std::unique_ptr<StationModel> restoreStation(const std::string& path, StationMod
     auto model = std::make_unique<StationModel>(options);
     if (status = model->loadImage(path); !status) {
         return nullptr;
+    }
+    // The sums since midnight, the week's and the month's start go on from where they
+    // were (a file without them starts them afresh).
+    if (RainTotals rain; rain.restore(clock.rainTotals)) {
+        model->setRainTotals(rain);
     }
     for (std::int64_t done = 0; done < stepped;) {
         const int chunk = static_cast<int>(std::min<std::int64_t>(stepped - done, 1 << 20));
