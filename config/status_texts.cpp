@@ -6,6 +6,54 @@
 
 namespace nimbra {
 
+std::string uploadServiceName(StatusPane pane) {
+    switch (pane) {
+        case kWowPane:
+            return "WOW";
+        case kWeathercloudPane:
+            return "Weathercloud";
+        default:
+            return "Weather Underground";
+    }
+}
+
+std::string uploadFailureText(const UploadFailure& why, const StringTable& strings) {
+    using enum UploadFailure::Kind;
+    const auto fill = [&strings](int id, std::initializer_list<std::string_view> arguments) {
+        std::string text = fillTextArguments(strings.text(id), arguments);
+        // A server that gave no message leaves the separator before it dangling.
+        while (!text.empty() && (text.back() == ' ' || text.back() == ':')) {
+            text.pop_back();
+        }
+        if (text.ends_with("\xEF\xBC\x9A")) {  // the full-width colon
+            text.resize(text.size() - 3);
+        }
+        return text;
+    };
+    switch (why.kind) {
+        case badServer:
+            return fill(kTextUploadBadServer, {why.host});
+        case nameNotResolved:
+            return fill(kTextUploadNameUnknown, {why.host});
+        case timedOut:
+            return fill(kTextUploadTimedOut, {why.host, std::to_string(why.seconds)});
+        case certificateRefused:
+            return fill(kTextUploadCertificateRefused, {why.host, why.detail});
+        case cannotConnect:
+            return fill(kTextUploadCannotConnect, {why.host, why.detail});
+        case cutShort:
+            return fill(kTextUploadCutShort, {why.host});
+        case httpStatus:
+            return fill(kTextUploadHttpStatus,
+                        {"HTTP " + std::to_string(why.status), why.serverMessage});
+        case notAccepted:
+            return fill(kTextUploadNotTaken, {why.serverMessage});
+        case other:
+            break;
+    }
+    return fill(kTextUploadFailed, {why.detail});
+}
+
 std::optional<StatusChange> statusChangeFor(ViewEvent event, const StringTable& strings) {
     using enum ViewEvent;
     switch (event) {

@@ -4,12 +4,14 @@
 #include <string>
 
 #include "config/string_table.h"
+#include "core/upload_failure.h"
 #include "core/view_events.h"
 
 namespace nimbra {
 
 // The status bar's panes, left to right.
 enum StatusPane { kProgressPane = 0, kWowPane, kWeathercloudPane, kWundergroundPane, kUsbPane };
+inline constexpr std::size_t kStatusPaneCount = 5;
 inline constexpr int kStatusPaneWidths[] = {400, 120, 120, 90, 175};
 
 enum class PaneIcon { none, success, failure };
@@ -23,6 +25,13 @@ struct StatusChange {
 // What a view event changes in the status bar; nothing for the events that are
 // requests rather than news.
 std::optional<StatusChange> statusChangeFor(ViewEvent event, const StringTable& strings);
+
+// The service of an upload pane by its name, untranslated as the menu shows it.
+std::string uploadServiceName(StatusPane pane);
+
+// Why an upload failed, in the user's language, e.g. "The server answered HTTP 401:
+// unauthorized" or "The name wow.example does not resolve".
+std::string uploadFailureText(const UploadFailure& why, const StringTable& strings);
 
 // Pane 0 during and after a download, e.g. "Data Reading:120 Compute Rain:45%".
 std::string progressText(const DownloadProgress& progress, const StringTable& strings);

@@ -59,6 +59,16 @@ void GuiViewEvents::stationUnreachable(const std::string& reason) {
         frame, [frame, reason] { frame->showStationUnreachable(reason); }, Qt::QueuedConnection);
 }
 
+void GuiViewEvents::uploadFailed(ViewEvent failure, const UploadFailure& why) {
+    CMainFrame* frame = m_frame;
+    if (m_shutDown || frame == nullptr) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        frame, [frame, failure, why] { frame->showUploadFailure(failure, why); },
+        Qt::QueuedConnection);
+}
+
 void GuiViewEvents::invalidate() {
     CMainFrame* frame = m_frame;
     if (m_shutDown || frame == nullptr) {

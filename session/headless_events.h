@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <mutex>
 #include <string>
 
+#include "config/status_texts.h"
 #include "config/string_table.h"
 #include "core/view_events.h"
 #include "mqtt/mqtt_publisher.h"
@@ -21,6 +23,7 @@ public:
     void send(ViewEvent event) override;
     void progress(const DownloadProgress& progress) override;
     void stationUnreachable(const std::string& reason) override;
+    void uploadFailed(ViewEvent failure, const UploadFailure& why) override;
     // What the MQTT publisher reports, as "MQTT: ..." lines beside the uploads' lines.
     void mqtt(MqttEvent event, const std::string& detail);
 
@@ -34,6 +37,8 @@ private:
     int m_lastUsbEvent = 0;
     std::string m_unreachableReason;  // told before the StationMissing it explains
     std::string m_printedReason;
+    // Why each pane's upload failed, told before the failure it explains.
+    std::array<std::string, kStatusPaneCount> m_uploadReason;
     bool m_progressShown = false;
     int m_lastLoggedCount = -1;
 };

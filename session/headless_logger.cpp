@@ -111,6 +111,9 @@ public:
     void stationUnreachable(const std::string& reason) override {
         m_printer.stationUnreachable(reason);
     }
+    void uploadFailed(ViewEvent failure, const UploadFailure& why) override {
+        m_printer.uploadFailed(failure, why);
+    }
 
     bool seenStation() const { return m_seenStation; }
     bool allUploadsReported() const {

@@ -117,34 +117,93 @@ bool prepare(CURL* curl, const std::string& url, const std::string& requestTarge
     return ok;
 }
 
+// What a failed transfer's code means to the user, with libcurl's own words as detail.
+UploadFailure failureOf(CURLcode result, const char* words, const SendOptions& options) {
+    UploadFailure failure;
+    failure.detail = *words != '\0' ? words : curl_easy_strerror(result);
+    switch (result) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+            failure.kind = UploadFailure::Kind::nameNotResolved;
+            break;
+        case CURLE_OPERATION_TIMEDOUT:
+            failure.kind = UploadFailure::Kind::timedOut;
+            failure.seconds = static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(
+                                                   options.connectTimeout + options.replyTimeout)
+                                                   .count());
+            break;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+            failure.kind = UploadFailure::Kind::certificateRefused;
+            break;
+        case CURLE_COULDNT_CONNECT:
+            failure.kind = UploadFailure::Kind::cannotConnect;
+            break;
+        case CURLE_GOT_NOTHING:
+        case CURLE_RECV_ERROR:
+        case CURLE_PARTIAL_FILE:
+            failure.kind = UploadFailure::Kind::cutShort;
+            break;
+        default:
+            failure.kind = UploadFailure::Kind::other;
+            break;
+    }
+    return failure;
+}
+
 }  // namespace
 
 std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t port,
                                          std::string_view target, const SendOptions& options,
-                                         std::stop_token stop) {
-    if (!isSendableHostName(host) || port == 0 || !target.starts_with('/') || !curlReady()) {
+                                         std::stop_token stop, UploadFailure* whyNot) {
+    const auto fail = [whyNot](UploadFailure failure) -> std::optional<HttpReply> {
+        if (whyNot != nullptr) {
+            *whyNot = std::move(failure);
+        }
         return std::nullopt;
+    };
+    if (!isSendableHostName(host) || port == 0 || !target.starts_with('/')) {
+        return fail(UploadFailure(UploadFailure::Kind::badServer));
+    }
+    if (!curlReady()) {
+        return fail(UploadFailure(UploadFailure::Kind::other, {}, 0, {},
+                                  "the transfer library cannot start"));
     }
     const CurlHandle curl(curl_easy_init());
     if (!curl) {
-        return std::nullopt;
+        return fail(UploadFailure(UploadFailure::Kind::other, {}, 0, {},
+                                  "the transfer library cannot start"));
     }
     const bool tls = port == options.tlsPort;
     const std::string url = std::string(tls ? "https://" : "http://") + std::string(host) + ':' +
                             std::to_string(port) + '/';
     const std::string requestTarget(target);
     Exchange exchange{&stop, {}};
-    if (!prepare(curl.get(), url, requestTarget, tls, options, exchange)) {
-        return std::nullopt;
+    char words[CURL_ERROR_SIZE] = {};
+    if (!prepare(curl.get(), url, requestTarget, tls, options, exchange) ||
+        curl_easy_setopt(curl.get(), CURLOPT_ERRORBUFFER, words) != CURLE_OK) {
+        return fail(
+            UploadFailure(UploadFailure::Kind::other, {}, 0, {}, "the request cannot be prepared"));
     }
     const CURLcode result = curl_easy_perform(curl.get());
-    if ((result != CURLE_OK && !(result == CURLE_WRITE_ERROR && exchange.bodyCut)) ||
-        !exchange.headComplete) {
-        return std::nullopt;
+    if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && exchange.bodyCut)) {
+        UploadFailure failure = failureOf(result, words, options);
+        // A handshake may end in a general TLS error although the certificate check is
+        // what failed: the check's own result says so.
+        long verifyResult = 0;
+        if (tls &&
+            curl_easy_getinfo(curl.get(), CURLINFO_SSL_VERIFYRESULT, &verifyResult) == CURLE_OK &&
+            verifyResult != 0) {
+            failure.kind = UploadFailure::Kind::certificateRefused;
+        }
+        return fail(std::move(failure));
     }
     HttpReply& reply = exchange.reply;
-    if (reply.status == 0) {
-        return std::nullopt;
+    if (!exchange.headComplete || reply.status == 0) {
+        return fail(
+            UploadFailure(UploadFailure::Kind::cutShort, {}, 0, {}, "no valid status line"));
     }
     curl_off_t retryAfter = 0;
     if (curl_easy_getinfo(curl.get(), CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK &&

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/upload_failure.h"
+
 namespace nimbra {
 
 // Time limits of one request. The defaults are the ones uploads use.
@@ -29,10 +31,11 @@ inline constexpr std::size_t kReplyBodyLimit = 1023;
 // is the TLS port, in plain HTTP otherwise. The head holds only the request line, Host and
 // Accept. SSL_CERT_FILE, when set, names the CA bundle the certificate is checked with.
 // Gives nothing when no complete reply head came: an invalid host, a failed lookup,
-// connection or certificate check, a server that is late or closes early. A stop
-// request ends it promptly.
+// connection or certificate check, a server that is late or closes early; `whyNot`, when
+// given, then says which. A stop request ends it promptly.
 std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t port,
                                          std::string_view target, const SendOptions& options = {},
-                                         std::stop_token stop = {});
+                                         std::stop_token stop = {},
+                                         UploadFailure* whyNot = nullptr);
 
 }  // namespace nimbra

@@ -26,6 +26,16 @@ std::optional<HttpRequest> buildRequest(UploadService service, const UploadTarge
     return buildWeathercloudRequest(target, reading, now);
 }
 
+// The first line of a reply's body, shortened: what a server says in it is its reason.
+std::string serverMessageOf(const std::string& body) {
+    constexpr std::size_t kShown = 160;
+    std::string line = body.substr(0, body.find_first_of("\r\n"));
+    if (line.size() > kShown) {
+        line = line.substr(0, kShown) + "...";
+    }
+    return line;
+}
+
 }  // namespace
 
 bool uploadSwitchedOn(const UploadServiceConfig& config) {
@@ -48,8 +58,10 @@ bool UploadToService(const UploadContext& context, UploadService service, std::s
     const UploadReading reading = makeUploadReading(context.currentReading());
     const std::optional<HttpRequest> request =
         target ? buildRequest(service, *target, reading, utcTimeOf(now)) : std::nullopt;
+    UploadFailure why(UploadFailure::Kind::badServer);
     const std::optional<HttpReply> reply =
-        request ? SendHttpRequest(request->host, target->port, request->target, context.send, stop)
+        request ? SendHttpRequest(request->host, target->port, request->target, context.send, stop,
+                                  &why)
                 : std::nullopt;
     const bool accepted = reply && replyAccepted(service, *reply);
     if (reply && !accepted && reply->retryAfter.count() > 0) {
@@ -58,6 +70,19 @@ bool UploadToService(const UploadContext& context, UploadService service, std::s
     if (stop.stop_requested()) {
         // Shutting down: the view may already be gone.
         return false;
+    }
+    if (!accepted) {
+        if (reply) {
+            const bool success = reply->status >= 200 && reply->status < 300;
+            why = UploadFailure(
+                success ? UploadFailure::Kind::notAccepted : UploadFailure::Kind::httpStatus, {},
+                reply->status, serverMessageOf(reply->body));
+        }
+        why.host = request ? request->host : config.m_Server;
+        if (target && request && target->port != 80 && target->port != 0) {
+            why.host += ":" + std::to_string(target->port);
+        }
+        context.events.uploadFailed(failureEvent(service), why);
     }
     context.events.send(accepted ? successEvent(service) : failureEvent(service));
     return accepted;

@@ -132,6 +132,17 @@ TEST_F(MainFrameTest, ProgressPaneCarriesABarWhileADownloadRuns) {
     EXPECT_EQ(m_frame->downloadBarValue(), -1);
 }
 
+// Why the last upload failed stays in the pane's tooltip until the service succeeds.
+TEST_F(MainFrameTest, UploadPaneTellsWhyItFailed) {
+    m_frame->showUploadFailure(ViewEvent::WowFailure,
+                               UploadFailure(UploadFailure::Kind::nameNotResolved, "wow.example"));
+    m_frame->showViewEvent(ViewEvent::WowFailure);
+    EXPECT_EQ(m_frame->paneToolTip(kWowPane), "The name wow.example does not resolve");
+    EXPECT_TRUE(m_frame->paneToolTip(kWeathercloudPane).isEmpty());
+    m_frame->showViewEvent(ViewEvent::WowSuccess);
+    EXPECT_TRUE(m_frame->paneToolTip(kWowPane).isEmpty());
+}
+
 TEST_F(MainFrameTest, ClosingWaitsForTheMonitorAndThenCompletes) {
     m_session->start();
     m_frame->show();

@@ -41,12 +41,18 @@ TEST_F(HeadlessEventsTest, PrintsUsbChangesOnceAndUploadOutcomes) {
         events.send(ViewEvent::WriteSettings);  // a request, not news
         events.send(ViewEvent::StationMissing);
         events.send(ViewEvent::WundergroundOff);
+        events.uploadFailed(ViewEvent::WeathercloudFailure,
+                            UploadFailure(UploadFailure::Kind::httpStatus, {}, 401, "wrong key"));
+        events.send(ViewEvent::WeathercloudFailure);
+        events.send(ViewEvent::WeathercloudFailure);  // the reason was told for one failure
     }
     EXPECT_EQ(finish(),
               "USB Connected\n"
               "Upload WOW: failed\n"
               "USB Unconnected\n"
-              "Upload Weather Underground: off\n");
+              "Upload Weather Underground: off\n"
+              "Upload Weathercloud: failed (The server answered HTTP 401: wrong key)\n"
+              "Upload Weathercloud: failed\n");
 }
 
 TEST_F(HeadlessEventsTest, PrintsWhyTheStationIsMissingWhenTheReasonChanges) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/view_events.h"
@@ -21,9 +22,18 @@ public:
         m_progress.push_back(progress);
     }
 
+    void uploadFailed(ViewEvent failure, const UploadFailure& why) override {
+        const std::lock_guard lock(m_mutex);
+        m_uploadFailures.emplace_back(failure, why);
+    }
+
     std::vector<ViewEvent> events() const {
         const std::lock_guard lock(m_mutex);
         return m_events;
+    }
+    std::vector<std::pair<ViewEvent, UploadFailure>> uploadFailures() const {
+        const std::lock_guard lock(m_mutex);
+        return m_uploadFailures;
     }
     std::vector<DownloadProgress> progressEvents() const {
         const std::lock_guard lock(m_mutex);
@@ -42,6 +52,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<ViewEvent> m_events;
     std::vector<DownloadProgress> m_progress;
+    std::vector<std::pair<ViewEvent, UploadFailure>> m_uploadFailures;
 };
 
 }  // namespace nimbra::testing
