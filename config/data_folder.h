@@ -7,6 +7,8 @@ namespace nimbra {
 
 inline constexpr const char* kConfigFileName = "Main.ini";
 inline constexpr const char* kDatabaseFileName = "Nimbra7420.db";
+// The emulated station's memory, kept between runs of --emulator (and its clock beside it).
+inline constexpr const char* kEmulatedStationFileName = "EmulatedStation.bin";
 
 // The per-user folder that holds the database and Main.ini:
 // $XDG_DATA_HOME/Nimbra7420, by default ~/.local/share/Nimbra7420, unless overridden.

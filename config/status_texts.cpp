@@ -6,6 +6,75 @@
 
 namespace nimbra {
 
+std::string uploadServiceName(StatusPane pane) {
+    switch (pane) {
+        case kWowPane:
+            return "WOW";
+        case kWeathercloudPane:
+            return "Weathercloud";
+        case kCwopPane:
+            return "CWOP";
+        case kWindyPane:
+            return "Windy";
+        case kOpenWeatherMapPane:
+            return "OpenWeatherMap";
+        default:
+            return "Weather Underground";
+    }
+}
+
+std::string uploadFailureText(const UploadFailure& why, const StringTable& strings) {
+    return uploadFailureText(why, [&strings](int id) { return strings.text(id); });
+}
+
+std::string uploadFailureText(const UploadFailure& why,
+                              const std::function<std::string(int id)>& textOf) {
+    using enum UploadFailure::Kind;
+    const auto fill = [&textOf](int id, std::initializer_list<std::string_view> arguments) {
+        std::string text = fillTextArguments(textOf(id), arguments);
+        // A server that gave no message leaves the separator before it dangling.
+        while (!text.empty() && (text.back() == ' ' || text.back() == ':')) {
+            text.pop_back();
+        }
+        if (text.ends_with("\xEF\xBC\x9A")) {  // the full-width colon
+            text.resize(text.size() - 3);
+        }
+        return text;
+    };
+    switch (why.kind) {
+        case badServer:
+            return fill(kTextUploadBadServer, {why.host});
+        case nameNotResolved:
+            return fill(kTextUploadNameUnknown, {why.host});
+        case timedOut:
+            return fill(kTextUploadTimedOut, {why.host, std::to_string(why.seconds)});
+        case certificateRefused:
+            return fill(kTextUploadCertificateRefused, {why.host, why.detail});
+        case cannotConnect:
+            return fill(kTextUploadCannotConnect, {why.host, why.detail});
+        case cutShort:
+            return fill(kTextUploadCutShort, {why.host});
+        case httpStatus:
+            return fill(kTextUploadHttpStatus,
+                        {"HTTP " + std::to_string(why.status), why.serverMessage});
+        case notAccepted:
+            return fill(kTextUploadNotTaken, {why.serverMessage});
+        case noLocation:
+            return textOf(kTextLocationMissing);
+        case badStation:
+            return textOf(kTextCwopStationInvalid);
+        case badPasscode:
+            return textOf(kTextCwopPasscodeInvalid);
+        case noApiKey:
+            return textOf(kTextApiKeyMissing);
+        case noStationId:
+            return textOf(kTextUploadNoStationId);
+        case other:
+            break;
+    }
+    return fill(kTextUploadFailed, {why.detail});
+}
+
 std::optional<StatusChange> statusChangeFor(ViewEvent event, const StringTable& strings) {
     using enum ViewEvent;
     switch (event) {

@@ -169,4 +169,31 @@ inline constexpr int kTextCwopIntervalInvalid =
 inline constexpr int kTextApiKeyMissing = 3226;  // Enter the API key first.
 inline constexpr int kTextTesting = 3227;        // Testing…
 
+// Imports, window captions, upload failures and changed settings: from 3260.
+inline constexpr int kTextImportReading = 3260;     // Reading %s ...
+inline constexpr int kTextImportStoring = 3261;     // Storing the records ...
+inline constexpr int kTextImportReadStored = 3262;  // %s records read, %s stored.
+inline constexpr int kTextImportDuplicates = 3263;  // %s skipped: already in the database.
+inline constexpr int kTextImportBadTimes = 3264;    // %s stored with a time that could not be read.
+inline constexpr int kTextImportUnreadable = 3265;  // %s lines skipped: they could not be read.
+inline constexpr int kTextImportCancelled = 3266;   // The import was cancelled.
+inline constexpr int kTextCannotOpenDatabase = 3267;  // Cannot open the database!
+inline constexpr int kTextImportStoredStay = 3268;    // The records counted as stored stay stored.
+inline constexpr int kTextImportStoreFailed = 3269;   // Storing the records failed
+inline constexpr int kTextEmulatedStation = 3270;     // (emulated station)
+inline constexpr int kTextVersionCaption = 3271;      // NimbraPlus %s Ver
+inline constexpr int kTextTryAgain = 3272;            // Try Again!
+inline constexpr int kTextUploadNoStationId =
+    3280;  // Auto Upload is on, but without a station id nothing can be s
+inline constexpr int kTextUploadHttpStatus = 3281;   // The server answered %s: %s
+inline constexpr int kTextUploadNotTaken = 3282;     // The server did not take the upload: %s
+inline constexpr int kTextUploadTimedOut = 3283;     // No answer from %s within %s seconds
+inline constexpr int kTextUploadNameUnknown = 3284;  // The name %s does not resolve
+inline constexpr int kTextUploadCertificateRefused = 3285;  // The certificate of %s was refused: %s
+inline constexpr int kTextUploadCannotConnect = 3286;       // Cannot connect to %s: %s
+inline constexpr int kTextUploadFailed = 3287;              // The upload failed: %s
+inline constexpr int kTextUploadBadServer = 3288;           // The server name %s cannot be used
+inline constexpr int kTextUploadCutShort = 3289;            // The reply of %s was cut short
+inline constexpr int kTextValueChanged = 3290;              // %s was changed to %s.
+
 }  // namespace nimbra

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/upload_failure.h"
+
 namespace nimbra {
 
 // What the station and upload threads tell the main view. The values are the view's
@@ -54,9 +56,9 @@ public:
     // link's status and the system's own words ("no access: Permission denied"), for
     // the log and the status bar. Receivers that show only the event ignore it.
     virtual void stationUnreachable(const std::string& /*reason*/) {}
-    // Why an upload failed, or why a service that is on did not send ("no station
-    // location", the server's message), told just before the outcome event it explains.
-    virtual void uploadDetail(ViewEvent /*outcome*/, const std::string& /*detail*/) {}
+    // Why an upload failed, told just before its failure event (`failure`, one of the
+    // *Failure events), for the log and the pane's tooltip.
+    virtual void uploadFailed(ViewEvent /*failure*/, const UploadFailure& /*why*/) {}
 };
 
 }  // namespace nimbra

@@ -59,13 +59,13 @@ void GuiViewEvents::stationUnreachable(const std::string& reason) {
         frame, [frame, reason] { frame->showStationUnreachable(reason); }, Qt::QueuedConnection);
 }
 
-void GuiViewEvents::uploadDetail(ViewEvent outcome, const std::string& detail) {
+void GuiViewEvents::uploadFailed(ViewEvent failure, const UploadFailure& why) {
     CMainFrame* frame = m_frame;
     if (m_shutDown || frame == nullptr) {
         return;
     }
     QMetaObject::invokeMethod(
-        frame, [frame, outcome, detail] { frame->showUploadDetail(outcome, detail); },
+        frame, [frame, failure, why] { frame->showUploadFailure(failure, why); },
         Qt::QueuedConnection);
 }
 

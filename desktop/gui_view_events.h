@@ -20,7 +20,7 @@ public:
     void send(ViewEvent event) override;
     void progress(const DownloadProgress& progress) override;
     void stationUnreachable(const std::string& reason) override;
-    void uploadDetail(ViewEvent outcome, const std::string& detail) override;
+    void uploadFailed(ViewEvent failure, const UploadFailure& why) override;
     // Asks for a repaint of the live view.
     void invalidate();
 

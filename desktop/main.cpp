@@ -13,6 +13,7 @@
 #include "config/languages.h"
 #include "config/mqtt_settings.h"
 #include "config/single_instance.h"
+#include "config/string_ids.h"
 #include "config/upload_settings.h"
 #include "desktop/gui_error_sink.h"
 #include "desktop/gui_view_events.h"
@@ -20,13 +21,13 @@
 #include "desktop/number_locale.h"
 #include "desktop/share_folder.h"
 #include "report/history_export.h"
+#include "report/import_command.h"
 #include "session/headless_logger.h"
 #include "session/in_process_station.h"
 #include "session/station_dump.h"
 #include "session/station_session.h"
 #include "station_link/exported_link.h"
 #include "store/error_sink.h"
-#include "store/import/import_command.h"
 #include "views/about_dialog.h"
 #include "views/alarm_dialog.h"
 #include "views/fixed_host_upload_dialog.h"
@@ -91,6 +92,26 @@ int exportHistoryCommand(const CommandLine& options, const std::filesystem::path
         return 1;
     }
     return 0;
+}
+
+// --import: the import of the History window without the window, told in the user's language.
+int importCommand(const CommandLine& options, const std::filesystem::path& dataFolder,
+                  const std::filesystem::path& share) {
+    ProfileFile config(dataFolder / kConfigFileName);
+    const UiLanguage language =
+        storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
+    const auto strings = loadStrings(share, language);
+    if (!strings) {
+        return 1;
+    }
+    std::string error;
+    const int status = runImportCommand(
+        dataFolder / kDatabaseFileName, *options.importFile, stdout,
+        [&strings](int id) { return strings->text(id); }, error);
+    if (status != 0) {
+        std::fprintf(stderr, "nimbraplus: %s\n", error.c_str());
+    }
+    return status;
 }
 
 void askLanguageOnFirstStart(ProfileFile& config, const StringTable& english) {
@@ -257,13 +278,7 @@ int main(int argc, char** argv) {
         return exportHistoryCommand(options, dataFolder, *share);
     }
     if (options.importFile) {
-        std::string error;
-        const int status =
-            runImportCommand(dataFolder / kDatabaseFileName, *options.importFile, stdout, error);
-        if (status != 0) {
-            std::fprintf(stderr, "nimbraplus: %s\n", error.c_str());
-        }
-        return status;
+        return importCommand(options, dataFolder, *share);
     }
 
     const std::filesystem::path lockPath = SingleInstance::defaultLockPath();
@@ -288,12 +303,17 @@ int main(int argc, char** argv) {
     std::unique_ptr<InProcessStation> emulatedStation;
     if (options.emulator) {
         std::string error;
-        emulatedStation = InProcessStation::start({options.emulatorRecords, options.emulatorSpeed,
-                                                   options.emulatorSeed, options.emulatorImage},
-                                                  error);
+        // The station is kept in the data folder, as a console keeps its memory unplugged.
+        emulatedStation =
+            InProcessStation::start({options.emulatorRecords, options.emulatorSpeed,
+                                     options.emulatorSeed, options.emulatorImage},
+                                    error, (dataFolder / kEmulatedStationFileName).string());
         if (!emulatedStation) {
             std::fprintf(stderr, "nimbraplus: emulator: %s\n", error.c_str());
             return 1;
+        }
+        if (!emulatedStation->warning().empty()) {
+            std::fprintf(stderr, "nimbraplus: emulator: %s\n", emulatedStation->warning().c_str());
         }
     }
     if (options.dumpStation) {
@@ -336,9 +356,10 @@ int main(int argc, char** argv) {
     setDefaultErrorSink({});
     if (!session.ok()) {
         QMessageBox::critical(nullptr, QStringLiteral("NimbraPlus"),
-                              QStringLiteral("Cannot open the database!\n\n%1\n%2")
-                                  .arg(QString::fromStdString(session.databasePath().string()),
-                                       QString::fromStdString(openFailure)));
+                              QString::fromStdString(strings->text(kTextCannotOpenDatabase)) +
+                                  QStringLiteral("\n\n%1\n%2")
+                                      .arg(QString::fromStdString(session.databasePath().string()),
+                                           QString::fromStdString(openFailure)));
         return 1;
     }
     const GuiErrorSink storeFailures;
@@ -351,7 +372,13 @@ int main(int argc, char** argv) {
                                       *strings,
                                       session,
                                       options.emulator,
-                                      [&instance] { instance.release(); },
+                                      [&instance, &emulatedStation] {
+                                          // The next instance must find the station saved.
+                                          if (emulatedStation) {
+                                              emulatedStation->keepNow();
+                                          }
+                                          instance.release();
+                                      },
                                       arguments,
                                       {}});
         events.attach(&frame);

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <algorithm>
+#include <cstdio>
 
 #include "config/command_line.h"
 #include "config/string_ids.h"
@@ -50,8 +51,9 @@ CMainFrame::CMainFrame(FrameContext context, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(appIcon());
-    setWindowTitle(m_context.emulatedStation ? QStringLiteral("NimbraPlus (emulated station)")
-                                             : QStringLiteral("NimbraPlus"));
+    setWindowTitle(m_context.emulatedStation
+                       ? QStringLiteral("NimbraPlus ") + strings()(kTextEmulatedStation)
+                       : QStringLiteral("NimbraPlus"));
 
     m_view = new CNimbraView(m_context.session.live(), LiveLabels::fromStrings(strings()));
     setCentralWidget(m_view);
@@ -147,23 +149,36 @@ QString CMainFrame::paneText(StatusPane pane) const {
 void CMainFrame::showViewEvent(ViewEvent event) {
     if (const auto change = statusChangeFor(event, m_context.strings)) {
         setPane(change->pane, change->text, change->icon);
-        if (change->pane != kUsbPane && change->icon != PaneIcon::failure) {
-            m_panes[change->pane].text->setToolTip({});
-        }
     }
     if (event == ViewEvent::StationConnected) {
         m_panes[kUsbPane].text->setToolTip({});
     }
+    if (const auto change = statusChangeFor(event, m_context.strings);
+        change && change->pane != kUsbPane && change->icon != PaneIcon::failure) {
+        // A success or a service switched off: the last failure's reason is old news.
+        m_panes[static_cast<std::size_t>(change->pane)].text->setToolTip({});
+        m_loggedUploadReason[static_cast<std::size_t>(change->pane)].clear();
+    }
+}
+
+void CMainFrame::showUploadFailure(ViewEvent failure, const UploadFailure& why) {
+    const auto change = statusChangeFor(failure, m_context.strings);
+    if (!change) {
+        return;
+    }
+    const std::string reason = uploadFailureText(why, m_context.strings);
+    std::string& logged = m_loggedUploadReason[static_cast<std::size_t>(change->pane)];
+    if (reason != logged) {
+        logged = reason;
+        std::fprintf(stderr, "nimbraplus: upload to %s failed: %s\n",
+                     uploadServiceName(change->pane).c_str(), reason.c_str());
+    }
+    m_panes[static_cast<std::size_t>(change->pane)].text->setToolTip(
+        QString::fromStdString(reason));
 }
 
 void CMainFrame::showStationUnreachable(const std::string& reason) {
     m_panes[kUsbPane].text->setToolTip(QString::fromStdString(reason));
-}
-
-void CMainFrame::showUploadDetail(ViewEvent outcome, const std::string& detail) {
-    if (const auto change = statusChangeFor(outcome, m_context.strings)) {
-        m_panes[change->pane].text->setToolTip(QString::fromStdString(detail));
-    }
 }
 
 QString CMainFrame::paneToolTip(StatusPane pane) const {
@@ -187,7 +202,7 @@ int CMainFrame::downloadBarValue() const {
 void CMainFrame::handleRequest(ViewEvent request) {
     StationMonitor& monitor = m_context.session.monitor();
     const auto tryAgain = [this] {
-        QMessageBox::critical(this, QStringLiteral("NimbraPlus"), QStringLiteral("Try Again!"));
+        QMessageBox::critical(this, QStringLiteral("NimbraPlus"), strings()(kTextTryAgain));
     };
     const WriteByteFunction writeByteToStation = [this](int address, unsigned char value) {
         return m_context.session.link().writeByte(address, value).ok() ? 1 : 0;
@@ -351,9 +366,9 @@ void CMainFrame::openServiceSettings() {
     dialog.setTester(
         [&session](UploadService service, const UploadServiceConfig& settings,
                    std::stop_token stop) { return session.testUpload(service, settings, stop); });
-    dialog.setRegistrar([&session](const UploadServiceConfig& settings, std::string& problem) {
+    dialog.setRegistrar([&session](const UploadServiceConfig& settings, UploadFailure& whyNot) {
         return registerOpenWeatherMapStation(settings, session.uploadConfigs().location(), {},
-                                             problem)
+                                             whyNot)
             .value_or(std::string());
     });
     dialog.exec();

@@ -64,8 +64,8 @@ public slots:
     void showViewEvent(nimbra::ViewEvent event);
     void showProgress(const nimbra::DownloadProgress& progress);
     void showStationUnreachable(const std::string& reason);
-    // Why an upload failed, as the tooltip of its service's pane until it next succeeds.
-    void showUploadDetail(nimbra::ViewEvent outcome, const std::string& detail);
+    // Why an upload failed: in its pane's tooltip, and in the log when the reason changes.
+    void showUploadFailure(ViewEvent failure, const UploadFailure& why);
     // A request the monitor forwarded: device writes, clearing, the close hand-shake.
     void handleRequest(nimbra::ViewEvent request);
 
@@ -103,6 +103,7 @@ private:
         QLabel* text = nullptr;
     };
     std::array<Pane, kStatusPaneCount> m_panes{};
+    std::array<std::string, kStatusPaneCount> m_loggedUploadReason;
     QProgressBar* m_downloadBar = nullptr;  // in the progress pane while a download runs
     // The record the station writes send, handed over by the settings and alarm dialogs.
     CStationData m_ViewData;

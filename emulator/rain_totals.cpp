@@ -1,6 +1,7 @@
 #include "emulator/rain_totals.h"
 
 #include <cmath>
+#include <sstream>
 
 namespace nimbra::emulator {
 
@@ -27,6 +28,32 @@ void RainTotals::addMinute(const CivilTime& now, int tips) {
     m_week += tips;
     m_month += tips;
     m_total += tips;
+}
+
+std::string RainTotals::text() const {
+    std::ostringstream out;
+    out << m_hour << ' ' << m_day << ' ' << m_week << ' ' << m_month << ' ' << m_total << ' '
+        << m_dayNumber << ' ' << m_monthNumber;
+    for (const int tips : m_lastHour) {
+        out << ' ' << tips;
+    }
+    return out.str();
+}
+
+bool RainTotals::restore(const std::string& text) {
+    std::istringstream in(text);
+    RainTotals read;
+    in >> read.m_hour >> read.m_day >> read.m_week >> read.m_month >> read.m_total >>
+        read.m_dayNumber >> read.m_monthNumber;
+    for (int& tips : read.m_lastHour) {
+        in >> tips;
+    }
+    std::string rest;
+    if (in.fail() || (in >> rest)) {
+        return false;
+    }
+    *this = read;
+    return true;
 }
 
 }  // namespace nimbra::emulator

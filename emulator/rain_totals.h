@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "core/ole_date.h"
 
@@ -18,6 +19,11 @@ public:
     int week() const { return m_week; }
     int month() const { return m_month; }
     int total() const { return m_total; }
+
+    // The sums as one line of numbers, for keeping a console between runs; restore()
+    // takes such a line back, and changes nothing (false) for anything else.
+    std::string text() const;
+    bool restore(const std::string& text);
 
 private:
     std::array<int, 60> m_lastHour{};

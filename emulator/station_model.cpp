@@ -474,6 +474,17 @@ ImageStatus StationModel::saveImage(const std::string& path) {
     return writeImageFile(path, memory);
 }
 
+RainTotals StationModel::rainTotals() {
+    const std::lock_guard lock(m_mutex);
+    catchUpLocked();
+    return m_rain;
+}
+
+void StationModel::setRainTotals(const RainTotals& totals) {
+    const std::lock_guard lock(m_mutex);
+    m_rain = totals;
+}
+
 bool StationModel::corruptRecord(int age, RecordCorruption corruption) {
     const std::lock_guard lock(m_mutex);
     catchUpLocked();

@@ -86,6 +86,10 @@ public:
     // failure nothing changes.
     ImageStatus loadImage(const std::string& path);
     ImageStatus saveImage(const std::string& path);
+    // The console's running rain sums, which its memory does not hold: kept with a saved
+    // image so that a restored console goes on counting where it was.
+    RainTotals rainTotals();
+    void setRainTotals(const RainTotals& totals);
 
     // The log kept when the options asked for it, oldest first, from entry `first` on;
     // empty when no log is kept.

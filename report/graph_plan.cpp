@@ -249,7 +249,8 @@ double plottedValue(RecordColumn column, const HistoryRecord& r, const ParamBloc
         case WindChill:
             return roundedAsPrinted(ConvertTemperature(r.WindChill, units.OutTempUnit), 1);
         case InTemp:
-            return roundedAsPrinted(ConvertTemperature(r.InTemp, units.InTempUnit), 1);
+            // Drawn on the same axis as the outdoor series, so in the axis's (outdoor) unit.
+            return roundedAsPrinted(ConvertTemperature(r.InTemp, units.OutTempUnit), 1);
         case RelPressure:
         case AbsPressure: {
             const float hectopascal = column == RelPressure ? r.RelPressure : r.AbsPressure;

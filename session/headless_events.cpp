@@ -10,23 +10,6 @@ namespace {
 
 constexpr int kLogEveryRecords = 500;
 
-std::string serviceName(StatusPane pane) {
-    switch (pane) {
-        case kWowPane:
-            return "WOW";
-        case kWeathercloudPane:
-            return "Weathercloud";
-        case kCwopPane:
-            return "CWOP";
-        case kWindyPane:
-            return "Windy";
-        case kOpenWeatherMapPane:
-            return "OpenWeatherMap";
-        default:
-            return "Weather Underground";
-    }
-}
-
 // "[#######.............]  120/3264", or nothing while the total is unknown.
 std::string progressBar(const DownloadProgress& progress) {
     if (progress.totalCount <= 0) {
@@ -95,17 +78,18 @@ void HeadlessEvents::send(ViewEvent event) {
     const char* outcome = change->icon == PaneIcon::success   ? "ok"
                           : change->icon == PaneIcon::failure ? "failed"
                                                               : "off";
-    std::string line = "Upload " + serviceName(change->pane) + ": " + outcome;
-    if (const auto detail = m_uploadDetails.find(event); detail != m_uploadDetails.end()) {
-        line += " (" + detail->second + ")";
-        m_uploadDetails.erase(detail);
-    }
-    printLine(line);
+    std::string& reason = m_uploadReason[static_cast<std::size_t>(change->pane)];
+    const std::string why =
+        change->icon == PaneIcon::failure && !reason.empty() ? " (" + reason + ")" : "";
+    reason.clear();
+    printLine("Upload " + uploadServiceName(change->pane) + ": " + outcome + why);
 }
 
-void HeadlessEvents::uploadDetail(ViewEvent outcome, const std::string& detail) {
+void HeadlessEvents::uploadFailed(ViewEvent failure, const UploadFailure& why) {
     std::lock_guard lock(m_mutex);
-    m_uploadDetails[outcome] = detail;
+    if (const auto change = statusChangeFor(failure, m_strings)) {
+        m_uploadReason[static_cast<std::size_t>(change->pane)] = uploadFailureText(why, m_strings);
+    }
 }
 
 void HeadlessEvents::stationUnreachable(const std::string& reason) {

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdio>
-#include <map>
 #include <mutex>
 #include <string>
 
+#include "config/status_texts.h"
 #include "config/string_table.h"
 #include "core/view_events.h"
 #include "mqtt/mqtt_publisher.h"
@@ -22,8 +23,7 @@ public:
     void send(ViewEvent event) override;
     void progress(const DownloadProgress& progress) override;
     void stationUnreachable(const std::string& reason) override;
-    // Printed in brackets after the outcome it explains: "Upload Windy: failed (401: ...)".
-    void uploadDetail(ViewEvent outcome, const std::string& detail) override;
+    void uploadFailed(ViewEvent failure, const UploadFailure& why) override;
     // What the MQTT publisher reports, as "MQTT: ..." lines beside the uploads' lines.
     void mqtt(MqttEvent event, const std::string& detail);
 
@@ -37,7 +37,8 @@ private:
     int m_lastUsbEvent = 0;
     std::string m_unreachableReason;  // told before the StationMissing it explains
     std::string m_printedReason;
-    std::map<ViewEvent, std::string> m_uploadDetails;  // until their outcome is printed
+    // Why each pane's upload failed, told before the failure it explains.
+    std::array<std::string, kStatusPaneCount> m_uploadReason;
     bool m_progressShown = false;
     int m_lastLoggedCount = -1;
 };

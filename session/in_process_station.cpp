@@ -1,28 +1,79 @@
 #include "session/in_process_station.h"
 
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 
 #include "emulator/report_server.h"
+#include "emulator/saved_station.h"
 #include "emulator/station_model.h"
 
 namespace nimbra {
+
+namespace {
+
+// Threads started in its scope take no signals sent to the process: those are for the
+// program's own threads (the logger takes SIGINT and SIGTERM on its main thread, which
+// may be blocking them while it waits).
+class SignalsBlocked {
+public:
+    SignalsBlocked() {
+        sigset_t all;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &m_previous);
+    }
+    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    SignalsBlocked(const SignalsBlocked&) = delete;
+    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
+
+private:
+    sigset_t m_previous{};
+};
+
+}  // namespace
 
 InProcessStation::InProcessStation() = default;
 
 InProcessStation::~InProcessStation() {
     m_server.reset();
     unsetenv("NIMBRA_STATION_SOCKET");
+    keepNow();
 }
 
-std::unique_ptr<InProcessStation> InProcessStation::start(const Options& options,
-                                                          std::string& error) {
+void InProcessStation::keepNow() {
+    if (!m_keptAt) {
+        return;
+    }
+    const auto status =
+        emulator::saveStation(*m_model, *m_keptAt, std::chrono::system_clock::now());
+    if (!status) {
+        // The window may be gone already: the log is the one place left to tell.
+        std::fprintf(stderr, "nimbraplus: emulator: %s\n", status.error.c_str());
+    }
+    m_keptAt.reset();
+}
+
+std::unique_ptr<InProcessStation> InProcessStation::start(
+    const Options& options, std::string& error, const std::optional<std::string>& keptAt) {
     emulator::StationModelOptions model;
     model.seed = options.seed;
     model.records = options.records;
     model.intervalMinutes = 5;
     model.speed = options.speed;
     std::unique_ptr<InProcessStation> station(new InProcessStation);
-    station->m_model = std::make_unique<emulator::StationModel>(model);
+    if (keptAt && !options.image && emulator::savedStationExists(*keptAt)) {
+        emulator::ImageStatus status;
+        station->m_model =
+            emulator::restoreStation(*keptAt, model, std::chrono::system_clock::now(), status);
+        if (!station->m_model) {
+            station->m_warning = status.error + "; starting a new station";
+        }
+    }
+    if (!station->m_model) {
+        station->m_model = std::make_unique<emulator::StationModel>(model);
+    }
     if (options.image) {
         const auto status = station->m_model->loadImage(*options.image);
         if (!status) {
@@ -30,7 +81,12 @@ std::unique_ptr<InProcessStation> InProcessStation::start(const Options& options
             return nullptr;
         }
     }
-    station->m_server = emulator::ReportServer::inTemporaryFolder(*station->m_model);
+    // Only a station that started is saved: a failed start leaves the kept one alone.
+    station->m_keptAt = keptAt;
+    {
+        const SignalsBlocked serverThread;
+        station->m_server = emulator::ReportServer::inTemporaryFolder(*station->m_model);
+    }
     // The link looks for the station at this socket instead of on USB.
     setenv("NIMBRA_STATION_SOCKET", station->m_server->socketPath().c_str(), 1);
     return station;

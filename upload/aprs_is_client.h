@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/upload_failure.h"
 #include "upload/http_sender.h"
 
 namespace nimbra {
@@ -14,7 +15,7 @@ namespace nimbra {
 struct AprsResult {
     enum class Status { sent, unreachable, refused };
     Status status = Status::unreachable;
-    std::string detail;  // why it was not sent
+    UploadFailure why;  // why it was not sent; the caller names the server
 };
 
 // One session with an APRS-IS server over plain TCP: read its greeting ("# ..."), send

@@ -7,6 +7,7 @@
 
 #include "upload/curl_handle.h"
 #include "upload/request_text.h"
+#include "upload/transfer_failure.h"
 
 namespace nimbra {
 namespace {
@@ -116,21 +117,36 @@ bool prepare(CURL* curl, const std::string& url, const std::string& requestTarge
 
 std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t port,
                                          std::string_view target, const SendOptions& options,
-                                         std::stop_token stop, std::optional<HttpPost> post) {
-    if (!isSendableHostName(host) || port == 0 || !target.starts_with('/') || !curlReady()) {
+                                         std::stop_token stop, UploadFailure* whyNot,
+                                         std::optional<HttpPost> post) {
+    const auto fail = [whyNot](UploadFailure failure) -> std::optional<HttpReply> {
+        if (whyNot != nullptr) {
+            *whyNot = std::move(failure);
+        }
         return std::nullopt;
+    };
+    if (!isSendableHostName(host) || port == 0 || !target.starts_with('/')) {
+        return fail(UploadFailure(UploadFailure::Kind::badServer));
+    }
+    if (!curlReady()) {
+        return fail(UploadFailure(UploadFailure::Kind::other, {}, 0, {},
+                                  "the transfer library cannot start"));
     }
     const CurlHandle curl(curl_easy_init());
     if (!curl) {
-        return std::nullopt;
+        return fail(UploadFailure(UploadFailure::Kind::other, {}, 0, {},
+                                  "the transfer library cannot start"));
     }
     const bool tls = port == options.tlsPort;
     const std::string url = std::string(tls ? "https://" : "http://") + std::string(host) + ':' +
                             std::to_string(port) + '/';
     const std::string requestTarget(target);
     Exchange exchange{&stop, {}};
-    if (!prepare(curl.get(), url, requestTarget, tls, options, exchange)) {
-        return std::nullopt;
+    char words[CURL_ERROR_SIZE] = {};
+    if (!prepare(curl.get(), url, requestTarget, tls, options, exchange) ||
+        curl_easy_setopt(curl.get(), CURLOPT_ERRORBUFFER, words) != CURLE_OK) {
+        return fail(
+            UploadFailure(UploadFailure::Kind::other, {}, 0, {}, "the request cannot be prepared"));
     }
     // libcurl's own "Expect: 100-continue" would hold the body back for a second.
     const std::string contentType =
@@ -143,16 +159,27 @@ std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t po
                                   static_cast<curl_off_t>(post->body.size())) != CURLE_OK ||
                  curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, post->body.data()) != CURLE_OK ||
                  curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get()) != CURLE_OK)) {
-        return std::nullopt;
+        return fail(
+            UploadFailure(UploadFailure::Kind::other, {}, 0, {}, "the request cannot be prepared"));
     }
     const CURLcode result = curl_easy_perform(curl.get());
-    if ((result != CURLE_OK && !(result == CURLE_WRITE_ERROR && exchange.bodyCut)) ||
-        !exchange.headComplete) {
-        return std::nullopt;
+    if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && exchange.bodyCut)) {
+        UploadFailure failure =
+            transferFailure(result, words, options.connectTimeout + options.replyTimeout);
+        // A handshake may end in a general TLS error although the certificate check is
+        // what failed: the check's own result says so.
+        long verifyResult = 0;
+        if (tls &&
+            curl_easy_getinfo(curl.get(), CURLINFO_SSL_VERIFYRESULT, &verifyResult) == CURLE_OK &&
+            verifyResult != 0) {
+            failure.kind = UploadFailure::Kind::certificateRefused;
+        }
+        return fail(std::move(failure));
     }
     HttpReply& reply = exchange.reply;
-    if (reply.status == 0) {
-        return std::nullopt;
+    if (!exchange.headComplete || reply.status == 0) {
+        return fail(
+            UploadFailure(UploadFailure::Kind::cutShort, {}, 0, {}, "no valid status line"));
     }
     curl_off_t retryAfter = 0;
     if (curl_easy_getinfo(curl.get(), CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK &&

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/upload_failure.h"
+
 namespace nimbra {
 
 // Time limits of one request. The defaults are the ones uploads use.
@@ -36,11 +38,11 @@ struct HttpPost {
 // The head holds only the request line, Host and Accept (and the body's Content-Type
 // and Content-Length). SSL_CERT_FILE, when set, names the CA bundle the certificate is checked
 // with. Gives nothing when no complete reply head came: an invalid host, a failed lookup,
-// connection or certificate check, a server that is late or closes early. A stop
-// request ends it promptly.
+// connection or certificate check, a server that is late or closes early; `whyNot`, when
+// given, then says which. A stop request ends it promptly.
 std::optional<HttpReply> SendHttpRequest(std::string_view host, std::uint16_t port,
                                          std::string_view target, const SendOptions& options = {},
-                                         std::stop_token stop = {},
+                                         std::stop_token stop = {}, UploadFailure* whyNot = nullptr,
                                          std::optional<HttpPost> post = std::nullopt);
 
 }  // namespace nimbra

@@ -1,7 +1,9 @@
 #include "upload/reply_acceptance.h"
 
 #include <nlohmann/json.hpp>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace nimbra {
 namespace {
@@ -42,8 +44,7 @@ bool replyAccepted(UploadService service, const HttpReply& reply) {
     return bodyIsCode200(reply.body);
 }
 
-std::string replyProblem(const HttpReply& reply) {
-    std::string problem = std::to_string(reply.status);
+UploadFailure refusalOf(const HttpReply& reply) {
     const auto body = nlohmann::json::parse(reply.body, nullptr, false);
     std::string message;
     if (body.is_object() && body.contains("message") && body["message"].is_string()) {
@@ -53,15 +54,18 @@ std::string replyProblem(const HttpReply& reply) {
     }
     constexpr std::size_t kShown = 160;
     if (message.size() > kShown) {
-        message.resize(kShown);
+        message = message.substr(0, kShown) + "...";
     }
-    // Only printable text reaches the log.
+    // Only printable text reaches the log and the tooltip.
     for (char& c : message) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
             c = ' ';
         }
     }
-    return message.empty() ? problem : problem + ": " + message;
+    const bool success = reply.status >= 200 && reply.status < 300;
+    return UploadFailure(
+        success ? UploadFailure::Kind::notAccepted : UploadFailure::Kind::httpStatus, {},
+        reply.status, std::move(message));
 }
 
 }  // namespace nimbra

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include "upload/http_sender.h"
 #include "upload/upload_service.h"
 
@@ -12,8 +10,9 @@ namespace nimbra {
 // error status never counts, whatever its body holds.
 bool replyAccepted(UploadService service, const HttpReply& reply);
 
-// What an error reply says, for the log: its status and the "message" of its JSON body,
-// else the first line of the body, e.g. "401: Invalid API key".
-std::string replyProblem(const HttpReply& reply);
+// Why a reply replyAccepted refuses failed: an error status, or a success status the
+// body turns down; with what the server said, the "message" of a JSON body or else the
+// body's first line, shortened and in printable characters only.
+UploadFailure refusalOf(const HttpReply& reply);
 
 }  // namespace nimbra

@@ -1,6 +1,9 @@
 #include "upload/upload_worker.h"
 
 #include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "upload/aprs_is_client.h"
 #include "upload/cwop_packet.h"
@@ -34,15 +37,21 @@ std::optional<HttpRequest> buildRequest(UploadService service, const UploadTarge
     return buildWeathercloudRequest(target, reading, now);
 }
 
-bool switchedOff(UploadService service, const UploadServiceConfig& config) {
-    if (parseConfigInt(config.m_Autosend) == 0) {
-        return true;
+// The server as a failure names it, with ":port" when not the plain HTTP one.
+std::string serverNamed(std::string_view host, int port) {
+    std::string named(host);
+    if (port != 80 && port != 0) {
+        named += ":" + std::to_string(port);
     }
-    // CWOP needs only its station: the passcode has a default.
-    if (service == UploadService::Cwop) {
-        return config.m_StationID.empty();
-    }
-    return config.m_StationID.empty() && config.m_Password.empty();
+    return named;
+}
+
+UploadAttempt failed(UploadFailure why) {
+    return {Outcome::failure, std::move(why)};
+}
+
+UploadAttempt failed(UploadFailure::Kind kind, std::string host = {}) {
+    return failed(UploadFailure(kind, std::move(host)));
 }
 
 // Windy and OpenWeatherMap take uploads over TLS only, also on a port a test names.
@@ -58,20 +67,23 @@ SendOptions sendOptionsFor(UploadService service, const SendOptions& options,
 UploadAttempt sendToCwop(const UploadContext& context, const UploadServiceConfig& config,
                          UploadReading reading, std::chrono::system_clock::time_point now,
                          std::stop_token stop) {
+    using enum UploadFailure::Kind;
     const StationLocation location = context.configs.location();
     if (!location.complete()) {
-        return {Outcome::failure, "no station location"};
+        return failed(noLocation);
     }
     const auto station = aprsStationName(config.m_StationID);
+    if (!station) {
+        return failed(badStation);
+    }
     const auto passcode =
         aprsPasscode(config.m_Password.empty() ? kCwopUnlicensedPasscode : config.m_Password);
-    if (!station || !passcode) {
-        return {Outcome::failure,
-                !station ? "the station is no APRS name" : "the passcode is no number"};
+    if (!passcode) {
+        return failed(badPasscode);
     }
     const int port = parseConfigInt(config.m_ServerPort);
     if (port <= 0 || port > 0xFFFF || !fitsTargetText(config.m_Server)) {
-        return {Outcome::failure, "no usable server or port"};
+        return failed(badServer, serverNamed(config.m_Server, port));
     }
     if (context.rainLast24Hours) {
         if (const auto rain = context.rainLast24Hours(); rain && *rain >= 0.0) {
@@ -82,36 +94,41 @@ UploadAttempt sendToCwop(const UploadContext& context, const UploadServiceConfig
     const std::string packet =
         aprsWeatherPacket(*station, location, reading, utcTimeOf(now), kNimbraPlusIdentity);
     const bool unverifiedAllowed = *passcode == kCwopUnlicensedPasscode;
-    const auto send = [&](std::string_view host) {
+    std::string_view host = config.m_Server;
+    const auto send = [&] {
         return sendAprsPacket(host, static_cast<std::uint16_t>(port), login, unverifiedAllowed,
                               packet, context.send, stop);
     };
-    AprsResult result = send(config.m_Server);
+    AprsResult result = send();
     if (result.status == AprsResult::Status::unreachable && config.m_Server == kCwopServer &&
         !stop.stop_requested()) {
-        result = send(kCwopFallbackServer);
+        host = kCwopFallbackServer;
+        result = send();
     }
     if (result.status == AprsResult::Status::sent) {
         return {Outcome::success, {}};
     }
-    return {Outcome::failure, result.detail};
+    result.why.host = serverNamed(host, port);
+    return failed(std::move(result.why));
 }
 
 UploadAttempt sendOverHttp(const UploadContext& context, UploadService service,
                            const UploadServiceConfig& config, const UploadReading& reading,
                            std::chrono::system_clock::time_point now, std::stop_token stop) {
+    using enum UploadFailure::Kind;
     const std::optional<UploadTarget> target = makeUploadTarget(config);
     if (!target) {
-        return {Outcome::failure, "the server name is too long"};
+        return failed(badServer, config.m_Server);
     }
     std::optional<HttpRequest> request;
     std::optional<HttpPost> post;
     std::string body;
     if (service == UploadService::OpenWeatherMap) {
-        if (config.m_StationID.empty() || config.m_Password.empty()) {
-            return {Outcome::failure, config.m_Password.empty()
-                                          ? "no API key"
-                                          : "no station id: register the station first"};
+        if (config.m_Password.empty()) {
+            return failed(noApiKey);
+        }
+        if (config.m_StationID.empty()) {
+            return failed(noStationId);
         }
         if (auto json = buildOpenWeatherMapMeasurement(target->server, config.m_Password,
                                                        config.m_StationID, reading, now)) {
@@ -123,28 +140,41 @@ UploadAttempt sendOverHttp(const UploadContext& context, UploadService service,
         request = buildRequest(service, *target, reading, utcTimeOf(now));
     }
     if (!request) {
-        return {Outcome::failure, "the request cannot be sent"};
+        return failed(badServer, config.m_Server);
     }
+    UploadFailure why(badServer);
     const std::optional<HttpReply> reply =
         SendHttpRequest(request->host, target->port, request->target,
-                        sendOptionsFor(service, context.send, *target), stop, post);
-    if (!reply) {
-        return {Outcome::failure, "no reply from " + request->host};
-    }
-    if (replyAccepted(service, *reply)) {
+                        sendOptionsFor(service, context.send, *target), stop, &why, post);
+    if (reply && replyAccepted(service, *reply)) {
         return {Outcome::success, {}};
     }
-    if (reply->retryAfter.count() > 0) {
-        context.holdOff->pause(service, context.clock(), reply->retryAfter);
+    if (reply) {
+        if (reply->retryAfter.count() > 0) {
+            context.holdOff->pause(service, context.clock(), reply->retryAfter);
+        }
+        why = refusalOf(*reply);
     }
-    return {Outcome::failure, replyProblem(*reply)};
+    why.host = serverNamed(request->host, target->port);
+    return failed(std::move(why));
 }
 
 }  // namespace
 
+bool uploadSwitchedOn(UploadService service, const UploadServiceConfig& config) {
+    if (parseConfigInt(config.m_Autosend) == 0) {
+        return false;
+    }
+    // CWOP needs only its station: the passcode has a default.
+    if (service == UploadService::Cwop) {
+        return !config.m_StationID.empty();
+    }
+    return !(config.m_StationID.empty() && config.m_Password.empty());
+}
+
 UploadAttempt attemptUpload(const UploadContext& context, UploadService service,
                             const UploadServiceConfig& config, std::stop_token stop) {
-    if (switchedOff(service, config)) {
+    if (!uploadSwitchedOn(service, config)) {
         return {Outcome::off, {}};
     }
     const auto now = context.clock();
@@ -172,9 +202,7 @@ bool UploadToService(const UploadContext& context, UploadService service, std::s
             context.events.send(successEvent(service));
             return true;
         case Outcome::failure:
-            if (!attempt.detail.empty()) {
-                context.events.uploadDetail(failureEvent(service), attempt.detail);
-            }
+            context.events.uploadFailed(failureEvent(service), attempt.why);
             context.events.send(failureEvent(service));
             return false;
         case Outcome::paused:

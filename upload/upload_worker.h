@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/history_record.h"
+#include "core/upload_failure.h"
 #include "core/view_events.h"
 #include "upload/http_sender.h"
 #include "upload/stoppable_sleep.h"
@@ -50,13 +51,13 @@ enum class UploadOutcome {
     off,     // switched off, or nothing to send as
     paused,  // the service asked for a pause that still lasts: nobody contacted
     success,
-    failure,  // with the reason in the detail
+    failure,  // with its reason
     stopped,  // cut short by a stop request
 };
 
 struct UploadAttempt {
     UploadOutcome outcome = UploadOutcome::off;
-    std::string detail;
+    UploadFailure why;  // for a failure
 };
 
 // One upload of the current reading to `service` with `config` (the stored settings, or
@@ -65,8 +66,12 @@ struct UploadAttempt {
 UploadAttempt attemptUpload(const UploadContext& context, UploadService service,
                             const UploadServiceConfig& config, std::stop_token stop = {});
 
+// Whether uploads to the service are on: switched on, with a station id or a password
+// (CWOP: with a station, its passcode has a default).
+bool uploadSwitchedOn(UploadService service, const UploadServiceConfig& config);
+
 // Uploads the current reading to one service and reports the outcome to the view: off
-// (switched off, or neither station id nor password set), success or failure. A server
+// (see uploadSwitchedOn), success or failure, told its reason first. A server
 // name longer than the services take is a failure that contacts nobody. Returns true
 // when the caller's regular interval applies, false after a failure so that it retries
 // soon. While the service's Retry-After pause lasts, nobody is contacted, nothing is

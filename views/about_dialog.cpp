@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "config/string_ids.h"
+#include "config/string_table.h"
 #include "views/app_icon.h"
 
 namespace nimbra {
@@ -19,7 +20,8 @@ AboutDialog::AboutDialog(const ProfileFile& config, const StringLookup& strings,
 
     auto* icon = new QLabel;
     icon->setPixmap(appIcon().pixmap(48, 48));
-    auto* name = new QLabel(QStringLiteral("NimbraPlus 2.9 Ver"));
+    auto* name = new QLabel(QString::fromStdString(
+        fillTextArguments(strings(kTextVersionCaption).toStdString(), {"2.9"})));
     name->setObjectName(QStringLiteral("1235"));
     auto* copyright =
         new QLabel(QString::fromStdString(config.readString("Copyright", "Copyright")));

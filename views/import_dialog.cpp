@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "config/string_ids.h"
+#include "report/import_texts.h"
 #include "store/import/record_import.h"
 #include "views/app_icon.h"
 
@@ -20,16 +21,9 @@ namespace {
 
 constexpr int kProgressSteps = 1000;
 
-QString countsText(const ImportResult& result) {
-    return QStringLiteral(
-               "%1 records read, %2 stored.\n%3 skipped: already in the database.\n"
-               "%4 stored with a time that could not be read.\n"
-               "%5 lines skipped: they could not be read.")
-        .arg(result.read)
-        .arg(result.stored)
-        .arg(result.duplicates)
-        .arg(result.unreadableTimes)
-        .arg(result.unreadable);
+QString countsText(const ImportResult& result, const StringLookup& strings) {
+    return QString::fromStdString(
+        importCountsText(result, [&strings](int id) { return strings(id).toStdString(); }));
 }
 
 void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
@@ -102,8 +96,8 @@ std::optional<std::pair<OleDate, OleDate>> Cimportd::importedRange() const {
 
 bool Cimportd::reportProgress(QProgressDialog& dialog, ImportStage stage, std::uint64_t done,
                               std::uint64_t total) {
-    dialog.setLabelText(stage == ImportStage::reading ? QStringLiteral("Reading %1 ...").arg(m_path)
-                                                      : QStringLiteral("Storing the records ..."));
+    dialog.setLabelText(QString::fromStdString(importStageText(
+        stage, m_path.toStdString(), [this](int id) { return m_strings(id).toStdString(); })));
     const double share = total > 0 ? std::min(1.0, static_cast<double>(done) / total) : 0.0;
     // Reading is the first half of the bar, storing the second.
     const double half = stage == ImportStage::reading ? 0.0 : 0.5;
@@ -131,7 +125,7 @@ void Cimportd::accept() {
 }
 
 void Cimportd::showOutcome(const ImportResult& result) {
-    const QString counts = countsText(result);
+    const QString counts = countsText(result, m_strings);
     const QString detail = QString::fromStdString(result.error);
     switch (result.status) {
         case ImportStatus::done:
@@ -139,18 +133,18 @@ void Cimportd::showOutcome(const ImportResult& result) {
             break;
         case ImportStatus::cancelled:
             showMessage(this, QMessageBox::Information,
-                        QStringLiteral("The import was cancelled.") + "\n\n" + counts);
+                        m_strings(kTextImportCancelled) + "\n\n" + counts);
             break;
         case ImportStatus::targetUnavailable:
             showMessage(this, QMessageBox::Critical,
-                        QStringLiteral("Cannot open the database!") + "\n\n" + detail);
+                        m_strings(kTextCannotOpenDatabase) + "\n\n" + detail);
             break;
         case ImportStatus::sourceUnreadable:
             // A database source that cannot be read is one that cannot be opened.
             if (result.read == 0 &&
                 importSourceOf(m_path.toStdString()) != ImportSource::textExport) {
                 showMessage(this, QMessageBox::Critical,
-                            QStringLiteral("Cannot open the database!") + "\n\n" + detail);
+                            m_strings(kTextCannotOpenDatabase) + "\n\n" + detail);
                 break;
             }
             [[fallthrough]];
@@ -159,8 +153,7 @@ void Cimportd::showOutcome(const ImportResult& result) {
             break;
         case ImportStatus::storeFailed:
             showMessage(this, QMessageBox::Critical,
-                        detail + "\n\n" + counts +
-                            QStringLiteral("\nThe records counted as stored stay stored."));
+                        detail + "\n\n" + counts + "\n" + m_strings(kTextImportStoredStay));
             break;
     }
 }

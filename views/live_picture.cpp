@@ -268,16 +268,14 @@ void drawThermometerScales(QPainter& p, const CStationData& d) {
     for (int x : {750, 758, 850, 858}) {
         p.drawLine(x, 270, x, 570);
     }
-    p.setFont(arial(14));
+    p.setPen(Qt::black);
+    for (const PlacedLabel& placed : thermometerScaleLabels(d)) {
+        p.setFont(placed.font);
+        p.drawText(placed.rect, placed.align | Qt::TextSingleLine, placed.text);
+    }
+    p.setPen(QPen(kOutlineColour, 1));
     for (int i = 0; i <= 20; ++i) {
         const int y = 270 + 15 * i;
-        const auto scale = [i](int unit) {
-            return QString::number(unit == kFahrenheit ? 140 - 9 * i : 60 - 5 * i);
-        };
-        p.setPen(Qt::black);
-        text(p, 723, y - 7, 740, 580, scale(d.InTempUnit), Qt::AlignRight | Qt::AlignTop);
-        text(p, 823, y - 7, 840, 580, scale(d.OutTempUnit), Qt::AlignRight | Qt::AlignTop);
-        p.setPen(QPen(kOutlineColour, 1));
         if (i == 20) {
             p.drawLine(740, 570, 770, 570);
             p.drawLine(840, 570, 870, 570);
@@ -297,6 +295,22 @@ LiveLabels LiveLabels::fromStrings(const std::function<QString(int)>& lookup) {
         labels.text[static_cast<std::size_t>(slot)] = lookup(id);
     }
     return labels;
+}
+
+std::vector<PlacedLabel> thermometerScaleLabels(const CStationData& data) {
+    // Right-aligned against the ticks; the boxes reach left far enough for three digits
+    // ("140", "-40") so that no label loses its first digit.
+    std::vector<PlacedLabel> placed;
+    const int align = Qt::AlignRight | Qt::AlignTop;
+    for (int i = 0; i <= 20; ++i) {
+        const int y = 270 + 15 * i;
+        const auto scale = [i](int unit) {
+            return QString::number(unit == kFahrenheit ? 140 - 9 * i : 60 - 5 * i);
+        };
+        placed.push_back({scale(data.InTempUnit), box(705, y - 7, 740, y + 8), arial(14), align});
+        placed.push_back({scale(data.OutTempUnit), box(805, y - 7, 840, y + 8), arial(14), align});
+    }
+    return placed;
 }
 
 std::vector<PlacedLabel> livePictureLabels(const LiveLabels& labels) {

@@ -43,6 +43,9 @@ struct PlacedLabel {
 // thermometer titles) as it is drawn, in drawing order.
 std::vector<PlacedLabel> livePictureLabels(const LiveLabels& labels);
 
+// The scale texts beside the two thermometers, in each thermometer's unit.
+std::vector<PlacedLabel> thermometerScaleLabels(const CStationData& data);
+
 // Draws one complete frame of the live picture (900 x 600) over `background`.
 void paintLivePicture(QPainter& painter, const QImage& background, const CStationData& data,
                       const LiveLabels& labels);

@@ -142,11 +142,16 @@ CMaxMin::CMaxMin(const CStationData& data, const StringLookup& strings, QWidget*
         return box;
     };
 
+    // The two-row groups in two columns of four, so that the dialog fits a laptop screen
+    // (1366 by 768 less a panel) in every language; stacked in one column it was 820 high.
     auto* left = new QVBoxLayout;
+    auto* middle = new QVBoxLayout;
+    int placed = 0;
     for (const auto& group : kLeftGroups) {
-        left->addWidget(makeGroup(group));
+        (placed++ < std::ssize(kLeftGroups) / 2 ? left : middle)->addWidget(makeGroup(group));
     }
     left->addStretch();
+    middle->addStretch();
     auto* right = new QVBoxLayout;
     for (const auto& group : kRightGroups) {
         right->addWidget(makeGroup(group));
@@ -162,6 +167,7 @@ CMaxMin::CMaxMin(const CStationData& data, const StringLookup& strings, QWidget*
 
     auto* columns = new QHBoxLayout;
     columns->addLayout(left);
+    columns->addLayout(middle);
     columns->addLayout(right);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "config/mqtt_settings.h"
+#include "config/status_texts.h"
 #include "config/string_ids.h"
 #include "upload/cwop_packet.h"
 #include "upload/cwop_schedule.h"
@@ -268,9 +269,13 @@ QString ServiceUploadDialog::attemptText(const UploadAttempt& attempt) const {
         case UploadOutcome::paused:
             return m_strings(kTextTestPaused);
         default:
-            return m_strings(kTextTestFailed) + QLatin1Char(' ') +
-                   QString::fromStdString(attempt.detail);
+            return m_strings(kTextTestFailed) + QLatin1Char(' ') + failureText(attempt.why);
     }
+}
+
+QString ServiceUploadDialog::failureText(const UploadFailure& why) const {
+    return QString::fromStdString(
+        uploadFailureText(why, [this](int id) { return m_strings(id).toStdString(); }));
 }
 
 void ServiceUploadDialog::test() {
@@ -299,11 +304,10 @@ void ServiceUploadDialog::registerStation() {
     }
     QLineEdit* stationId = m_edits[1];
     runInBackground([this, settings, stationId](std::stop_token) {
-        std::string problem;
-        const std::string id = m_registrar(settings, problem);
+        UploadFailure whyNot;
+        const std::string id = m_registrar(settings, whyNot);
         if (id.empty()) {
-            return m_strings(kTextRegistrationFailed) + QLatin1Char(' ') +
-                   QString::fromStdString(problem);
+            return m_strings(kTextRegistrationFailed) + QLatin1Char(' ') + failureText(whyNot);
         }
         QMetaObject::invokeMethod(
             stationId, [stationId, id] { stationId->setText(QString::fromStdString(id)); },

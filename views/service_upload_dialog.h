@@ -43,9 +43,9 @@ struct ServiceForm {
 using UploadTester =
     std::function<UploadAttempt(UploadService, const UploadServiceConfig&, std::stop_token)>;
 // Registers a station with the key and settings given; the id or, empty, a failure with
-// its reason in `problem`.
+// its reason in `whyNot`.
 using StationRegistrar =
-    std::function<std::string(const UploadServiceConfig&, std::string& problem)>;
+    std::function<std::string(const UploadServiceConfig&, UploadFailure& whyNot)>;
 
 // Settings of a service with Enable, its fields, Save, Cancel and Test (and Register):
 // Test sends the current reading with the settings as entered and says how it went,
@@ -77,6 +77,8 @@ private:
     void test();
     void registerStation();
     QString attemptText(const UploadAttempt& attempt) const;
+    // Why an upload or registration failed, in the user's language.
+    QString failureText(const UploadFailure& why) const;
 
     const ServiceForm& m_form;
     UploadTester m_tester;

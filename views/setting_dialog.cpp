@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "config/string_ids.h"
+#include "config/string_table.h"
 #include "core/absent.h"
 #include "core/display_settings.h"
 #include "core/units.h"
@@ -54,6 +55,16 @@ QComboBox* makeList(int id, const QStringList& entries) {
     list->addItems(entries);
     list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return list;
+}
+
+// Hidden until a typed value had to be brought into the station's range.
+QLabel* makeRangeNote(const QString& name) {
+    auto* note = new QLabel;
+    note->setObjectName(name);
+    note->setWordWrap(true);
+    note->setStyleSheet(QStringLiteral("color: #b00000"));
+    note->hide();
+    return note;
 }
 
 QLabel* makeLabel(int id, const QString& text) {
@@ -130,10 +141,15 @@ void CSetting::buildControls() {
     m_interval->setFixedWidth(m_interval->fontMetrics().horizontalAdvance(QStringLiteral("0000")) +
                               16);
     auto* intervalGroup = makeGroup(1003, s(kTextInterval));
-    auto* intervalLayout = new QHBoxLayout(intervalGroup);
+    auto* intervalLayout = new QHBoxLayout;
     intervalLayout->addWidget(m_interval);
     intervalLayout->addWidget(makeLabel(1004, s(kTextMinute)));
     intervalLayout->addStretch();
+    m_intervalNote = makeRangeNote(QStringLiteral("intervalRange"));
+    auto* intervalColumn = new QVBoxLayout;
+    intervalColumn->addLayout(intervalLayout);
+    intervalColumn->addWidget(m_intervalNote);
+    intervalGroup->setLayout(intervalColumn);
 
     m_relPressure = new CNumEditCtrl;
     m_relPressure->setObjectName(QStringLiteral("1038"));
@@ -155,6 +171,8 @@ void CSetting::buildControls() {
     pressureLayout->addWidget(m_absPressure, 1, 1);
     pressureLayout->addWidget(m_absPressureUnit, 1, 2);
     pressureLayout->setColumnStretch(3, 1);
+    m_pressureNote = makeRangeNote(QStringLiteral("pressureRange"));
+    pressureLayout->addWidget(m_pressureNote, 2, 0, 1, 4);
 
     const QStringList temperatures = {kDegreesCelsius, kDegreesFahrenheit};
     m_inTempUnit = makeList(1014, temperatures);
@@ -295,8 +313,15 @@ void CSetting::ExchangeSettings(Exchange direction) {
     }
 
     d.m_TimeZone = timeZoneCode(m_timeZone->currentIndex());
-    d.m_Interval =
-        std::clamp(leadingInteger(m_interval->text()), kShortestInterval, kLongestInterval);
+    const int typedInterval = leadingInteger(m_interval->text());
+    d.m_Interval = std::clamp(typedInterval, kShortestInterval, kLongestInterval);
+    const bool intervalClamped = d.m_Interval != typedInterval;
+    showRangeNote(m_intervalNote, intervalClamped ? QString::number(typedInterval) : QString(),
+                  QString::number(d.m_Interval), QString::number(kShortestInterval),
+                  QString::number(kLongestInterval), m_strings(kTextMinute));
+    if (intervalClamped) {
+        m_interval->setText(QString::number(d.m_Interval));
+    }
     d.InTempUnit = m_inTempUnit->currentIndex();
     d.OutTempUnit = m_outTempUnit->currentIndex();
     d.PressureUnit = m_pressureUnit->currentIndex();
@@ -321,16 +346,45 @@ void CSetting::ExchangeSettings(Exchange direction) {
 
     // A pressure the station never reported stays unreported while its text is untouched.
     const QString typed = m_relPressure->text();
+    bool pressureClamped = false;
     if (!(showsAbsent(typed) && isAbsent(d.m_RelPressure))) {
-        double hectopascal = leadingDecimal(typed);
+        const double inUnit = leadingDecimal(typed);
+        double hectopascal = inUnit;
         if (d.PressureUnit == kInchesOfMercury) {
             hectopascal *= kHectopascalPerInch;
         } else if (d.PressureUnit == kMillimetresOfMercury) {
             hectopascal *= kHectopascalPerMillimetre;
         }
-        d.m_RelPressure =
-            std::clamp(static_cast<float>(hectopascal), kLowestRelPressure, kHighestRelPressure);
+        const auto unclamped = static_cast<float>(hectopascal);
+        d.m_RelPressure = std::clamp(unclamped, kLowestRelPressure, kHighestRelPressure);
+        pressureClamped = d.m_RelPressure != unclamped;
+        const int decimals = d.PressureUnit == kInchesOfMercury ? 2 : 1;
+        showRangeNote(m_pressureNote, pressureClamped ? decimalText(inUnit, decimals) : QString(),
+                      pressureText(d.m_RelPressure, d.PressureUnit),
+                      pressureText(kLowestRelPressure, d.PressureUnit),
+                      pressureText(kHighestRelPressure, d.PressureUnit),
+                      pressureUnitName(d.PressureUnit));
+        if (pressureClamped) {
+            m_relPressure->setText(pressureText(d.m_RelPressure, d.PressureUnit));
+        }
     }
+    m_clamped = intervalClamped || pressureClamped;
+}
+
+void CSetting::showRangeNote(QLabel* note, const QString& changedFrom, const QString& changedTo,
+                             const QString& lowest, const QString& highest, const QString& unit) {
+    if (changedFrom.isEmpty()) {
+        note->hide();
+        return;
+    }
+    const auto fill = [this](int id, const QString& first, const QString& second) {
+        const std::string a = first.toStdString();
+        const std::string b = second.toStdString();
+        return QString::fromStdString(fillTextArguments(m_strings(id).toStdString(), {a, b}));
+    };
+    note->setText(fill(kTextValueChanged, changedFrom, changedTo) +
+                  fill(kTextRangeOfValues, lowest, highest) + QLatin1Char(' ') + unit);
+    note->show();
 }
 
 bool CSetting::confirmSave() {
@@ -339,7 +393,8 @@ bool CSetting::confirmSave() {
 
 void CSetting::save() {
     ExchangeSettings(Exchange::toRecord);
-    if (!confirmSave()) {
+    // A value brought into range is shown with its note first; the next Save saves it.
+    if (m_clamped || !confirmSave()) {
         return;
     }
     if (m_onSave) {

@@ -43,6 +43,10 @@ private:
     void buildControls();
     void showPressures(int pressureUnit);
     void save();
+    // Says beside a field that what was typed lay outside the station's range, with the
+    // value it became and the range, or hides the note when `changedFrom` is empty.
+    void showRangeNote(QLabel* note, const QString& changedFrom, const QString& changedTo,
+                       const QString& lowest, const QString& highest, const QString& unit);
 
     CStationData m_Data;
     StringLookup m_strings;
@@ -62,6 +66,10 @@ private:
     QLabel* m_relPressureUnit = nullptr;
     QLabel* m_absPressureUnit = nullptr;
     QPushButton* m_save = nullptr;
+    QLabel* m_intervalNote = nullptr;
+    QLabel* m_pressureNote = nullptr;
+    // Whether the last exchange to the record clamped a typed value.
+    bool m_clamped = false;
 };
 
 }  // namespace nimbra

@@ -21,10 +21,19 @@ UploadSettingsDialog::UploadSettingsDialog(UploadService service, ProfileFile& c
 }
 
 void UploadSettingsDialog::accept() {
-    if (!inputsAcceptable() || !confirmSave()) {
+    if (!inputsAcceptable()) {
         return;
     }
     const UploadSettingsChange change = collect();
+    // Without a station id the service takes nothing: say so now rather than leave Auto
+    // Upload switched on to send nothing.
+    if (change.live.m_Autosend == "1" && change.live.m_StationID.empty()) {
+        showProblem(m_strings(kTextUploadNoStationId));
+        return;
+    }
+    if (!confirmSave()) {
+        return;
+    }
     // All keys in one replacement of the file, so that a failure leaves it as it was.
     // Uploads then keep the settings they had: otherwise the next start would quietly
     // bring the old settings back.

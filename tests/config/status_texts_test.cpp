@@ -21,6 +21,31 @@ TEST(StatusTexts, ProgressOfADownload) {
     EXPECT_EQ(progressText({false, 120, 120}, strings), "Complete");
 }
 
+TEST(StatusTexts, WhyAnUploadFailed) {
+    const StringTable strings = english();
+    using enum UploadFailure::Kind;
+    const struct {
+        UploadFailure why;
+        const char* text;
+    } cases[] = {
+        {{httpStatus, {}, 401, "unauthorized"}, "The server answered HTTP 401: unauthorized"},
+        {{httpStatus, {}, 503}, "The server answered HTTP 503"},
+        {{notAccepted, {}, 200, "bad password"},
+         "The server did not take the upload: bad password"},
+        {{timedOut, "wow.example", 0, {}, {}, 20}, "No answer from wow.example within 20 seconds"},
+        {{nameNotResolved, "wow.example"}, "The name wow.example does not resolve"},
+        {{certificateRefused, "a.example:443", 0, {}, "unable to get issuer"},
+         "The certificate of a.example:443 was refused: unable to get issuer"},
+        {{cannotConnect, "a.example:81", 0, {}, "Connection refused"},
+         "Cannot connect to a.example:81: Connection refused"},
+        {{badServer, "bad host"}, "The server name bad host cannot be used"},
+        {{other, {}, 0, {}, "Out of memory"}, "The upload failed: Out of memory"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(uploadFailureText(c.why, strings), c.text);
+    }
+}
+
 TEST(StatusTexts, EachNewsEventChangesItsPane) {
     const StringTable strings = english();
     struct Case {

@@ -132,6 +132,17 @@ TEST_F(MainFrameTest, ProgressPaneCarriesABarWhileADownloadRuns) {
     EXPECT_EQ(m_frame->downloadBarValue(), -1);
 }
 
+// Why the last upload failed stays in the pane's tooltip until the service succeeds.
+TEST_F(MainFrameTest, UploadPaneTellsWhyItFailed) {
+    m_frame->showUploadFailure(ViewEvent::WowFailure,
+                               UploadFailure(UploadFailure::Kind::nameNotResolved, "wow.example"));
+    m_frame->showViewEvent(ViewEvent::WowFailure);
+    EXPECT_EQ(m_frame->paneToolTip(kWowPane), "The name wow.example does not resolve");
+    EXPECT_TRUE(m_frame->paneToolTip(kWeathercloudPane).isEmpty());
+    m_frame->showViewEvent(ViewEvent::WowSuccess);
+    EXPECT_TRUE(m_frame->paneToolTip(kWowPane).isEmpty());
+}
+
 TEST_F(MainFrameTest, ClosingWaitsForTheMonitorAndThenCompletes) {
     m_session->start();
     m_frame->show();
@@ -167,11 +178,12 @@ TEST_F(MainFrameTest, FixedSizeWindowWithFivePanesAndNothingCompleteBeforeADownl
         m_frame->statusBar()->findChild<QWidget*>(QStringLiteral("pane%1").arg(kCwopPane));
     ASSERT_NE(cwop, nullptr);
     EXPECT_FALSE(cwop->isVisibleTo(m_frame.get()));
-    m_frame->showUploadDetail(ViewEvent::CwopFailure, "no station location");
+    m_frame->showUploadFailure(ViewEvent::CwopFailure,
+                               UploadFailure(UploadFailure::Kind::noLocation));
     m_frame->showViewEvent(ViewEvent::CwopFailure);
     EXPECT_TRUE(cwop->isVisibleTo(m_frame.get()));
     EXPECT_EQ(m_frame->paneText(kCwopPane), "cwop");
-    EXPECT_EQ(m_frame->paneToolTip(kCwopPane), "no station location");
+    EXPECT_EQ(m_frame->paneToolTip(kCwopPane), "Set the station location first.");
     m_frame->showViewEvent(ViewEvent::CwopOff);
     EXPECT_FALSE(cwop->isVisibleTo(m_frame.get()));
 }

@@ -4,12 +4,14 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "config/string_table.h"
 #include "core/absent.h"
-#include "store/import/import_command.h"
+#include "report/import_command.h"
 #include "tests/support/store_fixture.h"
 
 namespace nimbra {
@@ -448,25 +450,49 @@ TEST_F(ImportTest, AnErrorWhileStoringKeepsTheCommittedBatchesOnly) {
     EXPECT_DOUBLE_EQ(result.last->value(), at(2024, 3, 5, 0, 19));
 }
 
-TEST_F(ImportTest, CommandPrintsTheCountsAndFailsClearly) {
+TEST_F(ImportTest, CommandPrintsProgressAndCountsInTheUsersLanguage) {
     const auto dat = writeFile("e.dat", datLine("2024-03-05 09:07:00") + "\nshort\n");
-    std::string error;
-    char* printed = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&printed, &size);
-    EXPECT_EQ(runImportCommand(database(), dat.string(), out, error), 0);
-    std::fclose(out);
-    EXPECT_NE(
-        std::string(printed).find(
-            "1 records read, 1 stored, 0 skipped as already stored, 0 with a time that cannot be "
-            "read, 1 lines skipped"),
-        std::string::npos)
-        << printed;
-    std::free(printed);
+    const auto lookupIn = [](const char* file) -> TextLookup {
+        std::string error;
+        auto table = StringTable::load(std::string(NIMBRA_STRINGS_DIR "/") + file, error);
+        EXPECT_TRUE(table) << error;
+        return [shared = std::make_shared<StringTable>(table.value_or(StringTable{}))](int id) {
+            return shared->text(id);
+        };
+    };
+    const struct {
+        const char* file;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"en.txt",
+         {"Reading " + dat.string() + " ...", "1 records read, 1 stored.",
+          "0 skipped: already in the database.", "1 lines skipped"}},
+        {"de.txt",
+         {"Lese " + dat.string() + " ...", "1 Datensätze gelesen, 0 gespeichert.",
+          "1 übersprungen: bereits in der Datenbank."}},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        char* printed = nullptr;
+        std::size_t size = 0;
+        std::FILE* out = open_memstream(&printed, &size);
+        EXPECT_EQ(runImportCommand(database(), dat.string(), out, lookupIn(c.file), error), 0);
+        std::fclose(out);
+        for (const std::string& line : c.expected) {
+            EXPECT_NE(std::string(printed).find(line), std::string::npos) << line << "\n"
+                                                                          << printed;
+        }
+        std::free(printed);
+    }
 
-    EXPECT_NE(runImportCommand(database(), writeFile("x.db", "text").string(), stdout, error), 0);
+    const TextLookup english = lookupIn("en.txt");
+    std::string error;
+    EXPECT_NE(
+        runImportCommand(database(), writeFile("x.db", "text").string(), stdout, english, error),
+        0);
     EXPECT_NE(error.find("x.db"), std::string::npos) << error;
-    EXPECT_NE(runImportCommand(m_folder.path() / "no" / "db", dat.string(), stdout, error), 0);
+    EXPECT_NE(runImportCommand(m_folder.path() / "no" / "db", dat.string(), stdout, english, error),
+              0);
     EXPECT_NE(error.find("Cannot open the database!"), std::string::npos) << error;
 }
 

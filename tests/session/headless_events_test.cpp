@@ -41,10 +41,13 @@ TEST_F(HeadlessEventsTest, PrintsUsbChangesOnceAndUploadOutcomes) {
         events.send(ViewEvent::WriteSettings);  // a request, not news
         events.send(ViewEvent::StationMissing);
         events.send(ViewEvent::WundergroundOff);
-        // A reason is printed with the outcome it explains, and only with that one.
-        events.uploadDetail(ViewEvent::CwopFailure, "no station location");
+        events.uploadFailed(ViewEvent::WeathercloudFailure,
+                            UploadFailure(UploadFailure::Kind::httpStatus, {}, 401, "wrong key"));
+        events.send(ViewEvent::WeathercloudFailure);
+        events.send(ViewEvent::WeathercloudFailure);  // the reason was told for one failure
+        // The later services' lines, one with a reason of theirs.
         events.send(ViewEvent::WindySuccess);
-        events.send(ViewEvent::CwopFailure);
+        events.uploadFailed(ViewEvent::CwopFailure, UploadFailure(UploadFailure::Kind::noLocation));
         events.send(ViewEvent::CwopFailure);
         events.send(ViewEvent::OpenWeatherMapOff);
     }
@@ -53,9 +56,10 @@ TEST_F(HeadlessEventsTest, PrintsUsbChangesOnceAndUploadOutcomes) {
               "Upload WOW: failed\n"
               "USB Unconnected\n"
               "Upload Weather Underground: off\n"
+              "Upload Weathercloud: failed (The server answered HTTP 401: wrong key)\n"
+              "Upload Weathercloud: failed\n"
               "Upload Windy: ok\n"
-              "Upload CWOP: failed (no station location)\n"
-              "Upload CWOP: failed\n"
+              "Upload CWOP: failed (Set the station location first.)\n"
               "Upload OpenWeatherMap: off\n");
 }
 

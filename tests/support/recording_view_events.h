@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -18,22 +17,23 @@ public:
         const std::lock_guard lock(m_mutex);
         m_events.push_back(event);
     }
-    void uploadDetail(ViewEvent outcome, const std::string& detail) override {
-        const std::lock_guard lock(m_mutex);
-        m_details.emplace_back(outcome, detail);
-    }
     void progress(const DownloadProgress& progress) override {
         const std::lock_guard lock(m_mutex);
         m_progress.push_back(progress);
+    }
+
+    void uploadFailed(ViewEvent failure, const UploadFailure& why) override {
+        const std::lock_guard lock(m_mutex);
+        m_uploadFailures.emplace_back(failure, why);
     }
 
     std::vector<ViewEvent> events() const {
         const std::lock_guard lock(m_mutex);
         return m_events;
     }
-    std::vector<std::pair<ViewEvent, std::string>> details() const {
+    std::vector<std::pair<ViewEvent, UploadFailure>> uploadFailures() const {
         const std::lock_guard lock(m_mutex);
-        return m_details;
+        return m_uploadFailures;
     }
     std::vector<DownloadProgress> progressEvents() const {
         const std::lock_guard lock(m_mutex);
@@ -52,7 +52,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<ViewEvent> m_events;
     std::vector<DownloadProgress> m_progress;
-    std::vector<std::pair<ViewEvent, std::string>> m_details;
+    std::vector<std::pair<ViewEvent, UploadFailure>> m_uploadFailures;
 };
 
 }  // namespace nimbra::testing

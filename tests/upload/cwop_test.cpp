@@ -143,22 +143,30 @@ TEST_F(Cwop, FailuresAreReportedWithTheirReason) {
         bool closedPort;
         const char* passcode;
         bool located;
-        const char* reason;
+        UploadFailure::Kind reason;
     } cases[] = {
-        {"refused connection", false, true, "-1", true, "cannot connect"},
-        {"passcode not verified", false, false, "12345", true, "did not accept the passcode"},
-        {"bad passcode", true, false, "12 45", true, "the passcode is no number"},
-        {"no location", true, false, "-1", false, "no station location"},
+        {"refused connection", false, true, "-1", true, UploadFailure::Kind::cannotConnect},
+        {"passcode not verified", false, false, "12345", true, UploadFailure::Kind::notAccepted},
+        {"bad passcode", true, false, "12 45", true, UploadFailure::Kind::badPasscode},
+        {"no location", true, false, "-1", false, UploadFailure::Kind::noLocation},
     };
     for (const auto& c : cases) {
         AprsIsStandIn server(c.verified);
-        configure(c.closedPort ? testing::closedPort() : server.port(), c.passcode);
+        const std::uint16_t port = c.closedPort ? testing::closedPort() : server.port();
+        configure(port, c.passcode);
         configs_.setLocation(c.located ? kWhere : StationLocation{});
         EXPECT_FALSE(UploadToService(context_, UploadService::Cwop)) << c.name;
         EXPECT_EQ(events_.events().back(), ViewEvent::CwopFailure) << c.name;
-        ASSERT_FALSE(events_.details().empty());
-        EXPECT_NE(events_.details().back().second.find(c.reason), std::string::npos)
-            << c.name << ": " << events_.details().back().second;
+        ASSERT_FALSE(events_.uploadFailures().empty());
+        const auto [failure, why] = events_.uploadFailures().back();
+        EXPECT_EQ(failure, ViewEvent::CwopFailure) << c.name;
+        EXPECT_EQ(why.kind, c.reason) << c.name << ": " << why.detail;
+        if (c.closedPort) {
+            EXPECT_EQ(why.host, "127.0.0.1:" + std::to_string(port)) << c.name;
+        }
+        if (c.reason == UploadFailure::Kind::notAccepted) {
+            EXPECT_NE(why.serverMessage.find("unverified"), std::string::npos) << why.serverMessage;
+        }
     }
     AprsIsStandIn verified(true);
     configure(verified.port(), "12345");

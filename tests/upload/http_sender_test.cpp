@@ -112,14 +112,28 @@ TEST(SendHttpRequest, OnlyTheStartOfALongBodyIsRead) {
     }
 }
 
+// Each failure says which it was, for the user to read.
 TEST(SendHttpRequest, FailuresOfTheConnection) {
+    using enum UploadFailure::Kind;
     TestHttpServer closing(TestHttpServer::closeWithoutAnswer());
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", closing.port(), kTarget, quick()));
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", testing::closedPort(), kTarget, quick()));
-    EXPECT_FALSE(SendHttpRequest("no-such-host.invalid", 80, kTarget, quick()));
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", 0, kTarget, quick()));
-    EXPECT_FALSE(SendHttpRequest("bad host\r\n", 80, kTarget, quick()));
-    EXPECT_FALSE(SendHttpRequest("", 80, kTarget, quick()));
+    const struct {
+        std::string host;
+        std::uint16_t port;
+        UploadFailure::Kind kind;
+    } cases[] = {
+        {"127.0.0.1", closing.port(), cutShort},
+        {"127.0.0.1", testing::closedPort(), cannotConnect},
+        {"no-such-host.invalid", 80, nameNotResolved},
+        {"127.0.0.1", 0, badServer},
+        {"bad host\r\n", 80, badServer},
+        {"", 80, badServer},
+    };
+    for (const auto& c : cases) {
+        UploadFailure why;
+        EXPECT_FALSE(SendHttpRequest(c.host, c.port, kTarget, quick(), {}, &why)) << c.host;
+        EXPECT_EQ(why.kind, c.kind) << c.host << ":" << c.port << " " << why.detail;
+        EXPECT_EQ(why.detail.empty(), c.kind == badServer) << c.host << ":" << c.port;
+    }
 }
 
 // Servers that misbehave in every way a client can see: none is a success for any
@@ -159,8 +173,11 @@ TEST(SendHttpRequest, ServerThatNeverAnswersFailsAfterTheReplyWait) {
     SendOptions options;  // the real reply wait
     options.connectTimeout = 1000ms;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(SendHttpRequest("127.0.0.1", server.port(), kTarget, options));
+    UploadFailure why;
+    EXPECT_FALSE(SendHttpRequest("127.0.0.1", server.port(), kTarget, options, {}, &why));
     const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(why.kind, UploadFailure::Kind::timedOut);
+    EXPECT_EQ(why.seconds, 11);
     EXPECT_GE(waited, 10s);  // it did wait for the reply rather than give up at once
     EXPECT_LT(waited, 15s);
     EXPECT_EQ(server.requests().size(), 1u);
@@ -208,10 +225,12 @@ TEST(SendHttpRequest, TlsSpeaksHttp11AndTrustsOnlyTheNamedCa) {
         const CaBundle bundle(c.caFile);
         SendOptions options = quick();
         options.tlsPort = server.port();
-        const auto reply = SendHttpRequest("127.0.0.1", server.port(), kTarget, options);
+        UploadFailure why;
+        const auto reply = SendHttpRequest("127.0.0.1", server.port(), kTarget, options, {}, &why);
         ASSERT_EQ(reply.has_value(), c.answered) << c.what;
         const auto requests = server.requests();
         if (!c.answered) {
+            EXPECT_EQ(why.kind, UploadFailure::Kind::certificateRefused) << why.detail;
             EXPECT_TRUE(requests.empty()) << c.what << ": nothing may reach an untrusted server";
             continue;
         }

@@ -179,6 +179,15 @@ TEST_F(UploadWorker, FailuresAreReportedAndAskForAnEarlyRetry) {
 
     EXPECT_EQ(events_.events(), (std::vector{ViewEvent::WundergroundFailure, ViewEvent::WowFailure,
                                              ViewEvent::WeathercloudFailure}));
+    // Each told why, before its failure event.
+    const auto failures = events_.uploadFailures();
+    ASSERT_EQ(failures.size(), 3u);
+    EXPECT_EQ(failures[0].first, ViewEvent::WundergroundFailure);
+    EXPECT_EQ(failures[0].second.kind, UploadFailure::Kind::notAccepted);
+    EXPECT_EQ(failures[0].second.serverMessage, "bad password");
+    EXPECT_EQ(failures[1].second.kind, UploadFailure::Kind::cannotConnect);
+    EXPECT_EQ(failures[1].second.host, "127.0.0.1:" + unreachable.m_ServerPort);
+    EXPECT_EQ(failures[2].second.kind, UploadFailure::Kind::badServer);
 }
 
 // Error replies are failures whatever their body holds, and a server name too long to
@@ -211,6 +220,10 @@ TEST_F(UploadWorker, ErrorRepliesAndOverLongServersAreFailures) {
         configs_.set(c.service, settings);
         EXPECT_FALSE(UploadToService(context_, c.service)) << c.reply;
         EXPECT_EQ(events_.events().back(), c.expected) << c.reply;
+        EXPECT_EQ(events_.uploadFailures().back().second.status, c.reply.starts_with("HTTP/1.1 500")
+                                                                     ? 500
+                                                                 : c.requests == 0 ? 0
+                                                                                   : 200);
         EXPECT_EQ(server.requests().size(), c.requests) << c.server;
     }
 }

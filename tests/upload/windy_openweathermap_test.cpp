@@ -128,20 +128,21 @@ TEST_F(JsonServices, ErrorRepliesAreFailuresWithTheServersWords) {
     const struct {
         UploadService service;
         const char* reply;
-        const char* detail;
+        long status;
+        const char* message;
         bool holdsOff;
     } cases[] = {
         {UploadService::OpenWeatherMap,
          "HTTP/1.1 401 Unauthorized\r\nContent-Length: 58\r\n\r\n"
          "{\"cod\":401, \"message\": \"Invalid API key. Please see...\"}  ",
-         "401: Invalid API key. Please see...", false},
-        {UploadService::OpenWeatherMap, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n{}", "200: {}",
+         401, "Invalid API key. Please see...", false},
+        {UploadService::OpenWeatherMap, "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\n{}", 200, "{}",
          false},
         {UploadService::Windy,
          "HTTP/1.1 429 Too Many Requests\r\nRetry-After: 120\r\nContent-Length: 9\r\n\r\nslow down",
-         "429: slow down", true},
+         429, "slow down", true},
         {UploadService::Windy,
-         "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 5\r\n\r\noops\n", "500: oops",
+         "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 5\r\n\r\noops\n", 500, "oops",
          false},
     };
     for (const auto& c : cases) {
@@ -150,7 +151,12 @@ TEST_F(JsonServices, ErrorRepliesAreFailuresWithTheServersWords) {
         configure(c.service, server.port());
         EXPECT_FALSE(UploadToService(context_, c.service)) << c.reply;
         EXPECT_EQ(events_.events().back(), failureEvent(c.service)) << c.reply;
-        EXPECT_EQ(events_.details().back().second, c.detail);
+        const UploadFailure why = events_.uploadFailures().back().second;
+        EXPECT_EQ(why.kind, c.status == 200 ? UploadFailure::Kind::notAccepted
+                                            : UploadFailure::Kind::httpStatus)
+            << c.reply;
+        EXPECT_EQ(why.status, c.status);
+        EXPECT_EQ(why.serverMessage, c.message);
         // A 429 waits out its Retry-After: the next turn contacts nobody.
         UploadToService(context_, c.service);
         EXPECT_EQ(server.requests().size(), c.holdsOff ? 1u : 2u) << c.reply;
@@ -188,18 +194,18 @@ TEST_F(JsonServices, OpenWeatherMapRegistration) {
     TestTlsServer server(certificates_,
                          "HTTP/1.1 201 Created\r\nContent-Length: 11\r\n\r\n{\"ID\":\"x1\"}");
     configure(UploadService::OpenWeatherMap, server.port());
-    std::string problem;
+    UploadFailure whyNot;
     EXPECT_EQ(registerOpenWeatherMapStation(configs_.get(UploadService::OpenWeatherMap), where,
-                                            context_.send, problem),
+                                            context_.send, whyNot),
               "x1")
-        << problem;
+        << whyNot.detail;
     ASSERT_EQ(server.requests().size(), 1u);
     const auto registration = server.requests()[0];
     EXPECT_EQ(requestLine(registration.head), "POST /data/3.0/stations?appid=key1 HTTP/1.1");
     EXPECT_EQ(json::parse(registration.body)["latitude"], 51.4779);
     EXPECT_FALSE(registerOpenWeatherMapStation(configs_.get(UploadService::OpenWeatherMap), {},
-                                               context_.send, problem));
-    EXPECT_EQ(problem, "no station location");
+                                               context_.send, whyNot));
+    EXPECT_EQ(whyNot.kind, UploadFailure::Kind::noLocation);
 }
 
 }  // namespace

@@ -184,7 +184,7 @@ TEST(PlottedValueTest, ConvertedAndRoundedAsTheTextShowsIt) {
         {OutTemp, imperial, r, 70.3},
         {DewPoint, imperial, r, 70.3},
         {WindChill, imperial, r, 70.3},
-        {InTemp, imperial, r, 21.3},        // the indoor unit stays Celsius
+        {InTemp, imperial, r, 70.3},        // in the axis's unit, though the indoor unit is Celsius
         {RelPressure, kMetric, r, 1013.2},  // a tie, rounded as printf rounds it
         {AbsPressure, imperial, r, 29.92},
         {RelPressure, other, r, 760.0},  // points keep their decimal; only the axis is truncated

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <fstream>
 
+#include "tests/support/english_strings.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/store_fixture.h"
 
@@ -82,14 +83,15 @@ TEST_F(ImportDialogTest, ImportWithoutAFileClosesWithNothingImported) {
 }
 
 TEST_F(ImportDialogTest, ImportReportsWhatWasStoredAndSkippedAndGivesTheRange) {
-    Cimportd dialog(database(), lookup);
+    const StringLookup english = testing::englishStrings();
+    Cimportd dialog(database(), english);
     dialog.setSourcePath(writeFile(
         "e.dat", datLine("2024-03-05 09:12:00") + datLine("2024-03-05 09:07:00") + "short\n"));
     MessageBoxAnswer answer;
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(answer.icon(), QMessageBox::Information);
-    EXPECT_TRUE(answer.text().startsWith("s3059\n\n2 records read, 2 stored."))
+    EXPECT_TRUE(answer.text().startsWith(english(3059) + "\n\n2 records read, 2 stored."))
         << answer.text().toStdString();
     EXPECT_TRUE(answer.text().contains("1 lines skipped")) << answer.text().toStdString();
     const auto range = dialog.importedRange();
@@ -104,7 +106,7 @@ TEST_F(ImportDialogTest, ASourceThatCannotBeReadIsReportedWithTheStopIcon) {
     MessageBoxAnswer answer;
     dialog.accept();
     EXPECT_EQ(answer.icon(), QMessageBox::Critical);
-    EXPECT_TRUE(answer.text().startsWith("Cannot open the database!\n\n"))
+    EXPECT_TRUE(answer.text().startsWith("s3267\n\n"))  // "Cannot open the database!"
         << answer.text().toStdString();
     EXPECT_TRUE(answer.text().contains("notes.db")) << answer.text().toStdString();
     EXPECT_FALSE(dialog.importedRange());

@@ -7,6 +7,7 @@
 
 #include "config/languages.h"
 #include "config/string_table.h"
+#include "core/units.h"
 #include "tests/support/qt_application.h"
 #include "views/nimbra_view.h"
 
@@ -74,6 +75,18 @@ TEST_F(LivePictureTest, EveryLabelOfEveryLanguageFitsItsRectangle) {
                 << placed.rect.top() << ")";
             EXPECT_LE(metrics.height(), placed.rect.height() + 2)
                 << language.storedName << ": " << placed.text.toStdString();
+        }
+    }
+}
+
+TEST_F(LivePictureTest, ThermometerScalesAreWholeInBothUnits) {
+    for (int unit : {kCelsius, kFahrenheit}) {
+        CStationData data;
+        data.InTempUnit = data.OutTempUnit = unit;
+        for (const PlacedLabel& placed : thermometerScaleLabels(data)) {
+            EXPECT_LE(QFontMetrics(placed.font).horizontalAdvance(placed.text), placed.rect.width())
+                << "unit " << unit << ": \"" << placed.text.toStdString() << "\" at ("
+                << placed.rect.left() << "," << placed.rect.top() << ")";
         }
     }
 }

@@ -188,8 +188,14 @@ TEST_F(ServiceUploadDialogs, TestSendsTheTypedSettingsWithoutSavingThem) {
     ASSERT_EQ(server.waitForSessions(1).size(), 1u);
     EXPECT_EQ(server.sessions()[0].login.rfind("user CW0042 pass -1 ", 0), 0u);
 
-    edit(dialog, "Port")->setText(QString::number(testing::closedPort()));
-    EXPECT_EQ(runTest().rfind("The test upload failed: cannot connect to 127.0.0.1", 0), 0u);
+    const std::uint16_t closed = testing::closedPort();
+    edit(dialog, "Port")->setText(QString::number(closed));
+    const std::string refused = runTest();
+    EXPECT_EQ(
+        refused.rfind(
+            "The test upload failed: Cannot connect to 127.0.0.1:" + std::to_string(closed), 0),
+        0u)
+        << refused;
     EXPECT_EQ(ini.content(), kFile);
     EXPECT_TRUE(events.events().empty()) << "a test is not news for the status bar";
 }
@@ -203,7 +209,7 @@ TEST_F(ServiceUploadDialogs, RegisterFillsInTheStationId) {
     Script script;
     Scripted<OpenWeatherMapDialog> dialog(script, config, store);
     std::string keyUsed;
-    dialog.setRegistrar([&keyUsed](const UploadServiceConfig& settings, std::string&) {
+    dialog.setRegistrar([&keyUsed](const UploadServiceConfig& settings, UploadFailure&) {
         keyUsed = settings.m_Password;
         return std::string("5ed2118acc");
     });

@@ -65,8 +65,22 @@ TEST_F(SettingDialogTest, IntervalIsClampedToTheStationsRange) {
         ScriptedSetting dialog(station());
         dialog.field(1002)->setText(QString::fromLatin1(typed));
         dialog.clickSave();
+        const bool clamped = QString::number(stored) != QString::fromLatin1(typed);
+        if (clamped) {
+            // First the field shows what the value became and the range; then it is saved.
+            EXPECT_FALSE(dialog.saved) << typed;
+            EXPECT_EQ(dialog.field(1002)->text(), QString::number(stored));
+            const auto* note = dialog.findChild<QLabel*>("intervalRange");
+            EXPECT_TRUE(note->isVisibleTo(&dialog)) << typed;
+            EXPECT_TRUE(note->text().contains(" was changed to " + QString::number(stored)))
+                << note->text().toStdString();
+            EXPECT_TRUE(note->text().contains("Range of values: 5 to 240 Minute"))
+                << note->text().toStdString();
+            dialog.clickSave();
+        }
         ASSERT_TRUE(dialog.saved) << typed;
         EXPECT_EQ(dialog.saved->m_Interval, stored) << typed;
+        EXPECT_FALSE(dialog.findChild<QLabel*>("intervalRange")->isVisibleTo(&dialog));
     }
 }
 
@@ -75,16 +89,29 @@ TEST_F(SettingDialogTest, RelativePressureIsTypedInTheChosenUnitAndStoredInHecto
         int unit;
         const char* typed;
         float hectopascal;
+        const char* note;  // the range note the first Save shows, when the value is clamped
     };
-    const Case cases[] = {
-        {kInchesOfMercury, "29.92", 1013.2f}, {kMillimetresOfMercury, "760.0", 1013.3f},
-        {kHectopascal, "1020.5", 1020.5f},    {kInchesOfMercury, "5", 300.0f},
-        {kHectopascal, "2500", 2000.0f},      {kHectopascal, "high", 300.0f}};
+    const Case cases[] = {{kInchesOfMercury, "29.92", 1013.2f, nullptr},
+                          {kMillimetresOfMercury, "760.0", 1013.3f, nullptr},
+                          {kHectopascal, "1020.5", 1020.5f, nullptr},
+                          {kInchesOfMercury, "5", 300.0f,
+                           "5.00 was changed to 8.86.  Range of values: 8.86 to 59.06 inhg"},
+                          {kHectopascal, "2500", 2000.0f,
+                           "2500.0 was changed to 2000.0.  Range of values: 300.0 to 2000.0 hpa"},
+                          {kHectopascal, "high", 300.0f, "0.0 was changed to 300.0."}};
     for (const Case& c : cases) {
         ScriptedSetting dialog(station());
         dialog.list(1008)->setCurrentIndex(c.unit);
         dialog.field(1038)->setText(QString::fromLatin1(c.typed));
         dialog.clickSave();
+        if (c.note != nullptr) {
+            EXPECT_FALSE(dialog.saved) << c.typed;
+            const auto* note = dialog.findChild<QLabel*>("pressureRange");
+            EXPECT_TRUE(note->isVisibleTo(&dialog));
+            EXPECT_TRUE(note->text().startsWith(QString::fromUtf8(c.note)))
+                << note->text().toStdString();
+            dialog.clickSave();
+        }
         ASSERT_TRUE(dialog.saved);
         EXPECT_EQ(dialog.saved->PressureUnit, c.unit);
         EXPECT_NEAR(dialog.saved->m_RelPressure, c.hectopascal, 0.05f) << c.typed;
