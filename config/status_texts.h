@@ -24,6 +24,9 @@ struct StatusChange {
 // requests rather than news.
 std::optional<StatusChange> statusChangeFor(ViewEvent event, const StringTable& strings);
 
+// Pane 0 and the log when the station reported a pointer or count that cannot be right.
+std::string stationFaultText(StationFault fault, int value, const StringTable& strings);
+
 // Pane 0 during and after a download, e.g. "Data Reading:120 Compute Rain:45%".
 std::string progressText(const DownloadProgress& progress, const StringTable& strings);
 

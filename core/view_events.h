@@ -34,6 +34,12 @@ struct DownloadProgress {
     int totalCount = 0;  // records this run reads; 0 while not yet known
 };
 
+// What the station reported that cannot be right, so that a run read nothing.
+enum class StationFault {
+    recordPointer,  // the current record's address is not that of a history record
+    recordCount,    // more records than the history ring holds
+};
+
 // Receiver of view events. The desktop program delivers each call on its UI thread and
 // returns only when the view has handled it; the headless logger prints it.
 class ViewEvents {
@@ -45,6 +51,9 @@ public:
     // link's status and the system's own words ("no access: Permission denied"), for
     // the log and the status bar. Receivers that show only the event ignore it.
     virtual void stationUnreachable(const std::string& /*reason*/) {}
+    // The station's record pointer or count cannot be right (`value` is what it
+    // reported): the run ended before reading any record, storing and changing nothing.
+    virtual void stationFault(StationFault /*fault*/, int /*value*/) {}
 };
 
 }  // namespace nimbra

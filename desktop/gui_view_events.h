@@ -20,6 +20,7 @@ public:
     void send(ViewEvent event) override;
     void progress(const DownloadProgress& progress) override;
     void stationUnreachable(const std::string& reason) override;
+    void stationFault(StationFault fault, int value) override;
     // Asks for a repaint of the live view.
     void invalidate();
 

@@ -64,6 +64,7 @@ public slots:
     void showViewEvent(nimbra::ViewEvent event);
     void showProgress(const nimbra::DownloadProgress& progress);
     void showStationUnreachable(const std::string& reason);
+    void showStationFault(nimbra::StationFault fault, int value);
     // A request the monitor forwarded: device writes, clearing, the close hand-shake.
     void handleRequest(nimbra::ViewEvent request);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -30,6 +31,12 @@ struct EmulatorOptions {
     bool corruptRecords = false;
     bool pointerBack = false;
     bool tornWrites = false;
+    // How long the console takes to write a record it closes, with torn writes.
+    std::chrono::milliseconds recordWrite{40};
+    // How long the console takes to clear the commit byte after a change.
+    std::chrono::milliseconds commitDelay{300};
+    // The pause before each report the station answers; zero answers at once.
+    std::chrono::milliseconds reportLatency{0};
 };
 
 struct ParsedCommandLine {

@@ -43,6 +43,9 @@ struct StationModelOptions {
     // Keep a log of every record the console completes, from the first one it stores, so
     // that what a reader stored can be checked against what the station produced.
     bool logCompletedRecords = false;
+    // How long the console takes to clear the commit byte once it has taken a change;
+    // zero clears it as the commit is written.
+    std::chrono::milliseconds commitDelay{0};
 };
 
 // A history record as it stood when the console moved on to the next one.
@@ -63,8 +66,10 @@ enum class RecordCorruption {
 // up to date by a console clock that may run faster than real time. Every station
 // minute the record being filled takes the latest sensor readings and the maxima and
 // minima follow them; every interval a new record is started, the ring wrapping after
-// its last record. Writes land in memory at once, and the console acts on changed
-// settings when the PC writes the commit byte, as the real console does.
+// its last record. As on a real console, the record being filled counts its minutes
+// 0 to interval - 1: right after a record closes, the new one shows 0. Writes land in
+// memory at once, and the console acts on changed settings when the PC writes the
+// commit byte, as the real console does, and clears that byte once it has.
 // The clock is brought up to date on every access, block reads and writes included.
 // Every public member may be called from any thread.
 class StationModel : public StationMemory {
@@ -105,7 +110,8 @@ public:
     void loseOutdoorContact(int minutes);
     // A console that moves its record pointer first and then writes the last minute of
     // the record it closes, byte by byte over `duration`: a read in that time sees the
-    // bytes written so far new and the rest as they were. Zero writes at once again.
+    // bytes written so far new and the rest as they were. A write never outlasts the
+    // station minute it began in. Zero writes at once again.
     void setTornWrites(std::chrono::milliseconds duration);
 
 private:
@@ -121,6 +127,7 @@ private:
     void mergeFixedBlockLocked(const std::array<std::uint8_t, memory_map::kFixedBlockSize>& block);
     void applyWriteLocked(std::uint16_t address, std::uint8_t value);
     void commitLocked();
+    void clearCommitWhenDueLocked();
     void clearHistoryLocked();
     void writeFactorySettingsLocked(double absPressure);
     std::array<std::uint8_t, memory_map::kFixedBlockSize> fixedBlockLocked() const;
@@ -155,8 +162,8 @@ private:
 
     int m_interval;
     std::uint16_t m_currentPos = memory_map::kRingStart;
-    int m_count = 1;            // records stored, the one being filled included
-    int m_minutesInRecord = 0;  // minutes the record being filled covers so far
+    int m_count = 1;             // records stored, the one being filled included
+    int m_minutesInRecord = -1;  // minutes the record being filled covers so far
     std::uint64_t m_recordsStarted = 0;
     bool m_logCompleted;
     std::vector<CompletedRecord> m_completed;
@@ -166,6 +173,9 @@ private:
     // The record being filled as it was before its latest update.
     std::array<std::uint8_t, memory_map::kRecordSize> m_recordBeforeUpdate{};
     std::optional<RecordWrite> m_recordWrite;
+
+    Clock::duration m_commitDelay;
+    std::optional<Clock::time_point> m_commitClearAt;  // set while a commit is being taken
 };
 
 }  // namespace nimbra::emulator

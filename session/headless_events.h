@@ -21,6 +21,7 @@ public:
     void send(ViewEvent event) override;
     void progress(const DownloadProgress& progress) override;
     void stationUnreachable(const std::string& reason) override;
+    void stationFault(StationFault fault, int value) override;
     // What the MQTT publisher reports, as "MQTT: ..." lines beside the uploads' lines.
     void mqtt(MqttEvent event, const std::string& detail);
 

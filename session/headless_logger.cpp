@@ -54,8 +54,13 @@ public:
     void stationUnreachable(const std::string& reason) override {
         m_printer.stationUnreachable(reason);
     }
+    void stationFault(StationFault fault, int value) override {
+        m_stationFault = true;
+        m_printer.stationFault(fault, value);
+    }
 
     bool seenStation() const { return m_seenStation; }
+    bool seenStationFault() const { return m_stationFault; }
     bool allUploadsReported() const {
         std::lock_guard lock(m_mutex);
         return m_uploadOutcome[0] && m_uploadOutcome[1] && m_uploadOutcome[2];
@@ -64,6 +69,7 @@ public:
 private:
     ViewEvents& m_printer;
     std::atomic<bool> m_seenStation{false};
+    std::atomic<bool> m_stationFault{false};
     mutable std::mutex m_mutex;
     std::array<bool, 3> m_uploadOutcome{};
 };
@@ -160,6 +166,11 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         if (storeFailures.failed()) {
             std::fprintf(stderr, "nimbraplus: the records could not be stored in %s\n",
                          session.databasePath().c_str());
+            exitCode = 1;
+            break;
+        }
+        if (events.seenStationFault() && !passTime) {
+            // The station's pointer or count cannot be right: no pass will complete.
             exitCode = 1;
             break;
         }
