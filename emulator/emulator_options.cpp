@@ -72,6 +72,8 @@ const std::map<std::string_view, ValueSetter>& valueOptions() {
                                         [](EmulatorOptions& o) { o.tornWrites = true; })},
         {"--commit-delay", milliseconds(&EmulatorOptions::commitDelay)},
         {"--report-latency", milliseconds(&EmulatorOptions::reportLatency)},
+        {"--report-pointer", number<std::uint16_t>(&EmulatorOptions::reportedPointer, 0)},
+        {"--report-count", number<std::uint16_t>(&EmulatorOptions::reportedCount, 0)},
         {"--silent-after",
          [](EmulatorOptions& options, std::string_view text) {
              const auto reports = parseNumber<std::uint64_t>(text);
@@ -180,6 +182,8 @@ std::string emulatorUsage(std::string_view program) {
            "                       back to the start of the ring (SIGUSR2 does so at any time)\n"
            "  --torn-writes        the console writes a record it closes after moving its\n"
            "                       pointer, over 40 ms: reads meanwhile mix old and new bytes\n"
+           "  --report-pointer A   the fixed block shows record pointer A, whatever it holds\n"
+           "  --report-count N     the fixed block shows N records, whatever it holds\n"
            "  --record-write MS    torn writes that take MS milliseconds (at most a station\n"
            "                       minute)\n";
 }

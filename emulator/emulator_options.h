@@ -31,6 +31,9 @@ struct EmulatorOptions {
     bool corruptRecords = false;
     bool pointerBack = false;
     bool tornWrites = false;
+    // The record pointer and count the fixed block shows instead of the console's own.
+    std::optional<std::uint16_t> reportedPointer;
+    std::optional<std::uint16_t> reportedCount;
     // How long the console takes to write a record it closes, with torn writes.
     std::chrono::milliseconds recordWrite{40};
     // How long the console takes to clear the commit byte after a change.

@@ -59,6 +59,7 @@ void applyMemoryFaults(const EmulatorOptions& options, StationModel& model) {
     if (options.tornWrites) {
         model.setTornWrites(options.recordWrite);
     }
+    model.setReportedStatus(options.reportedPointer, options.reportedCount);
 }
 
 int run(const EmulatorOptions& options) {

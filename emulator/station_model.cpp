@@ -316,6 +316,30 @@ void StationModel::readBlock(std::uint16_t address, std::uint8_t* out) {
         out[i] = m_memory[(address + i) % map::kMemorySize];
     }
     showUnwrittenBytesLocked(address, out);
+    showReportedStatusLocked(address, out);
+}
+
+void StationModel::showReportedStatusLocked(std::uint16_t address, std::uint8_t* out) const {
+    const auto show = [&](std::uint16_t field, const std::optional<std::uint16_t>& value) {
+        if (!value) {
+            return;
+        }
+        for (std::uint16_t i = 0; i < 2; ++i) {
+            const std::size_t offset = (field + i + map::kMemorySize - address) % map::kMemorySize;
+            if (offset < kBlockSize) {
+                out[offset] = static_cast<std::uint8_t>(*value >> (8 * i));
+            }
+        }
+    };
+    show(fx::kCurrentPos, m_reportedPointer);
+    show(fx::kDataCount, m_reportedCount);
+}
+
+void StationModel::setReportedStatus(std::optional<std::uint16_t> pointer,
+                                     std::optional<std::uint16_t> count) {
+    const std::lock_guard lock(m_mutex);
+    m_reportedPointer = pointer;
+    m_reportedCount = count;
 }
 
 void StationModel::showUnwrittenBytesLocked(std::uint16_t address, std::uint8_t* out) {

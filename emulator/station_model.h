@@ -113,6 +113,10 @@ public:
     // bytes written so far new and the rest as they were. A write never outlasts the
     // station minute it began in. Zero writes at once again.
     void setTornWrites(std::chrono::milliseconds duration);
+    // The fixed block reads back with this record pointer and record count, whatever the
+    // console holds: a console whose memory was spoiled. Unset reads its own again.
+    void setReportedStatus(std::optional<std::uint16_t> pointer,
+                           std::optional<std::uint16_t> count);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -133,6 +137,7 @@ private:
     std::array<std::uint8_t, memory_map::kFixedBlockSize> fixedBlockLocked() const;
     std::uint8_t* currentRecordLocked() { return &m_memory[m_currentPos]; }
     void showUnwrittenBytesLocked(std::uint16_t address, std::uint8_t* out);
+    void showReportedStatusLocked(std::uint16_t address, std::uint8_t* out) const;
 
     // A record the console is still writing: memory already holds `written`, reads see
     // `before` for the bytes it has not reached yet.
@@ -173,6 +178,9 @@ private:
     // The record being filled as it was before its latest update.
     std::array<std::uint8_t, memory_map::kRecordSize> m_recordBeforeUpdate{};
     std::optional<RecordWrite> m_recordWrite;
+
+    std::optional<std::uint16_t> m_reportedPointer;
+    std::optional<std::uint16_t> m_reportedCount;
 
     Clock::duration m_commitDelay;
     std::optional<Clock::time_point> m_commitClearAt;  // set while a commit is being taken

@@ -39,7 +39,10 @@ TEST(EmulatorOptions, EveryOptionReachesItsField) {
                                "1500",
                                "--commit-delay=50",
                                "--report-latency",
-                               "10"});
+                               "10",
+                               "--report-pointer=1001",
+                               "--report-count",
+                               "65535"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const auto& o = *parsed.options;
     EXPECT_EQ(o.socketPath, "/tmp/x.sock");
@@ -60,6 +63,8 @@ TEST(EmulatorOptions, EveryOptionReachesItsField) {
     EXPECT_EQ(o.recordWrite, std::chrono::milliseconds(1500));
     EXPECT_EQ(o.commitDelay, std::chrono::milliseconds(50));
     EXPECT_EQ(o.reportLatency, std::chrono::milliseconds(10));
+    EXPECT_EQ(o.reportedPointer, 1001u);
+    EXPECT_EQ(o.reportedCount, 65535u);
 }
 
 TEST(EmulatorOptions, DefaultsLeaveTheModelAloneAndNoFaults) {
