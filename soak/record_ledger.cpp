@@ -50,7 +50,16 @@ std::string describe(const char* what, const emulator::CompletedRecord& record) 
 
 void RecordLedger::decide(const std::vector<emulator::CompletedRecord>& log, const Image& image) {
     m_lastDecided = m_verdicts.size();
-    for (std::size_t i = m_verdicts.size(); i < log.size(); ++i) {
+    // While the record being filled counts minute 0, the newest complete record may still
+    // be half written and an acquisition leaves it to the next: it is decided then, and
+    // is not expected when the station no longer holds it by that time.
+    const std::uint16_t pointer = loadLe16(&image[map::fixed::kCurrentPos]);
+    std::size_t decidable = log.size();
+    if (decidable > m_verdicts.size() && map::isRecordAddress(pointer) && image[pointer] == 0 &&
+        log.back().address == map::stepRecords(pointer, -1)) {
+        --decidable;
+    }
+    for (std::size_t i = m_verdicts.size(); i < decidable; ++i) {
         m_verdicts.push_back(holds(image, log[i]) ? Verdict::expected : Verdict::dropped);
     }
 }
