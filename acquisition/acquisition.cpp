@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <span>
+#include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -35,12 +36,8 @@ constexpr int kWindowRetries = 3;
 constexpr int kLongestInterval = 240;
 // Newest stored records a re-anchored batch must repeat, in order, to take their times.
 constexpr int kAlignRecords = 3;
-constexpr int kWindowBytes = 64;
+constexpr int kBlockSize = static_cast<int>(memory_map::kBlockSize);
 constexpr auto kInvalidRecordPause = std::chrono::milliseconds(20);
-// A console moves its record pointer before it has finished writing the record it
-// closes; within this time of the pointer being read, that record may still read as a
-// mix of old and new bytes.
-constexpr auto kRecordCloseTime = std::chrono::milliseconds(100);
 
 // A full disk usually shows here first, as the records wait in the temporary file before
 // the database sees them; it is told like the database's own failures.
@@ -72,9 +69,11 @@ private:
     }
 
     bool readFixedBlock(FixedBlockBuffer& block);
-    bool readWindow(int windowStart, std::uint8_t* window);
+    bool plausible(const FixedBlockBuffer& block);
+    const std::uint8_t* recordBytes(int address, bool again);
+    bool readRunBlock(std::size_t offset);
     bool readCurrentRecord();
-    void planDownload();
+    void planDownload(bool lapped);
     enum class DownloadEnd { complete, linkLost, failed };
     DownloadEnd download(TempRecordFile& file);
     void stamp(HistoryRecord& record);
@@ -95,7 +94,13 @@ private:
     AcquisitionContext& ctx;
     int m_start = kRingStart;
     int m_toStore = 0;
-    std::chrono::steady_clock::time_point m_pointerReadAt;
+    // The newest complete record was left to the next run: the console may still be
+    // writing it.
+    bool m_newestLeft = false;
+    // The ring as read so far in this stretch of consecutive blocks.
+    int m_runStart = -1;
+    int m_runEnd = 0;
+    std::vector<std::uint8_t> m_run;
     std::vector<int> m_addresses;  // where each downloaded record was read
     LinkResult m_failure = storeFailure();
 };
@@ -113,27 +118,76 @@ bool Run::readFixedBlock(FixedBlockBuffer& block) {
         }
     }
     d.m_ReadFailed = 0;
-    m_pointerReadAt = std::chrono::steady_clock::now();
     return true;
 }
 
-// 64 bytes from windowStart, each half taken only when two reads agree: a byte spoiled
-// on the way may still decode as a plausible record, which would then be stored as the
-// station's own. The window that holds the newest record to store is read only once the
-// console is sure to have finished writing it.
-bool Run::readWindow(int windowStart, std::uint8_t* window) {
-    const bool holdsNewest = d.m_ToRead - 1 <= memory_map::kWindowRecords;
-    if (holdsNewest) {
-        std::this_thread::sleep_until(m_pointerReadAt + kRecordCloseTime);
+// A record pointer that is not a record's address, or more records than the ring holds,
+// cannot be the station's own: downloading from them stores records that are not there
+// and forgets real ones. The run ends before anything is read or changed.
+bool Run::plausible(const FixedBlockBuffer& block) {
+    const int pointer = loadLe16(&block[memory_map::fixed::kCurrentPos]);
+    const int count = loadLe16(&block[memory_map::fixed::kDataCount]);
+    if (!memory_map::isRecordAddress(pointer)) {
+        ctx.events.stationFault(StationFault::recordPointer, pointer);
+        return fail(LinkResult::failure(
+            LinkStatus::protocol,
+            "the station's record pointer " + std::to_string(pointer) + " is not a record"));
     }
-    for (int half = 0; half < kWindowBytes; half += 32) {
-        if (LinkResult read =
-                ctx.link.verifiedRead(windowStart + half, window + half, kWindowRetries);
-            !read.ok()) {
-            return fail(std::move(read));
-        }
+    if (count > memory_map::kRingRecords) {
+        ctx.events.stationFault(StationFault::recordCount, count);
+        return fail(LinkResult::failure(
+            LinkStatus::protocol,
+            "the station reports " + std::to_string(count) + " records, more than its ring holds"));
     }
     return true;
+}
+
+// The block holding the stretch's bytes from `offset` on, taken only when two reads agree:
+// a byte spoiled on the way may still decode as a plausible record, which would then be
+// stored as the station's own. It ends no later than the stretch does, so that it never
+// takes in the record being filled, a record left to the next run, or the fixed block
+// past the end of memory, whose bytes may change between the two reads.
+bool Run::readRunBlock(std::size_t offset) {
+    const int wanted = m_runStart + static_cast<int>(offset);
+    const int address = std::min(wanted, m_runEnd - kBlockSize);
+    std::array<std::uint8_t, memory_map::kBlockSize> block{};
+    if (LinkResult read = ctx.link.verifiedRead(address, block.data(), kWindowRetries);
+        !read.ok()) {
+        return fail(std::move(read));
+    }
+    const auto skip = static_cast<std::size_t>(wanted - address);
+    if (m_run.size() < offset + block.size() - skip) {
+        m_run.resize(offset + block.size() - skip);
+    }
+    std::copy(block.begin() + static_cast<std::ptrdiff_t>(skip), block.end(),
+              m_run.begin() + static_cast<std::ptrdiff_t>(offset));
+    return true;
+}
+
+// The bytes of the record at `address`. The ring is read in consecutive blocks from the
+// first record of a stretch up to the last, so that every block read serves 32 bytes of
+// records; a record outside the stretch (the ring going on at its start) begins a new
+// one. `again` reads the blocks that hold the record afresh. Null when the link failed.
+const std::uint8_t* Run::recordBytes(int address, bool again) {
+    const bool inRun = m_runStart >= 0 && address >= m_runStart &&
+                       static_cast<std::size_t>(address - m_runStart) <= m_run.size();
+    if (!inRun) {
+        m_runStart = address;
+        // A stretch ends where the download does, or at the end of memory.
+        m_runEnd = d.LastPoint > address ? d.LastPoint : static_cast<int>(memory_map::kMemorySize);
+        m_run.clear();
+    }
+    const auto begin = static_cast<std::size_t>(address - m_runStart);
+    const std::size_t end = begin + memory_map::kRecordSize;
+    if (again) {
+        m_run.resize(begin);
+    }
+    while (m_run.size() < end) {
+        if (!readRunBlock(m_run.size())) {
+            return nullptr;
+        }
+    }
+    return m_run.data() + begin;
 }
 
 bool Run::readCurrentRecord() {
@@ -155,15 +209,24 @@ bool Run::readCurrentRecord() {
     return true;
 }
 
-void Run::planDownload() {
+void Run::planDownload(bool lapped) {
     d.m_Reanchor = 0;
-    const DownloadPlan plan = PlanDownload(d.m_CurrentPos, d.LastPoint, d.m_DataCount);
+    DownloadPlan plan = PlanDownload(d.m_CurrentPos, d.LastPoint, d.m_DataCount, lapped);
     d.m_Reanchor = plan.reanchor ? 1 : 0;
+    d.LastCount = d.m_DataCount;
+    d.LastPoint = d.m_CurrentPos;
+    // A console writes the record it closes around its logging minute, after moving the
+    // pointer on; while the record being filled counts minute 0 the newest complete one
+    // may still be half written, and reads of it agree all the same. It is left to the
+    // next run, which starts from it.
+    m_newestLeft = d.m_Current.Interval < 1 && plan.count > 1;
+    if (m_newestLeft) {
+        --plan.count;
+        d.LastPoint = memory_map::stepRecords(d.m_CurrentPos, -1);
+    }
     m_start = plan.start;
     d.m_ToRead = plan.count;
     m_toStore = plan.count > 1 ? plan.count - 1 : 0;
-    d.LastCount = d.m_DataCount;
-    d.LastPoint = d.m_CurrentPos;
 }
 
 void Run::stamp(HistoryRecord& record) {
@@ -241,57 +304,55 @@ bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
 }
 
 Run::DownloadEnd Run::download(TempRecordFile& file) {
-    int resumeAt = 0;
+    int address = m_start;
     bool retrying = false;
-    while (m_start != d.LastPoint && d.m_ToRead > 1 && d.m_Stop == 0) {
+    while (address != d.LastPoint && d.m_ToRead > 1 && d.m_Stop == 0) {
         if (cancelled()) {
             fail(LinkResult::failure(LinkStatus::cancelled, "the program is closing"));
             return DownloadEnd::failed;
         }
         d.m_Reading = 1;
-        const int windowStart = m_start;
-        std::uint8_t* window = d.m_ReadBuffer.data();
-        if (!readWindow(windowStart, window)) {
+        if (!memory_map::endsInMemory(address)) {
+            address = kRingStart;  // the end of memory holds no record: the ring goes on
+            continue;
+        }
+        const std::uint8_t* bytes = recordBytes(address, retrying);
+        if (bytes == nullptr) {
             d.m_Stop = 1;
             return DownloadEnd::linkLost;
         }
-        m_start = memory_map::nextWindowStart(windowStart);
-        int k = resumeAt;
-        resumeAt = 0;
-        for (; k < memory_map::kWindowRecords && d.m_ToRead > 1; ++k) {
-            const int address = windowStart + k * kRecordSize;
-            if (!memory_map::endsInMemory(address)) {
-                break;
-            }
-            const DecodedRecord decoded = decodeHistoryRecord(
-                RecordBytes(window + k * memory_map::kRecordSize, memory_map::kRecordSize),
-                relativePressureOffset(d));
-            d.m_RecordValid = decoded.valid ? 1 : 0;
-            if (!decoded.valid && !retrying) {
-                // Read the same window once more, from this record on.
-                retrying = true;
-                m_start = windowStart;
-                resumeAt = k;
-                std::this_thread::sleep_for(kInvalidRecordPause);
-                break;
-            }
-            retrying = false;
-            --d.m_ToRead;
-            if (!decoded.valid) {
-                skipInvalid(decoded.record);
-                continue;
-            }
-            HistoryRecord record = decoded.record;
-            stamp(record);
-            m_addresses.push_back(address);
-            if (!file.append(record)) {
-                reportToDefaultErrorSink(kTempFileFailure);
-                fail(tempFileFailure());
-                return DownloadEnd::failed;
-            }
-            ++d.m_StoredCount;
-            reportProgress();
+        const DecodedRecord decoded = decodeHistoryRecord(
+            RecordBytes(bytes, memory_map::kRecordSize), relativePressureOffset(d));
+        d.m_RecordValid = decoded.valid ? 1 : 0;
+        // Minute count 0 marks the record the console is filling: the console has come
+        // round to where the download reads, and no second read gives back the record
+        // that was there. Any other invalid record may be one half written: read it once
+        // more.
+        const bool beingFilled = decoded.record.Interval == 0;
+        if (!decoded.valid && !retrying && !beingFilled) {
+            // Read the record once more.
+            retrying = true;
+            std::this_thread::sleep_for(kInvalidRecordPause);
+            continue;
         }
+        retrying = false;
+        --d.m_ToRead;
+        const int readAt = address;
+        address = memory_map::nextRecordAddress(address);
+        if (!decoded.valid) {
+            skipInvalid(decoded.record);
+            continue;
+        }
+        HistoryRecord record = decoded.record;
+        stamp(record);
+        m_addresses.push_back(readAt);
+        if (!file.append(record)) {
+            reportToDefaultErrorSink(kTempFileFailure);
+            fail(tempFileFailure());
+            return DownloadEnd::failed;
+        }
+        ++d.m_StoredCount;
+        reportProgress();
     }
     return DownloadEnd::complete;
 }
@@ -385,6 +446,9 @@ LinkResult Run::execute() {
         ctx.publish(d);
         return m_failure;
     }
+    if (!plausible(block)) {
+        return m_failure;
+    }
     decodeFixedBlock(FixedBlockBytes(block), d);
     if (!readCurrentRecord()) {
         return m_failure;
@@ -399,8 +463,9 @@ LinkResult Run::execute() {
         d.m_FirstRainSample = 1;
     }
     const std::int64_t gap = WholeMinutesBetween(d.RecordTime, d.m_Now);
-    const std::int64_t delay = d.m_Current.Interval;
-    planDownload();
+    planDownload(d.m_ParamLoaded != 0 && RingMayHaveLapped(gap, d.m_Interval));
+    // Minutes since the newest record this run stores was closed, by the console's count.
+    const std::int64_t delay = d.m_Current.Interval + (m_newestLeft ? d.m_Interval : 0);
 
     auto file = TempRecordFile::create();
     d.m_TempFileOpen = file ? 1 : 0;

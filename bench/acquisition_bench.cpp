@@ -148,8 +148,7 @@ int main() {
 
         // The periodic pass once a record has been added since: the median of several,
         // as the first after the full download also folds its log back into the file.
-        // Its time includes the wait for the console to finish writing the record it
-        // closed; the processor time is the pass's own work.
+        // The processor time is the pass's own work.
         std::vector<double> passTimes;
         std::vector<double> passCpuTimes;
         for (int pass = 0; pass < kPeriodicPasses; ++pass) {

@@ -125,6 +125,12 @@ std::optional<StatusChange> statusChangeFor(ViewEvent event, const StringTable& 
     }
 }
 
+std::string stationFaultText(StationFault fault, int value, const StringTable& strings) {
+    const int id =
+        fault == StationFault::recordPointer ? kTextBadRecordPointer : kTextBadRecordCount;
+    return fillTextArguments(strings.text(id), {std::to_string(value)});
+}
+
 std::string progressText(const DownloadProgress& progress, const StringTable& strings) {
     if (!progress.reading) {
         return strings.text(kTextComplete);

@@ -47,6 +47,8 @@ std::string uploadFailureText(const UploadFailure& why, const StringTable& strin
 // The same with the texts looked up by `textOf`, for callers that hold no table.
 std::string uploadFailureText(const UploadFailure& why,
                               const std::function<std::string(int id)>& textOf);
+// Pane 0 and the log when the station reported a pointer or count that cannot be right.
+std::string stationFaultText(StationFault fault, int value, const StringTable& strings);
 
 // Pane 0 during and after a download, e.g. "Data Reading:120 Compute Rain:45%".
 std::string progressText(const DownloadProgress& progress, const StringTable& strings);

@@ -124,12 +124,14 @@ inline constexpr int kTextMqttPortInvalid =
     3128;  // The port must be a whole number from 1 to 65535.
 inline constexpr int kTextMqttTopicInvalid =
     3129;  // The base topic must not be empty, start or end with "/" or c
-inline constexpr int kTextWebDay = 3150;         // Day
-inline constexpr int kTextWebYear = 3151;        // Year
-inline constexpr int kTextWebLastUpdate = 3152;  // Last update
-inline constexpr int kTextWebWaiting = 3153;     // Waiting for the station…
-inline constexpr int kTextWebZoomHint = 3154;    // Drag across a chart to zoom in.
-inline constexpr int kTextWebNoRecords = 3155;   // No records in this range
+inline constexpr int kTextWebDay = 3150;            // Day
+inline constexpr int kTextWebYear = 3151;           // Year
+inline constexpr int kTextWebLastUpdate = 3152;     // Last update
+inline constexpr int kTextWebWaiting = 3153;        // Waiting for the station…
+inline constexpr int kTextWebZoomHint = 3154;       // Drag across a chart to zoom in.
+inline constexpr int kTextWebNoRecords = 3155;      // No records in this range
+inline constexpr int kTextBadRecordPointer = 3160;  // The station reports record position %s...
+inline constexpr int kTextBadRecordCount = 3161;    // The station reports %s records, more...
 
 // Station location, CWOP, Windy and OpenWeatherMap: 3200-3259.
 inline constexpr int kTextStationLocation = 3200;  // Station location

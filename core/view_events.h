@@ -45,6 +45,12 @@ struct DownloadProgress {
     int totalCount = 0;  // records this run reads; 0 while not yet known
 };
 
+// What the station reported that cannot be right, so that a run read nothing.
+enum class StationFault {
+    recordPointer,  // the current record's address is not that of a history record
+    recordCount,    // more records than the history ring holds
+};
+
 // Receiver of view events. The desktop program delivers each call on its UI thread and
 // returns only when the view has handled it; the headless logger prints it.
 class ViewEvents {
@@ -59,6 +65,9 @@ public:
     // Why an upload failed, told just before its failure event (`failure`, one of the
     // *Failure events), for the log and the pane's tooltip.
     virtual void uploadFailed(ViewEvent /*failure*/, const UploadFailure& /*why*/) {}
+    // The station's record pointer or count cannot be right (`value` is what it
+    // reported): the run ended before reading any record, storing and changing nothing.
+    virtual void stationFault(StationFault /*fault*/, int /*value*/) {}
 };
 
 }  // namespace nimbra

@@ -69,6 +69,16 @@ void GuiViewEvents::uploadFailed(ViewEvent failure, const UploadFailure& why) {
         Qt::QueuedConnection);
 }
 
+void GuiViewEvents::stationFault(StationFault fault, int value) {
+    CMainFrame* frame = m_frame;
+    if (m_shutDown || frame == nullptr) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        frame, [frame, fault, value] { frame->showStationFault(fault, value); },
+        Qt::QueuedConnection);
+}
+
 void GuiViewEvents::invalidate() {
     CMainFrame* frame = m_frame;
     if (m_shutDown || frame == nullptr) {

@@ -21,6 +21,7 @@ public:
     void progress(const DownloadProgress& progress) override;
     void stationUnreachable(const std::string& reason) override;
     void uploadFailed(ViewEvent failure, const UploadFailure& why) override;
+    void stationFault(StationFault fault, int value) override;
     // Asks for a repaint of the live view.
     void invalidate();
 

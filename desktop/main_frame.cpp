@@ -181,6 +181,10 @@ void CMainFrame::showStationUnreachable(const std::string& reason) {
     m_panes[kUsbPane].text->setToolTip(QString::fromStdString(reason));
 }
 
+void CMainFrame::showStationFault(StationFault fault, int value) {
+    setPane(kProgressPane, stationFaultText(fault, value, m_context.strings), PaneIcon::failure);
+}
+
 QString CMainFrame::paneToolTip(StatusPane pane) const {
     return m_panes[static_cast<std::size_t>(pane)].text->toolTip();
 }
@@ -207,12 +211,16 @@ void CMainFrame::handleRequest(ViewEvent request) {
     const WriteByteFunction writeByteToStation = [this](int address, unsigned char value) {
         return m_context.session.link().writeByte(address, value).ok() ? 1 : 0;
     };
+    // The station is read back only once it has taken the change.
+    const ReadBlockFunction readFromStation = [this](int address, unsigned char* block) {
+        return m_context.session.link().readBlock(address, block).ok() ? 1 : 0;
+    };
     switch (request) {
         case ViewEvent::WriteSettings:
         case ViewEvent::WriteAlarms: {
             const int written = request == ViewEvent::WriteSettings
-                                    ? WriteSettings(m_ViewData, writeByteToStation)
-                                    : WriteAlarms(m_ViewData, writeByteToStation);
+                                    ? WriteSettings(m_ViewData, writeByteToStation, readFromStation)
+                                    : WriteAlarms(m_ViewData, writeByteToStation, readFromStation);
             if (written == 1) {
                 // Read the station back at the next poll, so the display shows what it holds.
                 monitor.m_PollCount = StationMonitor::kPollsPerAcquisition;
@@ -222,7 +230,7 @@ void CMainFrame::handleRequest(ViewEvent request) {
             break;
         }
         case ViewEvent::ClearMemory:
-            if (ClearMemory(writeByteToStation) == 1) {
+            if (ClearMemory(writeByteToStation, readFromStation) == 1) {
                 QMessageBox::information(this, QStringLiteral("NimbraPlus"),
                                          strings()(kTextClearingSucceeded));
             } else {

@@ -66,6 +66,7 @@ public slots:
     void showStationUnreachable(const std::string& reason);
     // Why an upload failed: in its pane's tooltip, and in the log when the reason changes.
     void showUploadFailure(ViewEvent failure, const UploadFailure& why);
+    void showStationFault(nimbra::StationFault fault, int value);
     // A request the monitor forwarded: device writes, clearing, the close hand-shake.
     void handleRequest(nimbra::ViewEvent request);
 

@@ -39,6 +39,21 @@ ValueSetter path(Field field) {
     };
 }
 
+template <typename Field>
+ValueSetter milliseconds(Field field, FlagSetter also = {}) {
+    return [field, also](EmulatorOptions& options, std::string_view text) {
+        const auto value = parseNumber<std::uint32_t>(text);
+        if (!value) {
+            return false;
+        }
+        options.*field = std::chrono::milliseconds(*value);
+        if (also) {
+            also(options);
+        }
+        return true;
+    };
+}
+
 const std::map<std::string_view, ValueSetter>& valueOptions() {
     static const std::map<std::string_view, ValueSetter> options = {
         {"--socket", path(&EmulatorOptions::socketPath)},
@@ -53,6 +68,12 @@ const std::map<std::string_view, ValueSetter>& valueOptions() {
         {"--seed", number<std::uint32_t>(&EmulatorOptions::seed, 0)},
         {"--image", path(&EmulatorOptions::image)},
         {"--save-image", path(&EmulatorOptions::saveImage)},
+        {"--record-write", milliseconds(&EmulatorOptions::recordWrite,
+                                        [](EmulatorOptions& o) { o.tornWrites = true; })},
+        {"--commit-delay", milliseconds(&EmulatorOptions::commitDelay)},
+        {"--report-latency", milliseconds(&EmulatorOptions::reportLatency)},
+        {"--report-pointer", number<std::uint16_t>(&EmulatorOptions::reportedPointer, 0)},
+        {"--report-count", number<std::uint16_t>(&EmulatorOptions::reportedCount, 0)},
         {"--silent-after",
          [](EmulatorOptions& options, std::string_view text) {
              const auto reports = parseNumber<std::uint64_t>(text);
@@ -145,6 +166,10 @@ std::string emulatorUsage(std::string_view program) {
            "  --wrapped            start with a history ring that has wrapped\n"
            "  --image FILE         start from a saved 64 KiB memory image\n"
            "  --save-image FILE    save the memory image on exit\n"
+           "  --commit-delay MS    the console clears the commit byte MS milliseconds after\n"
+           "                       a change (default 300)\n"
+           "  --report-latency MS  answer each report MS milliseconds after the one before,\n"
+           "                       as a low-speed USB console does (10); default 0\n"
            "\n"
            "Faults:\n"
            "  --unplugged          the station is not there\n"
@@ -156,7 +181,11 @@ std::string emulatorUsage(std::string_view program) {
            "  --pointer-back       start with the history cleared: the record pointer goes\n"
            "                       back to the start of the ring (SIGUSR2 does so at any time)\n"
            "  --torn-writes        the console writes a record it closes after moving its\n"
-           "                       pointer, over 40 ms: reads meanwhile mix old and new bytes\n";
+           "                       pointer, over 40 ms: reads meanwhile mix old and new bytes\n"
+           "  --report-pointer A   the fixed block shows record pointer A, whatever it holds\n"
+           "  --report-count N     the fixed block shows N records, whatever it holds\n"
+           "  --record-write MS    torn writes that take MS milliseconds (at most a station\n"
+           "                       minute)\n";
 }
 
 }  // namespace nimbra::emulator

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -30,6 +31,15 @@ struct EmulatorOptions {
     bool corruptRecords = false;
     bool pointerBack = false;
     bool tornWrites = false;
+    // The record pointer and count the fixed block shows instead of the console's own.
+    std::optional<std::uint16_t> reportedPointer;
+    std::optional<std::uint16_t> reportedCount;
+    // How long the console takes to write a record it closes, with torn writes.
+    std::chrono::milliseconds recordWrite{40};
+    // How long the console takes to clear the commit byte after a change.
+    std::chrono::milliseconds commitDelay{300};
+    // The pause before each report the station answers; zero answers at once.
+    std::chrono::milliseconds reportLatency{0};
 };
 
 struct ParsedCommandLine {

@@ -40,11 +40,9 @@ nimbra::emulator::StationModelOptions modelOptions(const EmulatorOptions& option
     model.intervalMinutes = options.interval.value_or(model.intervalMinutes);
     model.speed = options.speed.value_or(model.speed);
     model.wrapped = options.wrapped;
+    model.commitDelay = options.commitDelay;
     return model;
 }
-
-// How long a console with torn writes takes to write a record it closes.
-constexpr std::chrono::milliseconds kTornRecordWriteTime{40};
 
 // The station faults that shape the memory before anyone reads it.
 void applyMemoryFaults(const EmulatorOptions& options, StationModel& model) {
@@ -59,8 +57,9 @@ void applyMemoryFaults(const EmulatorOptions& options, StationModel& model) {
         model.clearHistory();
     }
     if (options.tornWrites) {
-        model.setTornWrites(kTornRecordWriteTime);
+        model.setTornWrites(options.recordWrite);
     }
+    model.setReportedStatus(options.reportedPointer, options.reportedCount);
 }
 
 int run(const EmulatorOptions& options) {
@@ -79,6 +78,7 @@ int run(const EmulatorOptions& options) {
         nimbra::emulator::ReportServer server(model, options.socketPath);
         nimbra::emulator::LinkFaults faults = options.linkFaults;
         server.setFaults(faults);
+        server.setReportLatency(options.reportLatency);
         std::cout << "nimbra-station-emulator listening on " << options.socketPath.native();
         if (faults.unplugged) {
             std::cout << " once plugged in (kill -USR1 " << ::getpid() << ")";

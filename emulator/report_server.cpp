@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace nimbra::emulator {
@@ -159,6 +160,15 @@ LinkFaults ReportServer::faults() const {
     return faults_;
 }
 
+void ReportServer::setReportLatency(std::chrono::milliseconds latency) {
+    std::lock_guard lock(mutex_);
+    latency_ = std::max(std::chrono::milliseconds::zero(), latency);
+}
+
+ReportCounts ReportServer::reportCounts() const {
+    return {reportsReceived_.load(), reportsSent_.load()};
+}
+
 void ReportServer::setRecording(bool on) {
     std::lock_guard lock(mutex_);
     recording_ = on;
@@ -267,6 +277,7 @@ bool ReportServer::receiveFrom(Connection& connection) {
     if (length != static_cast<ssize_t>(report.size())) {
         return true;  // not a report: the station ignores it
     }
+    ++reportsReceived_;
     return handle(connection, report);
 }
 
@@ -334,16 +345,34 @@ bool ReportServer::handle(Connection& connection, const Report& report) {
     }
 }
 
+// Sends one answer report once it is due; the first is due a latency after the command.
+bool ReportServer::answer(Connection& connection, const Report& report,
+                          std::chrono::steady_clock::time_point due) {
+    std::this_thread::sleep_until(due);
+    if (!sendReport(connection.socket.get(), report)) {
+        return false;
+    }
+    ++reportsSent_;
+    return true;
+}
+
 bool ReportServer::answerRead(Connection& connection, std::uint16_t address, bool spoil) {
+    const auto commandAt = std::chrono::steady_clock::now();
+    std::chrono::milliseconds latency;
+    {
+        std::lock_guard lock(mutex_);
+        latency = latency_;
+    }
     std::array<std::uint8_t, link::kBlockSize> block{};
     memory_.readBlock(address, block.data());
     if (spoil) {
         block.back() ^= 0xFF;
     }
     for (std::size_t part = 0; part < link::kReportsPerBlock; ++part) {
-        Report answer{};
-        std::copy_n(block.begin() + part * link::kReportSize, link::kReportSize, answer.begin());
-        if (!sendReport(connection.socket.get(), answer)) {
+        Report report{};
+        std::copy_n(block.begin() + part * link::kReportSize, link::kReportSize, report.begin());
+        if (!answer(connection, report,
+                    commandAt + latency * static_cast<std::chrono::milliseconds::rep>(part + 1))) {
             return false;
         }
     }
@@ -351,11 +380,17 @@ bool ReportServer::answerRead(Connection& connection, std::uint16_t address, boo
 }
 
 bool ReportServer::acknowledge(Connection& connection, bool badAck) {
+    const auto commandAt = std::chrono::steady_clock::now();
+    std::chrono::milliseconds latency;
+    {
+        std::lock_guard lock(mutex_);
+        latency = latency_;
+    }
     Report ack = link::kAckReport;
     if (badAck) {
         ack.back() = 0x00;
     }
-    return sendReport(connection.socket.get(), ack);
+    return answer(connection, ack, commandAt + latency);
 }
 
 }  // namespace nimbra::emulator

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -33,6 +35,12 @@ struct LinkFaults {
     std::uint64_t afterReports = 0;
 };
 
+// Reports through the server since it started, both ways.
+struct ReportCounts {
+    std::uint64_t received = 0;
+    std::uint64_t sent = 0;
+};
+
 // Answers the station's report protocol from a StationMemory, on a Unix sequenced-packet
 // socket with one 8-byte report per message, on a thread of its own. Several clients
 // may connect; each connection runs its own exchanges.
@@ -59,6 +67,12 @@ public:
     void setFaults(const LinkFaults& faults, std::function<void()> onTrigger = {});
     LinkFaults faults() const;
 
+    // Each answer report goes out `latency` after the one before it, the first `latency`
+    // after the command: a low-speed USB console answers one report per interrupt
+    // interval (10 ms). Zero answers at once.
+    void setReportLatency(std::chrono::milliseconds latency);
+    ReportCounts reportCounts() const;
+
     // Keeps a copy of every report received while on, for tests of the bytes on the wire.
     void setRecording(bool on);
     std::vector<link::Report> receivedReports() const;
@@ -75,6 +89,8 @@ private:
     bool handle(Connection& connection, const link::Report& report);
     bool answerRead(Connection& connection, std::uint16_t address, bool spoil);
     bool acknowledge(Connection& connection, bool badAck);
+    bool answer(Connection& connection, const link::Report& report,
+                std::chrono::steady_clock::time_point due);
     void wake();
 
     StationMemory& memory_;
@@ -99,6 +115,9 @@ private:
     bool stopping_ = false;                  // guarded by mutex_
     bool recording_ = false;                 // guarded by mutex_
     std::vector<link::Report> received_;     // guarded by mutex_
+    std::chrono::milliseconds latency_{0};   // guarded by mutex_
+    std::atomic<std::uint64_t> reportsReceived_{0};
+    std::atomic<std::uint64_t> reportsSent_{0};
 
     std::thread thread_;
 };

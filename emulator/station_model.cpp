@@ -94,7 +94,8 @@ StationModel::StationModel(const StationModelOptions& options)
       m_rainCounter(std::clamp(options.rainCounter, 0, kMaxRainCount)),
       m_interval(std::clamp(options.intervalMinutes, 1, kLongestInterval)),
       m_logCompleted(options.logCompletedRecords),
-      m_pressureOffset(kFactoryPressureOffset) {
+      m_pressureOffset(kFactoryPressureOffset),
+      m_commitDelay(std::max(Clock::duration::zero(), Clock::duration(options.commitDelay))) {
     const std::lock_guard lock(m_mutex);
     m_memory.fill(0xFF);  // flash that was never written
     writeFactorySettingsLocked(initialPressure(options.seed));
@@ -103,7 +104,10 @@ StationModel::StationModel(const StationModelOptions& options)
     const int records = std::max(0, options.records);
     const bool wrapped = options.wrapped || records >= map::kRingRecords;
     const std::int64_t complete = records % map::kRingRecords + (wrapped ? map::kRingRecords : 0);
-    const std::int64_t minutes = complete * m_interval + 1;
+    // The oldest record starts at minute 0; one minute more than the complete records
+    // take leaves the record being filled a minute old, so that the newest complete record
+    // has settled, where the interval is long enough for the count to show it.
+    const std::int64_t minutes = complete * m_interval + (m_interval > 1 ? 1 : 0);
     m_clock.rewind(minutes);
     for (std::int64_t i = 0; i < minutes; ++i) {
         stepMinuteLocked();
@@ -178,6 +182,7 @@ void StationModel::mergeFixedBlockLocked(
 }
 
 void StationModel::catchUpLocked() {
+    clearCommitWhenDueLocked();
     if (m_speed <= 0.0) {
         return;
     }
@@ -193,6 +198,8 @@ void StationModel::catchUpLocked() {
 }
 
 void StationModel::stepMinuteLocked() {
+    // Whatever the console was still writing is done by its next minute.
+    m_recordWrite.reset();
     m_clock.tick();
     const CivilTime now = m_clock.civil();
     m_sample = m_weather.next(now);
@@ -200,9 +207,11 @@ void StationModel::stepMinuteLocked() {
     m_rainCounter = (m_rainCounter + m_sample.rainTips) % (kMaxRainCount + 1);
     m_rain.addMinute(now, m_sample.rainTips);
 
-    if (++m_minutesInRecord > m_interval) {
+    if (++m_minutesInRecord >= m_interval && m_minutesInRecord > 0) {
+        // The record closes with its full interval and the latest readings; with torn
+        // writes those land only after the pointer has moved on.
+        writeCurrentRecordLocked();
         if (m_recordWriteTime > Clock::duration::zero()) {
-            // The closed record's last minute lands only now, after the pointer moved.
             m_recordWrite = RecordWrite{m_currentPos, m_recordBeforeUpdate, steadyNow()};
         }
         startNextRecordLocked();
@@ -230,7 +239,7 @@ void StationModel::startNextRecordLocked() {
     }
     m_currentPos = map::nextRecordAddress(m_currentPos);
     m_count = std::min(m_count + 1, map::kRingRecords);
-    m_minutesInRecord = 1;
+    m_minutesInRecord = 0;
     ++m_recordsStarted;
 }
 
@@ -307,6 +316,30 @@ void StationModel::readBlock(std::uint16_t address, std::uint8_t* out) {
         out[i] = m_memory[(address + i) % map::kMemorySize];
     }
     showUnwrittenBytesLocked(address, out);
+    showReportedStatusLocked(address, out);
+}
+
+void StationModel::showReportedStatusLocked(std::uint16_t address, std::uint8_t* out) const {
+    const auto show = [&](std::uint16_t field, const std::optional<std::uint16_t>& value) {
+        if (!value) {
+            return;
+        }
+        for (std::uint16_t i = 0; i < 2; ++i) {
+            const std::size_t offset = (field + i + map::kMemorySize - address) % map::kMemorySize;
+            if (offset < kBlockSize) {
+                out[offset] = static_cast<std::uint8_t>(*value >> (8 * i));
+            }
+        }
+    };
+    show(fx::kCurrentPos, m_reportedPointer);
+    show(fx::kDataCount, m_reportedCount);
+}
+
+void StationModel::setReportedStatus(std::optional<std::uint16_t> pointer,
+                                     std::optional<std::uint16_t> count) {
+    const std::lock_guard lock(m_mutex);
+    m_reportedPointer = pointer;
+    m_reportedCount = count;
 }
 
 void StationModel::showUnwrittenBytesLocked(std::uint16_t address, std::uint8_t* out) {
@@ -374,6 +407,8 @@ void StationModel::applyWriteLocked(std::uint16_t address, std::uint8_t value) {
 void StationModel::commitLocked() {
     const auto written = m_pendingWrites;
     m_pendingWrites.reset();
+    m_commitClearAt = steadyNow() + m_commitDelay;
+    clearCommitWhenDueLocked();
 
     if ((written.test(fx::kDataCount) || written.test(fx::kDataCount + 1)) &&
         loadLe16(&m_memory[fx::kDataCount]) == 0) {
@@ -397,11 +432,20 @@ void StationModel::commitLocked() {
     writeStatusLocked(absolute);
 }
 
+// The commit byte goes back to zero once the console has taken the change, which the PC
+// waits for before it reads the station back.
+void StationModel::clearCommitWhenDueLocked() {
+    if (m_commitClearAt && steadyNow() >= *m_commitClearAt) {
+        m_commitClearAt.reset();
+        m_memory[fx::kCommit] = 0x00;
+    }
+}
+
 void StationModel::clearHistoryLocked() {
     m_recordWrite.reset();
     m_currentPos = map::kRingStart;
     m_count = 1;
-    m_minutesInRecord = 1;
+    m_minutesInRecord = 0;
     writeCurrentRecordLocked();
     writeStatusLocked(decodeU16Tenths(&m_memory[fx::kAbsPressure]));
 }
@@ -449,7 +493,7 @@ ImageStatus StationModel::loadImage(const std::string& path) {
     } else {
         m_memory[fx::kInterval] = static_cast<std::uint8_t>(m_interval);
     }
-    m_minutesInRecord = std::clamp<int>(m_memory[m_currentPos], 1, m_interval);
+    m_minutesInRecord = std::clamp<int>(m_memory[m_currentPos], 0, m_interval - 1);
 
     decodeFixedBlock(fixedBlockLocked(), m_console);
     const HistoryRecord current =

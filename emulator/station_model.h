@@ -43,6 +43,9 @@ struct StationModelOptions {
     // Keep a log of every record the console completes, from the first one it stores, so
     // that what a reader stored can be checked against what the station produced.
     bool logCompletedRecords = false;
+    // How long the console takes to clear the commit byte once it has taken a change;
+    // zero clears it as the commit is written.
+    std::chrono::milliseconds commitDelay{0};
 };
 
 // A history record as it stood when the console moved on to the next one.
@@ -63,8 +66,10 @@ enum class RecordCorruption {
 // up to date by a console clock that may run faster than real time. Every station
 // minute the record being filled takes the latest sensor readings and the maxima and
 // minima follow them; every interval a new record is started, the ring wrapping after
-// its last record. Writes land in memory at once, and the console acts on changed
-// settings when the PC writes the commit byte, as the real console does.
+// its last record. As on a real console, the record being filled counts its minutes
+// 0 to interval - 1: right after a record closes, the new one shows 0. Writes land in
+// memory at once, and the console acts on changed settings when the PC writes the
+// commit byte, as the real console does, and clears that byte once it has.
 // The clock is brought up to date on every access, block reads and writes included.
 // Every public member may be called from any thread.
 class StationModel : public StationMemory {
@@ -109,8 +114,13 @@ public:
     void loseOutdoorContact(int minutes);
     // A console that moves its record pointer first and then writes the last minute of
     // the record it closes, byte by byte over `duration`: a read in that time sees the
-    // bytes written so far new and the rest as they were. Zero writes at once again.
+    // bytes written so far new and the rest as they were. A write never outlasts the
+    // station minute it began in. Zero writes at once again.
     void setTornWrites(std::chrono::milliseconds duration);
+    // The fixed block reads back with this record pointer and record count, whatever the
+    // console holds: a console whose memory was spoiled. Unset reads its own again.
+    void setReportedStatus(std::optional<std::uint16_t> pointer,
+                           std::optional<std::uint16_t> count);
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -125,11 +135,13 @@ private:
     void mergeFixedBlockLocked(const std::array<std::uint8_t, memory_map::kFixedBlockSize>& block);
     void applyWriteLocked(std::uint16_t address, std::uint8_t value);
     void commitLocked();
+    void clearCommitWhenDueLocked();
     void clearHistoryLocked();
     void writeFactorySettingsLocked(double absPressure);
     std::array<std::uint8_t, memory_map::kFixedBlockSize> fixedBlockLocked() const;
     std::uint8_t* currentRecordLocked() { return &m_memory[m_currentPos]; }
     void showUnwrittenBytesLocked(std::uint16_t address, std::uint8_t* out);
+    void showReportedStatusLocked(std::uint16_t address, std::uint8_t* out) const;
 
     // A record the console is still writing: memory already holds `written`, reads see
     // `before` for the bytes it has not reached yet.
@@ -170,6 +182,12 @@ private:
     // The record being filled as it was before its latest update.
     std::array<std::uint8_t, memory_map::kRecordSize> m_recordBeforeUpdate{};
     std::optional<RecordWrite> m_recordWrite;
+
+    std::optional<std::uint16_t> m_reportedPointer;
+    std::optional<std::uint16_t> m_reportedCount;
+
+    Clock::duration m_commitDelay;
+    std::optional<Clock::time_point> m_commitClearAt;  // set while a commit is being taken
 };
 
 }  // namespace nimbra::emulator

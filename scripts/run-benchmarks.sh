@@ -2,20 +2,27 @@
 # Runs every benchmark program a few times and prints one table: each figure, its
 # target, the median of the runs, and whether the median meets the target.
 # Usage: scripts/run-benchmarks.sh BUILD_DIR [RUNS]
-# BENCH_PROGRAMS="link_bench graph_bench" runs only those.
+# BENCH_PROGRAMS="download_bench graph_bench" runs only those. The programs in BENCH_ONCE
+# run once whatever RUNS says: download_bench paces a full ring at a console's speed
+# (about three minutes) and its figures do not vary from run to run.
 set -euo pipefail
 build=${1:?usage: run-benchmarks.sh BUILD_DIR [RUNS]}
 runs=${2:-3}
 export QT_QPA_PLATFORM=offscreen
 
-read -r -a programs <<< "${BENCH_PROGRAMS:-link_bench acquisition_bench import_bench history_bench graph_bench startup_bench web_bench}"
+read -r -a programs <<< "${BENCH_PROGRAMS:-download_bench acquisition_bench import_bench history_bench graph_bench startup_bench web_bench}"
+read -r -a once <<< "${BENCH_ONCE:-download_bench}"
 figures=$(mktemp)
 trap 'rm -f "$figures"' EXIT
 
 for program in "${programs[@]}"; do
     [ -x "$build/bench/$program" ] || continue
-    for ((run = 1; run <= runs; run++)); do
-        echo "bench: $program, run $run of $runs" >&2
+    program_runs=$runs
+    for single in "${once[@]}"; do
+        if [ "$single" = "$program" ]; then program_runs=1; fi
+    done
+    for ((run = 1; run <= program_runs; run++)); do
+        echo "bench: $program, run $run of $program_runs" >&2
         "$build/bench/$program" 2>/dev/null | grep '^@figure|' >> "$figures" ||
             echo "bench: $program failed in run $run" >&2
     done

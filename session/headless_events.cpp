@@ -97,6 +97,11 @@ void HeadlessEvents::stationUnreachable(const std::string& reason) {
     m_unreachableReason = reason;
 }
 
+void HeadlessEvents::stationFault(StationFault fault, int value) {
+    std::lock_guard lock(m_mutex);
+    printLine(stationFaultText(fault, value, m_strings));
+}
+
 void HeadlessEvents::progress(const DownloadProgress& progress) {
     std::lock_guard lock(m_mutex);
     const std::string text = progressText(progress, m_strings);

@@ -24,6 +24,7 @@ public:
     void progress(const DownloadProgress& progress) override;
     void stationUnreachable(const std::string& reason) override;
     void uploadFailed(ViewEvent failure, const UploadFailure& why) override;
+    void stationFault(StationFault fault, int value) override;
     // What the MQTT publisher reports, as "MQTT: ..." lines beside the uploads' lines.
     void mqtt(MqttEvent event, const std::string& detail);
 

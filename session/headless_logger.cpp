@@ -117,8 +117,13 @@ public:
     void uploadFailed(ViewEvent failure, const UploadFailure& why) override {
         m_printer.uploadFailed(failure, why);
     }
+    void stationFault(StationFault fault, int value) override {
+        m_stationFault = true;
+        m_printer.stationFault(fault, value);
+    }
 
     bool seenStation() const { return m_seenStation; }
+    bool seenStationFault() const { return m_stationFault; }
     bool allUploadsReported() const {
         std::lock_guard lock(m_mutex);
         return std::all_of(m_uploadOutcome.begin(), m_uploadOutcome.end(),
@@ -129,6 +134,7 @@ private:
     ViewEvents& m_printer;
     MainWait& m_main;
     std::atomic<bool> m_seenStation{false};
+    std::atomic<bool> m_stationFault{false};
     mutable std::mutex m_mutex;
     std::array<bool, kUploadServiceCount> m_uploadOutcome{};
 };
@@ -213,6 +219,11 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         if (storeFailures.failed()) {
             std::fprintf(stderr, "nimbraplus: the records could not be stored in %s\n",
                          session.databasePath().c_str());
+            exitCode = 1;
+            break;
+        }
+        if (events.seenStationFault() && !passTime) {
+            // The station's pointer or count cannot be right: no pass will complete.
             exitCode = 1;
             break;
         }

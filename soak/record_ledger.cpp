@@ -50,7 +50,16 @@ std::string describe(const char* what, const emulator::CompletedRecord& record) 
 
 void RecordLedger::decide(const std::vector<emulator::CompletedRecord>& log, const Image& image) {
     m_lastDecided = m_verdicts.size();
-    for (std::size_t i = m_verdicts.size(); i < log.size(); ++i) {
+    // While the record being filled counts minute 0, the newest complete record may still
+    // be half written and an acquisition leaves it to the next: it is decided then, and
+    // is not expected when the station no longer holds it by that time.
+    const std::uint16_t pointer = loadLe16(&image[map::fixed::kCurrentPos]);
+    std::size_t decidable = log.size();
+    if (decidable > m_verdicts.size() && map::isRecordAddress(pointer) && image[pointer] == 0 &&
+        log.back().address == map::stepRecords(pointer, -1)) {
+        --decidable;
+    }
+    for (std::size_t i = m_verdicts.size(); i < decidable; ++i) {
         m_verdicts.push_back(holds(image, log[i]) ? Verdict::expected : Verdict::dropped);
     }
 }
@@ -95,11 +104,20 @@ RecordLedger::Figures RecordLedger::compare(
         }
         // Equal readings (a calm night without the outdoor sensor) are common: the record
         // taken is the first one not yet stored that follows the one stored before it.
+        // A record spoiled on purpose is taken only when no other fits: it was stored only
+        // if it was read before it was spoiled, while a neighbour with the same readings
+        // is stored as a matter of course.
         const std::vector<std::size_t>& candidates = found->second;
         const auto unstored = [&](std::size_t i) { return timesStored[i] == 0; };
+        const auto following = [&](std::size_t i) { return !anyMatched || i > latestMatched; };
+        const auto intact = [&](std::size_t i) { return !log[i].corrupted; };
         auto fresh = std::find_if(candidates.begin(), candidates.end(), [&](std::size_t i) {
-            return unstored(i) && (!anyMatched || i > latestMatched);
+            return unstored(i) && following(i) && intact(i);
         });
+        if (fresh == candidates.end()) {
+            fresh = std::find_if(candidates.begin(), candidates.end(),
+                                 [&](std::size_t i) { return unstored(i) && following(i); });
+        }
         if (fresh == candidates.end()) {
             fresh = std::find_if(candidates.begin(), candidates.end(), unstored);
         }

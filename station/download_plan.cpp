@@ -20,9 +20,23 @@ int wrappedStart(int dataCount, int recordsBeforePos) {
 
 }  // namespace
 
-DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount) {
+bool RingMayHaveLapped(std::int64_t minutesSinceLastRecord, int intervalMinutes) {
+    // One record short of the ring already counts: the clocks need not agree to the minute,
+    // and a needless full read only meets records already stored.
+    return intervalMinutes > 0 &&
+           minutesSinceLastRecord >=
+               static_cast<std::int64_t>(map::kRingRecords - 1) * intervalMinutes;
+}
+
+DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount, bool lapped) {
     const int recordsBeforePos = map::ringIndex(currentPos);
     DownloadPlan plan;
+    if (lapped && dataCount > 0) {
+        plan.count = dataCount;
+        plan.start = map::stepRecords(currentPos, 1 - dataCount);
+        plan.reanchor = true;
+        return plan;
+    }
     // More records than lie before the pointer: the ring has wrapped, so a pointer below
     // the last position went on round the end of memory; it did not go back.
     const bool wentRound = currentPos < lastPoint && recordsBeforePos + 1 < dataCount;
@@ -66,7 +80,7 @@ std::int64_t ReanchorShiftMinutes(const ReanchorInputs& in) {
     const bool unexplainedGap = in.intervalSum > 0 && in.gap - in.intervalSum > 240;
     const bool lateByMoreThanAnInterval = in.delay + 2 < in.span;
     if (inTheFuture || in.pointerWentBack || unexplainedGap || lateByMoreThanAnInterval) {
-        return in.span;
+        return in.span - in.delay;
     }
     return 0;
 }

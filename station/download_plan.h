@@ -16,16 +16,24 @@ struct DownloadPlan {
 
 // Chooses the records to download from the station's current-record address, the
 // address and count stored after the previous run, and the station's record count.
-DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount);
+// `lapped`: so much time has passed since the last stored record that the ring may have
+// gone round past it; every record the station holds is read, oldest first, and the
+// records are anchored to the PC clock.
+DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount, bool lapped = false);
+
+// Whether the minutes since the newest stored record could hold as many records as the
+// ring, at the station's interval: the pointer may then have come round to where it was.
+bool RingMayHaveLapped(std::int64_t minutesSinceLastRecord, int intervalMinutes);
 
 // Shift, in minutes, that re-anchors a run's new records to the PC clock; 0 keeps the
-// station's own record times.
+// station's own record times. Re-anchored, the newest record lies `delay` minutes before
+// now: it was closed that long ago.
 struct ReanchorInputs {
     std::int64_t span = 0;         // minutes from the newest record's time to now
     bool pointerWentBack = false;  // the plan asked for re-anchoring
     std::int64_t intervalSum = 0;  // minutes of all intervals decoded in this run
     std::int64_t gap = 0;          // minutes from the previous newest record to now
-    std::int64_t delay = 0;        // the current record's interval
+    std::int64_t delay = 0;        // minutes since the newest record closed
 };
 std::int64_t ReanchorShiftMinutes(const ReanchorInputs& in);
 

@@ -104,8 +104,9 @@ inline constexpr Times kMinTime = &CStationData::m_MinTime;
 inline constexpr Enables kHighOn = &CStationData::m_AlarmHighOn;
 inline constexpr Enables kLowOn = &CStationData::m_AlarmLowOn;
 
-// Unit byte 17: bit 0 indoor, bit 1 outdoor temperature, bit 2 rain, bits 6 and 7 pressure.
-inline constexpr std::uint8_t kUnitBits = 0xC7;
+// Unit byte 17: bit 0 indoor, bit 1 outdoor temperature, bit 2 rain, bit 5 hPa, bits 6
+// and 7 the other pressure units.
+inline constexpr std::uint8_t kUnitBits = 0xE7;
 // Byte 29: bit 5 W/m², else bit 0 foot-candles, else lux.
 inline constexpr std::uint8_t kLightUnitBits = 0x21;
 
@@ -301,13 +302,15 @@ constexpr std::uint8_t unitBits(const CStationData& station) {
     std::uint8_t units = station.InTempUnit == 1 ? 0x01 : 0x00;
     units |= station.OutTempUnit == 1 ? 0x02 : 0x00;
     units |= station.RainUnit == 1 ? 0x04 : 0x00;
-    units |= station.PressureUnit == 1 ? 0x40 : station.PressureUnit == 2 ? 0x80 : 0x00;
+    // Consoles hold a bit for hPa too (bit 5), and for m/s (byte 18 bit 0); one left with
+    // no unit bit set is not one they ever show.
+    units |= station.PressureUnit == 1 ? 0x40 : station.PressureUnit == 2 ? 0x80 : 0x20;
     return units;
 }
 
-// Byte 18: one bit per wind unit after m/s, which has none.
+// Byte 18: one bit per wind unit, bit 0 for m/s.
 constexpr std::uint8_t windUnitByte(int windUnit) {
-    return windUnit >= 1 && windUnit <= 4 ? static_cast<std::uint8_t>(1u << windUnit) : 0x00;
+    return windUnit >= 1 && windUnit <= 4 ? static_cast<std::uint8_t>(1u << windUnit) : 0x01;
 }
 
 }  // namespace nimbra::fixed_fields

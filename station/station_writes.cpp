@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstddef>
+#include <thread>
 #include <utility>
 
 #include "core/absent.h"
@@ -265,16 +266,46 @@ int SendStationWrites(const StationWritePlan& plan, const WriteByteFunction& wri
     return 1;
 }
 
-int WriteSettings(CStationData& data, const WriteByteFunction& writeByte) {
-    return SendStationWrites(PlanSettingsWrite(data), writeByte);
+bool AwaitCommitTaken(const ReadBlockFunction& readBlock, std::chrono::milliseconds limit,
+                      std::chrono::milliseconds poll) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::array<unsigned char, memory_map::kBlockSize> block{};
+    for (;;) {
+        if (readBlock(0, block.data()) == 1 && block[fx::kCommit] != kCommitValue) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() + poll > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(poll);
+    }
 }
 
-int WriteAlarms(CStationData& data, const WriteByteFunction& writeByte) {
-    return SendStationWrites(PlanAlarmWrite(data), writeByte);
+namespace {
+
+int sendAndAwait(const StationWritePlan& plan, const WriteByteFunction& writeByte,
+                 const ReadBlockFunction& readBlock) {
+    const int sent = SendStationWrites(plan, writeByte);
+    if (sent == 1 && readBlock) {
+        AwaitCommitTaken(readBlock);
+    }
+    return sent;
 }
 
-int ClearMemory(const WriteByteFunction& writeByte) {
-    return SendStationWrites(PlanClearMemory(), writeByte);
+}  // namespace
+
+int WriteSettings(CStationData& data, const WriteByteFunction& writeByte,
+                  const ReadBlockFunction& readBlock) {
+    return sendAndAwait(PlanSettingsWrite(data), writeByte, readBlock);
+}
+
+int WriteAlarms(CStationData& data, const WriteByteFunction& writeByte,
+                const ReadBlockFunction& readBlock) {
+    return sendAndAwait(PlanAlarmWrite(data), writeByte, readBlock);
+}
+
+int ClearMemory(const WriteByteFunction& writeByte, const ReadBlockFunction& readBlock) {
+    return sendAndAwait(PlanClearMemory(), writeByte, readBlock);
 }
 
 }  // namespace nimbra

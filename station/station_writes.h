@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -44,9 +45,27 @@ StationWritePlan PlanClearMemory();
 // sent stay written and the commit byte is not sent. 1 when every byte was acknowledged.
 int SendStationWrites(const StationWritePlan& plan, const WriteByteFunction& writeByte);
 
-// Plan and send in one step, as the main view's handlers use them.
-int WriteSettings(CStationData& data, const WriteByteFunction& writeByte);
-int WriteAlarms(CStationData& data, const WriteByteFunction& writeByte);
-int ClearMemory(const WriteByteFunction& writeByte);
+// Reads the 32-byte block at `address` into `block`; 1 when it was read.
+using ReadBlockFunction = std::function<int(int address, unsigned char* block)>;
+
+// How long the PC waits for a console to take a change, and how often it looks.
+inline constexpr std::chrono::milliseconds kCommitWait{3000};
+inline constexpr std::chrono::milliseconds kCommitPoll{50};
+
+// After a change's commit byte: reads the fixed block until the console has cleared the
+// commit byte, which it does once it has taken the change, for `limit` at most. Reading
+// the station back before then may find it still applying the change. True when cleared.
+bool AwaitCommitTaken(const ReadBlockFunction& readBlock,
+                      std::chrono::milliseconds limit = kCommitWait,
+                      std::chrono::milliseconds poll = kCommitPoll);
+
+// Plan and send in one step, as the main view's handlers use them. With `readBlock`, a
+// write that was acknowledged throughout returns once the console has taken it (or the
+// wait for that ran out).
+int WriteSettings(CStationData& data, const WriteByteFunction& writeByte,
+                  const ReadBlockFunction& readBlock = {});
+int WriteAlarms(CStationData& data, const WriteByteFunction& writeByte,
+                const ReadBlockFunction& readBlock = {});
+int ClearMemory(const WriteByteFunction& writeByte, const ReadBlockFunction& readBlock = {});
 
 }  // namespace nimbra

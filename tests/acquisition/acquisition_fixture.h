@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "core/view_events.h"
@@ -31,6 +32,14 @@ public:
         std::lock_guard lock(m_mutex);
         m_reasons.push_back(reason);
     }
+    void stationFault(StationFault fault, int value) override {
+        std::lock_guard lock(m_mutex);
+        m_faults.emplace_back(fault, value);
+    }
+    std::vector<std::pair<StationFault, int>> faults() const {
+        std::lock_guard lock(m_mutex);
+        return m_faults;
+    }
     std::vector<ViewEvent> events() const {
         std::lock_guard lock(m_mutex);
         return m_events;
@@ -49,6 +58,7 @@ private:
     std::vector<ViewEvent> m_events;
     std::vector<DownloadProgress> m_progress;
     std::vector<std::string> m_reasons;
+    std::vector<std::pair<StationFault, int>> m_faults;
 };
 
 // A modelled station behind an emulator and a link of the test's own, and a fresh

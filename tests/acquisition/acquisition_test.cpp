@@ -100,10 +100,30 @@ TEST_F(AcquisitionTest, FirstRunOnAFreshRingEndsAtThePcClock) {
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(m_data.m_CurrentPos, 256 + 20 * 10);
     EXPECT_EQ(m_data.m_DataCount, 11);
-    const auto records = allRecords();
-    ASSERT_EQ(records.size(), 10u);
-    // Re-anchored in whole minutes: the newest record lies within a minute of the clock.
-    EXPECT_EQ(WholeMinutesBetween(OleDate(records.back().Time), stationNow()), 0);
+    EXPECT_EQ(storedRecords(), 10);
+}
+
+// Anchored to the PC clock, the newest record closed as many minutes ago as the record
+// being filled has counted: not "now", which stamps every record up to an interval late.
+TEST_F(AcquisitionTest, RecordsAnchoredToTheClockCloseAsLongAgoAsTheConsoleCounted) {
+    struct Case {
+        int interval, minutesIn;
+    };
+    for (const Case c : {Case{5, 1}, Case{30, 20}, Case{240, 200}}) {
+        SCOPED_TRACE(c.interval);
+        m_station.reset();
+        ASSERT_EQ(m_db.DeleteAll(), 0);
+        m_data = CStationData{};
+        startStation(testing::stationOptions(21, 6, c.interval));
+        m_model->advanceMinutes(c.minutesIn - 1);
+        ASSERT_EQ(acquire(), 1);
+        ASSERT_EQ(m_data.m_Current.Interval, c.minutesIn);
+        const auto records = allRecords();
+        ASSERT_EQ(records.size(), 6u);
+        EXPECT_LE(std::llabs(WholeMinutesBetween(OleDate(records.back().Time), stationNow()) -
+                             c.minutesIn),
+                  1);
+    }
 }
 
 TEST_F(AcquisitionTest, ForcedFullDownloadStoresNothingTwice) {
@@ -334,15 +354,22 @@ TEST_F(AcquisitionTest, UnreadableStationIsMarkedForRepair) {
     EXPECT_EQ(storedRecords(), 0);
 }
 
+// A console writes the record it closes after moving its pointer, here over 1.5 s; two
+// reads of a half-written record agree. It is stored once the record being filled shows
+// a minute, as written in the end.
 TEST_F(AcquisitionTest, ARecordTheConsoleIsStillWritingIsStoredOnlyAsFinallyWritten) {
     startStation(testing::stationOptions(16, 10, 5));
-    m_model->setTornWrites(std::chrono::milliseconds(60));
+    m_model->setTornWrites(std::chrono::milliseconds(1500));
     ASSERT_EQ(acquire(), 1);
     for (int closed = 0; closed < 3; ++closed) {
-        // A record closes; the console is still writing its last minute as the run starts.
-        m_model->advanceMinutes(5);
+        // A record closes: the record being filled counts minute 0.
+        m_model->advanceMinutes(4);
         ASSERT_EQ(acquire(), 1);
+        EXPECT_EQ(storedRecords(), 10 + closed);
+        EXPECT_EQ(m_data.LastPoint, m_data.m_CurrentPos - 20);
+        m_model->advanceMinutes(1);
     }
+    ASSERT_EQ(acquire(), 1);
     const auto records = allRecords();
     ASSERT_EQ(records.size(), 13u);
     const auto memory = m_model->image();
@@ -361,13 +388,75 @@ TEST_F(AcquisitionTest, ARecordTheConsoleIsStillWritingIsStoredOnlyAsFinallyWrit
         EXPECT_EQ(stored.Gust, written.Gust) << age;
         EXPECT_EQ(stored.Light, written.Light) << age;
     }
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        EXPECT_EQ(WholeMinutesBetween(OleDate(records[i - 1].Time), OleDate(records[i].Time)), 5);
+    }
+}
+
+// A pointer that is not a record's address or a count above the ring's size is not the
+// station's own: the run reads nothing, stores nothing and keeps its bookkeeping.
+TEST_F(AcquisitionTest, AnImplausiblePointerOrCountEndsTheRunChangingNothing) {
+    struct Case {
+        int address;
+        std::uint16_t value;
+        StationFault fault;
+    };
+    const Case cases[] = {
+        {memory_map::fixed::kCurrentPos, 1001, StationFault::recordPointer},
+        {memory_map::fixed::kCurrentPos, 100, StationFault::recordPointer},
+        {memory_map::fixed::kDataCount, 0xFFFF, StationFault::recordCount},
+        {memory_map::fixed::kDataCount, 3265, StationFault::recordCount},
+    };
+    startStation(testing::stationOptions(22, 30, 5));
+    ASSERT_EQ(acquire(), 1);
+    CStationData before;
+    ASSERT_EQ(m_db.ReadParam(before, kParamAll), 0);
+    m_model->advanceMinutes(10);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        // Written without a commit, the console leaves the bytes as they are.
+        m_model->writeByte(c.address, static_cast<std::uint8_t>(c.value & 0xFF));
+        m_model->writeByte(c.address + 1, static_cast<std::uint8_t>(c.value >> 8));
+        EXPECT_EQ(acquire(), 0);
+        EXPECT_EQ(m_lastRun.status, link::LinkStatus::protocol);
+        ASSERT_FALSE(m_events.faults().empty());
+        EXPECT_EQ(m_events.faults().back(), std::make_pair(c.fault, static_cast<int>(c.value)));
+        EXPECT_EQ(storedRecords(), 30);
+        CStationData after;
+        ASSERT_EQ(m_db.ReadParam(after, kParamAll), 0);
+        EXPECT_EQ(after.LastPoint, before.LastPoint);
+        EXPECT_EQ(after.RecordTime.value(), before.RecordTime.value());
+        EXPECT_EQ(m_data.LastPoint, before.LastPoint);
+        m_model->writeByte(memory_map::fixed::kCommit, memory_map::kCommitValue);
+    }
+    // The console's own pointer again: the new records are stored.
+    ASSERT_EQ(acquire(), 1);
+    EXPECT_EQ(storedRecords(), 32);
+}
+
+// With a one-minute interval the ring goes round in 54 hours: a PC off for longer finds
+// the pointer back near where it was. Every record the station holds is read.
+TEST_F(AcquisitionTest, ARingThatLappedBetweenRunsIsReadWhole) {
+    startStation(testing::stationOptions(23, 100, 1));
+    ASSERT_EQ(acquire(), 1);
+    const std::int64_t first = storedRecords();
+    m_model->advanceMinutes(memory_map::kRingRecords + 2);
+    ASSERT_EQ(acquire(), 1);
+    // All the station holds but the record being filled and the newest, which a
+    // one-minute interval always shows as just closed.
+    const auto held = stationRecords();
+    EXPECT_EQ(storedRecords(), first + static_cast<std::int64_t>(held.size()) - 1);
+    auto records = allRecords();
+    records.erase(records.begin(), records.begin() + first);
+    expectSameReadings(records, std::vector<HistoryRecord>(held.begin(), held.end() - 1));
+    EXPECT_LE(std::llabs(WholeMinutesBetween(OleDate(records.back().Time), stationNow()) - 1), 1);
 }
 
 TEST_F(AcquisitionTest, ClearedStationMemoryStartsOverAtTheRingStart) {
     startStation(testing::stationOptions(13, 50, 5));
     ASSERT_EQ(acquire(), 1);
     m_model->clearHistory();
-    m_model->advanceMinutes(25);
+    m_model->advanceMinutes(26);  // five records, and a minute into the sixth
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(m_data.m_Reanchor, 1);
     const auto records = allRecords();
@@ -383,19 +472,28 @@ namespace nimbra {
 namespace {
 
 TEST_F(AcquisitionTest, StationWritesReachTheStationMemoryByteForByte) {
-    startStation(testing::stationOptions(16, 5, 5));
+    auto options = testing::stationOptions(16, 5, 5);
+    options.commitDelay = std::chrono::milliseconds(300);
+    startStation(options);
     ASSERT_EQ(acquire(), 1);
     CStationData edited = m_data;
     edited.m_PrevPressureUnit = edited.PressureUnit;
     edited.PressureUnit = 1;  // hPa -> inHg: the four pressure thresholds are rewritten
     edited.m_AlarmHigh.AbsPressure = 1040.0f;
-    ASSERT_EQ(WriteSettings(edited,
-                            [this](int address, unsigned char value) {
-                                return stationLink().writeByte(address, value).ok() ? 1 : 0;
-                            }),
+    ASSERT_EQ(WriteSettings(
+                  edited,
+                  [this](int address, unsigned char value) {
+                      return stationLink().writeByte(address, value).ok() ? 1 : 0;
+                  },
+                  [this](int address, unsigned char* block) {
+                      return stationLink().readBlock(address, block).ok() ? 1 : 0;
+                  }),
               1);
     const auto memory = m_model->image();
-    EXPECT_EQ(memory[17] & 0xC0, 0x40);  // pressure unit bits
+    // The console took the change before the write returned: it cleared the commit byte.
+    EXPECT_EQ(memory[memory_map::fixed::kCommit], 0x00);
+    EXPECT_EQ(memory[17] & 0xE0, 0x40);  // pressure unit bits
+    EXPECT_EQ(memory[18], 0x01);         // m/s keeps its bit
     const int highAbs = memory[68] | (memory[69] << 8);
     EXPECT_EQ(highAbs, static_cast<int>(1040.0 / 3.38638 * 10));
     ASSERT_EQ(acquire(), 1);  // read back: the record shows what the station holds

@@ -46,6 +46,14 @@ TEST(StatusTexts, WhyAnUploadFailed) {
     }
 }
 
+TEST(StatusTexts, AStationFaultNamesWhatTheStationReported) {
+    const StringTable strings = english();
+    EXPECT_EQ(stationFaultText(StationFault::recordPointer, 1001, strings),
+              "The station reports record position 1001, which is not a record: nothing was read.");
+    EXPECT_EQ(stationFaultText(StationFault::recordCount, 65535, strings),
+              "The station reports 65535 records, more than it can hold: nothing was read.");
+}
+
 TEST(StatusTexts, EachNewsEventChangesItsPane) {
     const StringTable strings = english();
     struct Case {

@@ -34,7 +34,15 @@ TEST(EmulatorOptions, EveryOptionReachesItsField) {
                                "--bad-ack",
                                "--flaky-reads",
                                "--corrupt-records",
-                               "--pointer-back"});
+                               "--pointer-back",
+                               "--record-write",
+                               "1500",
+                               "--commit-delay=50",
+                               "--report-latency",
+                               "10",
+                               "--report-pointer=1001",
+                               "--report-count",
+                               "65535"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const auto& o = *parsed.options;
     EXPECT_EQ(o.socketPath, "/tmp/x.sock");
@@ -51,6 +59,12 @@ TEST(EmulatorOptions, EveryOptionReachesItsField) {
     EXPECT_TRUE(o.linkFaults.flakyReads);
     EXPECT_TRUE(o.corruptRecords);
     EXPECT_TRUE(o.pointerBack);
+    EXPECT_TRUE(o.tornWrites);  // implied by --record-write
+    EXPECT_EQ(o.recordWrite, std::chrono::milliseconds(1500));
+    EXPECT_EQ(o.commitDelay, std::chrono::milliseconds(50));
+    EXPECT_EQ(o.reportLatency, std::chrono::milliseconds(10));
+    EXPECT_EQ(o.reportedPointer, 1001u);
+    EXPECT_EQ(o.reportedCount, 65535u);
 }
 
 TEST(EmulatorOptions, DefaultsLeaveTheModelAloneAndNoFaults) {
@@ -64,9 +78,17 @@ TEST(EmulatorOptions, DefaultsLeaveTheModelAloneAndNoFaults) {
 
 TEST(EmulatorOptions, BadCommandLinesAreRefusedWithAReason) {
     const std::vector<std::vector<std::string_view>> bad = {
-        {"--records"},        {"--records", "-1"},      {"--records", "12x"}, {"--interval", "0"},
-        {"--speed", "-1"},    {"--speed", "fast"},      {"--socket", ""},     {"--silent-after=a"},
-        {"--no-such-option"}, {"--seed", "4294967296"},
+        {"--records"},
+        {"--records", "-1"},
+        {"--records", "12x"},
+        {"--interval", "0"},
+        {"--speed", "-1"},
+        {"--speed", "fast"},
+        {"--socket", ""},
+        {"--silent-after=a"},
+        {"--no-such-option"},
+        {"--seed", "4294967296"},
+        {"--report-latency", "-5"},
     };
     for (const auto& arguments : bad) {
         SCOPED_TRACE(arguments.front());

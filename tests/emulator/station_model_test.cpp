@@ -52,6 +52,9 @@ TEST(StationModel, StoresTheRequestedHistoryBehindTheRecordBeingFilled) {
     EXPECT_EQ(station.m_DataCount, 21);
     EXPECT_EQ(station.m_CurrentPos, 256 + 20 * 20);
     EXPECT_EQ(model.stationTime(), kStart);
+    // hPa and m/s, with the bits a real console holds for them.
+    EXPECT_EQ(model.image()[fx::kUnits], 0x20);
+    EXPECT_EQ(model.image()[fx::kWindUnit], 0x01);
 
     const auto history = readHistory(model, station);
     ASSERT_EQ(history.size(), 21u);
@@ -76,21 +79,28 @@ TEST(StationModel, SameSeedSameStationDifferentSeedDifferentWeather) {
     EXPECT_NE(a.image(), c.image());
 }
 
-TEST(StationModel, TheRecordBeingFilledIsUpdatedEveryMinuteAndANewOneStartsEachInterval) {
+TEST(StationModel, TheRecordBeingFilledCountsItsMinutesFromZeroAsConsolesDo) {
     StationModel model(stillClock(3, 4));
     const std::int32_t first = readFixedBlock(model).m_CurrentPos;
-    for (int minute = 2; minute <= 4; ++minute) {
+    EXPECT_EQ(readRecord(model, readFixedBlock(model), first).record.Interval, 1);
+    // Minute by minute: the record being filled, its minute count, the records held.
+    struct Step {
+        int recordsOn, minutes, count;
+    };
+    const Step steps[] = {{0, 2, 4}, {0, 3, 4}, {1, 0, 5}, {1, 1, 5},
+                          {1, 2, 5}, {1, 3, 5}, {2, 0, 6}};
+    for (const Step& step : steps) {
         model.advanceMinutes(1);
         const CStationData station = readFixedBlock(model);
-        EXPECT_EQ(station.m_CurrentPos, first);
-        EXPECT_EQ(readRecord(model, station, first).record.Interval, minute);
+        const int current = first + 20 * step.recordsOn;
+        EXPECT_EQ(station.m_CurrentPos, current);
+        EXPECT_EQ(station.m_DataCount, step.count);
+        EXPECT_EQ(readRecord(model, station, current).record.Interval, step.minutes);
+        if (step.recordsOn > 0) {
+            // A closed record holds its whole interval.
+            EXPECT_EQ(readRecord(model, station, current - 20).record.Interval, 4);
+        }
     }
-    model.advanceMinutes(1);
-    const CStationData station = readFixedBlock(model);
-    EXPECT_EQ(station.m_CurrentPos, first + 20);
-    EXPECT_EQ(station.m_DataCount, 5);
-    EXPECT_EQ(readRecord(model, station, first).record.Interval, 4);
-    EXPECT_EQ(readRecord(model, station, first + 20).record.Interval, 1);
 }
 
 TEST(StationModel, AWrappedRingKeepsExactly3264Records) {
@@ -102,8 +112,10 @@ TEST(StationModel, AWrappedRingKeepsExactly3264Records) {
     EXPECT_EQ(station.m_CurrentPos, 256 + 20 * 36);
     const auto history = readHistory(model, station);
     ASSERT_EQ(history.size(), 3264u);
-    EXPECT_TRUE(std::all_of(history.begin(), history.end(),
+    // The record being filled counts minute 0 of a one-minute interval.
+    EXPECT_TRUE(std::all_of(history.begin(), history.end() - 1,
                             [](const DecodedRecord& r) { return r.valid; }));
+    EXPECT_EQ(history.back().record.Interval, 0);
 
     StationModel longer(stillClock(memory_map::kRingRecords + 36, 1));
     EXPECT_EQ(readFixedBlock(longer).m_CurrentPos, station.m_CurrentPos);
@@ -235,7 +247,7 @@ TEST(StationModel, AWriteShowsAtOnceAndTheConsoleActsOnItAtTheCommit) {
     EXPECT_EQ(station.m_Interval, 10);
 
     model.writeByte(fx::kCommit, memory_map::kCommitValue);
-    model.advanceMinutes(9);
+    model.advanceMinutes(8);  // the record being filled counted minute 1: nine more to go
     EXPECT_EQ(readFixedBlock(model).m_DataCount, 7);
     model.advanceMinutes(1);
     station = readFixedBlock(model);
@@ -255,7 +267,8 @@ TEST(StationModel, ClearingMemoryThroughWritesSendsThePointerBack) {
     const CStationData station = readFixedBlock(model);
     EXPECT_EQ(station.m_DataCount, 1);
     EXPECT_EQ(station.m_CurrentPos, 256);
-    EXPECT_TRUE(readRecord(model, station, 256).valid);
+    // A record started afresh: minute 0.
+    EXPECT_EQ(readRecord(model, station, 256).record.Interval, 0);
 }
 
 TEST(StationModel, ANewRelativePressureKeepsItsOffsetToTheAbsolute) {
@@ -369,10 +382,10 @@ TEST(StationModel, ARecordClosedWithTornWritesReadsAsAMixUntilItIsWritten) {
     options.steadyNow = [&now] { return now; };
     StationModel model(options);
     model.setTornWrites(std::chrono::milliseconds(100));
-    model.advanceMinutes(3);  // the record being filled is at its fourth minute
+    model.advanceMinutes(3);  // the record being filled counts minute 4, its last
     const int closing = readFixedBlock(model).m_CurrentPos;
     const auto before = readRecordBytes(model, closing);
-    model.advanceMinutes(2);  // its fifth and last minute, then the next record starts
+    model.advanceMinutes(1);  // it closes and the next record starts
 
     const CStationData station = readFixedBlock(model);
     ASSERT_EQ(station.m_CurrentPos, closing + 20);  // the pointer has already moved on
@@ -388,6 +401,14 @@ TEST(StationModel, ARecordClosedWithTornWritesReadsAsAMixUntilItIsWritten) {
     now += std::chrono::milliseconds(50);
     const auto done = readRecordBytes(model, closing);
     EXPECT_TRUE(std::equal(done.begin(), done.end(), after.begin()));
+
+    // However slow the write, it is done by the console's next minute.
+    model.setTornWrites(std::chrono::milliseconds(60000));
+    model.advanceMinutes(5);
+    const int slow = readFixedBlock(model).m_CurrentPos - 20;
+    EXPECT_NE(readRecordBytes(model, slow)[0], model.image()[static_cast<std::size_t>(slow)]);
+    model.advanceMinutes(1);
+    EXPECT_EQ(readRecordBytes(model, slow)[0], model.image()[static_cast<std::size_t>(slow)]);
 
     // Without the fault a closed record reads whole at once.
     model.setTornWrites(std::chrono::milliseconds(0));

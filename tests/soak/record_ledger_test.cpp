@@ -43,6 +43,7 @@ protected:
             std::copy(record.bytes.begin(), record.bytes.end(), &m_image[record.address]);
         }
         storeLe16(&m_image[fx::kCurrentPos], memory_map::recordAddress(count));
+        m_image[memory_map::recordAddress(count)] = 1;  // a minute into the record being filled
         storeLe16(&m_image[fx::kDataCount], static_cast<std::uint16_t>(count + 1));
     }
 
@@ -140,6 +141,19 @@ TEST_F(LedgerTest, EqualReadingsAreMatchedInTheOrderOfProduction) {
     m_ledger.decide(m_log, m_image);
     const auto f = m_ledger.compare(m_log, {stored(1), stored(3), stored(4)});
     EXPECT_EQ(f.lost + f.doubled + f.outOfOrder + f.unknown, 0);
+    // Record 3 reads like the spoiled record 2 before it: the stored one is record 3.
+    m_log[2].bytes = m_log[1].bytes;
+    const auto g = m_ledger.compare(m_log, {stored(1), stored(3), stored(4)});
+    EXPECT_EQ(g.lost + g.doubled + g.outOfOrder + g.unknown, 0);
+}
+
+TEST_F(LedgerTest, TheNewestRecordWaitsWhileTheRecordBeingFilledCountsMinuteZero) {
+    produce(3);
+    m_image[memory_map::recordAddress(3)] = 0;
+    m_ledger.decide(m_log, m_image);
+    const auto f = m_ledger.compare(m_log, {stored(1), stored(2)});
+    EXPECT_EQ(f.expected, 2);
+    EXPECT_EQ(f.lost, 0);
 }
 
 TEST_F(LedgerTest, RecordsNotYetDecidedAreNotExpected) {

@@ -11,6 +11,7 @@ TEST(DownloadPlan, ChoosesTheRecordsToRead) {
         int currentPos, lastPoint, dataCount;
         int start, count;
         bool reanchor;
+        bool lapped = false;
     };
     const Case cases[] = {
         {"first run, ring not yet wrapped: the phantom window past the end is read first",
@@ -30,9 +31,14 @@ TEST(DownloadPlan, ChoosesTheRecordsToRead) {
          3264, 65516, 2, false},
         {"round the end past more records than a wrapped station holds", 456, 60000, 50, 64756, 50,
          false},
+        {"lapped: a full lap brought the pointer back to where it was", 1000, 1000, 3264, 1020,
+         3264, true, true},
+        {"lapped by two records more than the ring: everything from the oldest", 1040, 1000, 3264,
+         1060, 3264, true, true},
+        {"lapped on a station that holds fewer records", 656, 256, 21, 256, 21, true, true},
     };
     for (const auto& c : cases) {
-        const DownloadPlan plan = PlanDownload(c.currentPos, c.lastPoint, c.dataCount);
+        const DownloadPlan plan = PlanDownload(c.currentPos, c.lastPoint, c.dataCount, c.lapped);
         EXPECT_EQ(plan.start, c.start) << c.what;
         EXPECT_EQ(plan.count, c.count) << c.what;
         EXPECT_EQ(plan.reanchor, c.reanchor) << c.what;
@@ -46,18 +52,31 @@ TEST(DownloadPlan, ReanchorsWhenTheClocksDisagree) {
         std::int64_t shift;
     };
     const Case cases[] = {
+        // Re-anchored, the newest record lands `delay` minutes before now: shift span - delay.
         {"records on time", {5, false, 30, 35, 5}, 0},
         {"newest record one minute ahead is tolerated", {-1, false, 30, 29, 5}, 0},
-        {"records in the future", {-2, false, 30, 28, 5}, -2},
-        {"pointer went back", {3, true, 30, 33, 5}, 3},
-        {"more than four hours unexplained", {4, false, 30, 275, 5}, 4},
+        {"records in the future", {-2, false, 30, 28, 5}, -7},
+        {"pointer went back", {3, true, 30, 33, 5}, -2},
+        {"more than four hours unexplained", {4, false, 30, 275, 5}, -1},
         {"exactly four hours unexplained is still trusted", {4, false, 30, 270, 30}, 0},
-        {"newest record older than an interval and two minutes", {8, false, 0, 8, 5}, 8},
+        {"newest record older than an interval and two minutes", {8, false, 0, 8, 5}, 3},
         {"newest record within an interval and two minutes", {7, false, 0, 7, 5}, 0},
+        {"first run 20 minutes into a 30-minute record",
+         {100000, false, 0, 100000, 20},
+         100000 - 20},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ReanchorShiftMinutes(c.in), c.shift) << c.what;
     }
+}
+
+TEST(DownloadPlan, RingMayHaveLappedOnceTheGapCouldHoldTheRing) {
+    EXPECT_FALSE(RingMayHaveLapped(3262, 1));
+    EXPECT_TRUE(RingMayHaveLapped(3263, 1));
+    EXPECT_TRUE(RingMayHaveLapped(3266, 1));
+    EXPECT_FALSE(RingMayHaveLapped(3263 * 30 - 1, 30));
+    EXPECT_TRUE(RingMayHaveLapped(3263 * 30, 30));
+    EXPECT_FALSE(RingMayHaveLapped(100000, 0));
 }
 
 TEST(DownloadPlan, UncountedRainOnlyForPlausibleCounterSteps) {

@@ -85,8 +85,9 @@ TEST(SettingsWrite, UnitAndWindUnitBytes) {
         std::uint8_t units, windByte;
     };
     const Case cases[] = {
-        {0, 0, 0, 0, 0, 0x00, 0x00}, {1, 1, 1, 0, 0, 0x41, 0x02}, {2, 2, 0, 1, 0, 0x82, 0x04},
-        {0, 3, 0, 0, 1, 0x04, 0x08}, {1, 4, 1, 1, 1, 0x47, 0x10},
+        // hPa and m/s have bits of their own, as consoles hold them (17 bit 5, 18 bit 0).
+        {0, 0, 0, 0, 0, 0x20, 0x01}, {1, 1, 1, 0, 0, 0x41, 0x02}, {2, 2, 0, 1, 0, 0x82, 0x04},
+        {0, 3, 0, 0, 1, 0x24, 0x08}, {1, 4, 1, 1, 1, 0x47, 0x10},
     };
     for (const Case& c : cases) {
         CStationData d;
