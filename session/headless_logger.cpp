@@ -120,6 +120,7 @@ public:
     void stationFault(StationFault fault, int value) override {
         m_stationFault = true;
         m_printer.stationFault(fault, value);
+        m_main.wake();
     }
 
     bool seenStation() const { return m_seenStation; }
