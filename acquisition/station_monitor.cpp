@@ -112,7 +112,10 @@ void StationMonitor::monitorLoop(std::stop_token stop) {
                 m_events.stationUnreachable(found.describe());
                 m_events.send(ViewEvent::StationMissing);
             }
-            if (!pause(stop, kPollPause)) {
+            // A station that needs its full download is read at once; otherwise the poll
+            // keeps its rhythm.
+            const bool fullReadDue = connected && m_NeedFullRead != 0;
+            if (!fullReadDue && !pause(stop, kPollPause)) {
                 break;
             }
             if (connected) {

@@ -1,6 +1,9 @@
 #include "session/headless_logger.h"
 
+#include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <array>
@@ -16,7 +19,9 @@
 #include "session/headless_events.h"
 #include "session/station_session.h"
 #include "station_link/exported_link.h"
+#include "station_link/unique_fd.h"
 #include "store/error_sink.h"
+#include "upload/upload_worker.h"
 #include "web/web_settings.h"
 
 namespace nimbra {
@@ -30,12 +35,63 @@ constexpr auto kOnceStationWait = std::chrono::seconds(20);
 constexpr auto kOnceDownloadWait = std::chrono::minutes(10);
 // The WOW and Weathercloud loops make their first upload about 7 s after they start.
 constexpr auto kOnceUploadWait = std::chrono::seconds(40);
-constexpr auto kCloseAcknowledgeWait = std::chrono::seconds(5);
+// The main thread is woken by whatever ends a run; this only bounds its checks of the
+// time limits above.
+constexpr auto kCheckInterval = std::chrono::milliseconds(200);
+
+// The main thread's wait: for SIGINT or SIGTERM, or for another thread's news that may
+// end the run. SIGINT and SIGTERM are taken synchronously by the main thread; every other
+// thread, started after this, inherits the blocked mask and never sees them.
+class MainWait {
+public:
+    MainWait() {
+        sigemptyset(&m_signals);
+        sigaddset(&m_signals, SIGINT);
+        sigaddset(&m_signals, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
+        m_signalReady = link::UniqueFd(::signalfd(-1, &m_signals, SFD_CLOEXEC | SFD_NONBLOCK));
+        m_woken = link::UniqueFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    }
+
+    // From any thread: the main thread looks again at once.
+    void wake() {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_woken.get(), &one, sizeof one);
+    }
+
+    // True when a stop signal came; returns early on a wake.
+    bool wait(std::chrono::milliseconds timeout) {
+        std::array<pollfd, 2> ready{{{m_signalReady.get(), POLLIN, 0}, {m_woken.get(), POLLIN, 0}}};
+        ::poll(ready.data(), ready.size(), static_cast<int>(timeout.count()));
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t drained = ::read(m_woken.get(), &count, sizeof count);
+        // Taken here rather than from the signalfd, so that a stop is seen even if that
+        // could not be made.
+        const timespec now{};
+        return sigtimedwait(&m_signals, nullptr, &now) > 0;
+    }
+
+private:
+    sigset_t m_signals{};
+    link::UniqueFd m_signalReady;
+    link::UniqueFd m_woken;
+};
 
 // Watches the events that decide when --once is done, and passes them on to be printed.
 class OnceWatcher : public ViewEvents {
 public:
-    explicit OnceWatcher(ViewEvents& printer) : m_printer(printer) {}
+    OnceWatcher(ViewEvents& printer, MainWait& main) : m_printer(printer), m_main(main) {}
+
+    // A service that is off makes no upload to wait for; its loop would say so only
+    // after its first wait of several seconds.
+    void expectUploadsOf(const UploadConfigStore& configs) {
+        std::lock_guard lock(m_mutex);
+        for (int i = 0; i < kUploadServiceCount; ++i) {
+            if (!uploadSwitchedOn(configs.get(static_cast<UploadService>(i)))) {
+                m_uploadOutcome[static_cast<std::size_t>(i)] = true;
+            }
+        }
+    }
 
     void send(ViewEvent event) override {
         const int value = static_cast<int>(event);
@@ -49,6 +105,7 @@ public:
             m_uploadOutcome[static_cast<std::size_t>(service)] = true;
         }
         m_printer.send(event);
+        m_main.wake();
     }
     void progress(const DownloadProgress& progress) override { m_printer.progress(progress); }
     void stationUnreachable(const std::string& reason) override {
@@ -68,38 +125,22 @@ public:
 
 private:
     ViewEvents& m_printer;
+    MainWait& m_main;
     std::atomic<bool> m_seenStation{false};
     std::atomic<bool> m_stationFault{false};
     mutable std::mutex m_mutex;
     std::array<bool, 3> m_uploadOutcome{};
 };
 
-// SIGINT and SIGTERM are taken synchronously by the main thread; every other thread,
-// started after this, inherits the blocked mask and never sees them.
-sigset_t blockStopSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    return signals;
-}
-
-bool waitForStopSignal(const sigset_t& signals, std::chrono::milliseconds timeout) {
-    timespec wait{};
-    wait.tv_sec = static_cast<time_t>(timeout.count() / 1000);
-    wait.tv_nsec = static_cast<long>(timeout.count() % 1000) * 1000000L;
-    return sigtimedwait(&signals, nullptr, &wait) > 0;
-}
-
 // Database failures are printed as they always were; --once also takes one as the end of
 // its run, as a pass whose records could not be stored never completes.
 class StoreFailureWatch {
 public:
-    StoreFailureWatch() {
-        setDefaultErrorSink([this](const std::string& message) {
+    explicit StoreFailureWatch(MainWait& main) {
+        setDefaultErrorSink([this, &main](const std::string& message) {
             std::fprintf(stderr, "database: %s\n", message.c_str());
             m_failed = true;
+            main.wake();
         });
     }
     ~StoreFailureWatch() { setDefaultErrorSink({}); }
@@ -116,10 +157,10 @@ private:
 
 int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& dataFolder,
                       const ProfileFile& config, const StringTable& strings) {
-    const sigset_t stopSignals = blockStopSignals();
+    MainWait mainWait;
     HeadlessEvents printer(strings, stdout, isatty(STDOUT_FILENO) != 0);
-    OnceWatcher events(printer);
-    const StoreFailureWatch storeFailures;
+    OnceWatcher events(printer, mainWait);
+    const StoreFailureWatch storeFailures(mainWait);
     // --once waits for MQTT's word on the pass as it waits for the uploads'.
     std::atomic<bool> mqttSettled{false};
 
@@ -134,14 +175,19 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         std::printf("NimbraPlus: using the built-in station emulator, not a real station\n");
     }
     LoadUploadConfiguration(config, session.uploadConfigs());
-    session.mqtt().setListener([&printer, &mqttSettled](MqttEvent event,
-                                                        const std::string& detail) {
+    events.expectUploadsOf(session.uploadConfigs());
+    session.mqtt().setListener([&printer, &mqttSettled, &mainWait](MqttEvent event,
+                                                                   const std::string& detail) {
         printer.mqtt(event, detail);
         mqttSettled = mqttSettled || (event != MqttEvent::connected && event != MqttEvent::lost);
+        mainWait.wake();
     });
     session.mqtt().configure(loadMqttSettings(config));
     std::atomic<bool> passCompleted{false};
-    session.onPassCompleted([&passCompleted] { passCompleted = true; });
+    session.onPassCompleted([&passCompleted, &mainWait] {
+        passCompleted = true;
+        mainWait.wake();
+    });
     session.start();
     session.startWeb(readWebSettings(config, options),
                      [&strings](int id) { return strings.text(id); });
@@ -151,7 +197,7 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
     std::optional<Clock::time_point> passTime;
     int exitCode = 0;
     for (;;) {
-        if (waitForStopSignal(stopSignals, std::chrono::milliseconds(200))) {
+        if (mainWait.wait(kCheckInterval)) {
             break;
         }
         if (monitor.m_RepairPending != 0) {
@@ -193,12 +239,9 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         }
     }
 
-    // The close hand-shake: the monitor acknowledges within about a second.
-    monitor.m_RepairRequest = 1;
-    const auto closing = Clock::now();
-    while (monitor.m_RepairPending == 0 && Clock::now() - closing < kCloseAcknowledgeWait) {
-        waitForStopSignal(stopSignals, std::chrono::milliseconds(50));
-    }
+    // Without a window there is nothing to close between two polls: stopping ends the
+    // monitor at once, cancels a download between two blocks, and wakes the upload loops
+    // and MQTT from their waits.
     session.stop();
     return exitCode;
 }

@@ -1,11 +1,35 @@
 #include "session/in_process_station.h"
 
+#include <signal.h>
+
 #include <cstdlib>
 
 #include "emulator/report_server.h"
 #include "emulator/station_model.h"
 
 namespace nimbra {
+
+namespace {
+
+// Threads started in its scope take no signals sent to the process: those are for the
+// program's own threads (the logger takes SIGINT and SIGTERM on its main thread, which
+// may be blocking them while it waits).
+class SignalsBlocked {
+public:
+    SignalsBlocked() {
+        sigset_t all;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &m_previous);
+    }
+    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    SignalsBlocked(const SignalsBlocked&) = delete;
+    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
+
+private:
+    sigset_t m_previous{};
+};
+
+}  // namespace
 
 InProcessStation::InProcessStation() = default;
 
@@ -30,7 +54,10 @@ std::unique_ptr<InProcessStation> InProcessStation::start(const Options& options
             return nullptr;
         }
     }
-    station->m_server = emulator::ReportServer::inTemporaryFolder(*station->m_model);
+    {
+        const SignalsBlocked serverThread;
+        station->m_server = emulator::ReportServer::inTemporaryFolder(*station->m_model);
+    }
     // The link looks for the station at this socket instead of on USB.
     setenv("NIMBRA_STATION_SOCKET", station->m_server->socketPath().c_str(), 1);
     return station;

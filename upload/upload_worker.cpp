@@ -28,10 +28,14 @@ std::optional<HttpRequest> buildRequest(UploadService service, const UploadTarge
 
 }  // namespace
 
+bool uploadSwitchedOn(const UploadServiceConfig& config) {
+    return parseConfigInt(config.m_Autosend) != 0 &&
+           !(config.m_StationID.empty() && config.m_Password.empty());
+}
+
 bool UploadToService(const UploadContext& context, UploadService service, std::stop_token stop) {
     const UploadServiceConfig config = context.configs.get(service);
-    if (parseConfigInt(config.m_Autosend) == 0 ||
-        (config.m_StationID.empty() && config.m_Password.empty())) {
+    if (!uploadSwitchedOn(config)) {
         context.events.send(offEvent(service));
         return true;
     }

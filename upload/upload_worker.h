@@ -39,6 +39,9 @@ struct UploadContext {
     std::shared_ptr<UploadHoldOff> holdOff = std::make_shared<UploadHoldOff>();
 };
 
+// Whether uploads to the service are on: switched on, with a station id or a password.
+bool uploadSwitchedOn(const UploadServiceConfig& config);
+
 // Uploads the current reading to one service and reports the outcome to the view: off
 // (switched off, or neither station id nor password set), success or failure. A server
 // name longer than the services take is a failure that contacts nobody. Returns true
