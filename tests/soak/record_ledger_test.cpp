@@ -37,12 +37,12 @@ protected:
         for (int n = 1; n <= count; ++n) {
             emulator::CompletedRecord& record = m_log.emplace_back();
             record.number = static_cast<std::uint64_t>(n);
-            record.address = memory_map::recordAddress(n - 1);
+            record.address = memory_map::kRing20.recordAddress(n - 1);
             encodeHistoryRecord(reading(n), OutdoorSensor::inContact,
                                 MutableRecordBytes(record.bytes));
             std::copy(record.bytes.begin(), record.bytes.end(), &m_image[record.address]);
         }
-        storeLe16(&m_image[fx::kCurrentPos], memory_map::recordAddress(count));
+        storeLe16(&m_image[fx::kCurrentPos], memory_map::kRing20.recordAddress(count));
         storeLe16(&m_image[fx::kDataCount], static_cast<std::uint16_t>(count + 1));
     }
 
