@@ -109,10 +109,10 @@ StationModel::StationModel(const StationModelOptions& options)
     const int ringRecords = ringLocked().records;
     const bool wrapped = options.wrapped || records >= ringRecords;
     const std::int64_t complete = records % ringRecords + (wrapped ? ringRecords : 0);
-    // The first minute starts the oldest record; one more leaves the record being filled
-    // a minute old, so that the newest complete record has settled, where the interval
-    // is long enough for the count to show it.
-    const std::int64_t minutes = complete * m_interval + (m_interval > 1 ? 2 : 1);
+    // The oldest record starts at minute 0; one minute more than the complete records
+    // take leaves the record being filled a minute old, so that the newest complete record
+    // has settled, where the interval is long enough for the count to show it.
+    const std::int64_t minutes = complete * m_interval + (m_interval > 1 ? 1 : 0);
     m_clock.rewind(minutes);
     for (std::int64_t i = 0; i < minutes; ++i) {
         stepMinuteLocked();

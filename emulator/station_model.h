@@ -182,8 +182,8 @@ private:
     StationKind m_kind;
     int m_interval;
     std::uint16_t m_currentPos = memory_map::kRingStart;
-    int m_count = 1;             // records stored, the one being filled included
-    int m_minutesInRecord = -1;  // minutes the record being filled covers so far
+    int m_count = 1;            // records stored, the one being filled included
+    int m_minutesInRecord = 0;  // minutes the record being filled covers so far
     std::uint64_t m_recordsStarted = 0;
     bool m_logCompleted;
     std::vector<CompletedRecord> m_completed;

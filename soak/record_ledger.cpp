@@ -99,11 +99,20 @@ RecordLedger::Figures RecordLedger::compare(
         }
         // Equal readings (a calm night without the outdoor sensor) are common: the record
         // taken is the first one not yet stored that follows the one stored before it.
+        // A record spoiled on purpose is taken only when no other fits: it was stored only
+        // if it was read before it was spoiled, while a neighbour with the same readings
+        // is stored as a matter of course.
         const std::vector<std::size_t>& candidates = found->second;
         const auto unstored = [&](std::size_t i) { return timesStored[i] == 0; };
+        const auto following = [&](std::size_t i) { return !anyMatched || i > latestMatched; };
+        const auto intact = [&](std::size_t i) { return !log[i].corrupted; };
         auto fresh = std::find_if(candidates.begin(), candidates.end(), [&](std::size_t i) {
-            return unstored(i) && (!anyMatched || i > latestMatched);
+            return unstored(i) && following(i) && intact(i);
         });
+        if (fresh == candidates.end()) {
+            fresh = std::find_if(candidates.begin(), candidates.end(),
+                                 [&](std::size_t i) { return unstored(i) && following(i); });
+        }
         if (fresh == candidates.end()) {
             fresh = std::find_if(candidates.begin(), candidates.end(), unstored);
         }

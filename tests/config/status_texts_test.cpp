@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "config/string_ids.h"
+
 namespace nimbra {
 namespace {
 
@@ -19,6 +21,16 @@ TEST(StatusTexts, ProgressOfADownload) {
     // Nothing stored yet: no division by zero, no nonsense percentage.
     EXPECT_EQ(progressText({true, 0, 0}, strings), "Data Reading:0 Compute Rain:0%");
     EXPECT_EQ(progressText({false, 120, 120}, strings), "Complete");
+}
+
+TEST(StatusTexts, AStationFaultNamesWhatTheStationReported) {
+    const StringTable strings = english();
+    EXPECT_EQ(stationFaultText(StationFault::recordPointer, 1001, strings),
+              "The station reports record position 1001, which is not a record: nothing was read.");
+    EXPECT_EQ(stationFaultText(StationFault::recordCount, 65535, strings),
+              "The station reports 65535 records, more than it can hold: nothing was read.");
+    EXPECT_EQ(stationFaultText(StationFault::ambiguousKind, 336, strings),
+              strings.text(kTextAmbiguousKind));
 }
 
 TEST(StatusTexts, EachNewsEventChangesItsPane) {

@@ -81,7 +81,7 @@ TEST(GoldenImage, DecodesTheKnownFields) {
     };
     const Expected records[] = {
         {0, 15, 46, 19.3f, 75, 3.3f, 1000.0f, 1.0f, 1.8f, 11, 65520, 21947.8f, 1},
-        {96, 1, 49, 19.2f, 85, 2.7f, 994.9f, 7.8f, 11.8f, 11, 65562, 10381.4f, 1},
+        {96, 1, 49, 19.2f, 85, 2.7f, 994.9f, 7.8f, 11.8f, 11, 65562, 10956.2f, 1},
     };
     const float offset = relativePressureOffset(station);
     for (const Expected& e : records) {

@@ -166,8 +166,7 @@ TEST(StationModel, MaximaAndMinimaBoundTheRecordsAndCarryValidTimes) {
         EXPECT_TRUE(isValidBcd(&image[offset], 5)) << offset;
         EXPECT_NE(decodeBcdDateTime(&image[offset]), 0.0) << offset;
     }
-    // Minute 0 of the oldest record.
-    const double first = OleDate::fromCivil(2024, 5, 30, 11, 59).value();
+    const double first = OleDate::fromCivil(2024, 5, 30, 12, 0).value();
     const double last = OleDate::fromCivil(kStart).value();
     for (int slot = 0; slot < kMeasurementSlots; ++slot) {
         EXPECT_GE(station.m_MaxTime[slot], first) << slot;

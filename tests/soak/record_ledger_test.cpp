@@ -140,6 +140,10 @@ TEST_F(LedgerTest, EqualReadingsAreMatchedInTheOrderOfProduction) {
     m_ledger.decide(m_log, m_image);
     const auto f = m_ledger.compare(m_log, {stored(1), stored(3), stored(4)});
     EXPECT_EQ(f.lost + f.doubled + f.outOfOrder + f.unknown, 0);
+    // Record 3 reads like the spoiled record 2 before it: the stored one is record 3.
+    m_log[2].bytes = m_log[1].bytes;
+    const auto g = m_ledger.compare(m_log, {stored(1), stored(3), stored(4)});
+    EXPECT_EQ(g.lost + g.doubled + g.outOfOrder + g.unknown, 0);
 }
 
 TEST_F(LedgerTest, RecordsNotYetDecidedAreNotExpected) {
