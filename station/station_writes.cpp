@@ -247,6 +247,12 @@ StationWritePlan PlanAlarmWrite(CStationData& d) {
     for (const StationWritePlan& writes : steps) {
         plan.insert(plan.end(), writes.begin(), writes.end());
     }
+    if (!hasSolarSensor(d.m_Kind)) {
+        // A console without the solar sensor has no light or UV alarm to write.
+        std::erase_if(plan, [](const StationByteWrite& write) {
+            return write.address >= fx::kLightHighAlarm && write.address <= fx::kUvHighAlarm;
+        });
+    }
     return finished(std::move(plan));
 }
 
