@@ -419,23 +419,32 @@ TEST(StationModel, ARecordClosedWithTornWritesReadsAsAMixUntilItIsWritten) {
     EXPECT_TRUE(std::equal(whole.begin(), whole.end(), image.begin() + next));
 }
 
-TEST(StationModel, SavedImagesLoadIntoAnotherModelAndCarryOn) {
-    TempDir dir;
-    StationModel original(stillClock(30, 5, 1));
-    ASSERT_TRUE(original.saveImage(dir.file("station.bin")));
-    StationModel copy(stillClock(0, 15, 2));
-    const ImageStatus status = copy.loadImage(dir.file("station.bin"));
-    ASSERT_TRUE(status) << status.error;
-    EXPECT_EQ(copy.image(), original.image());
+// An image tells which console it is from: a model of the other kind takes it on.
+TEST(StationModel, SavedImagesOfEitherKindLoadIntoAnotherModelAndCarryOn) {
+    for (const StationKind kind : {StationKind::records20, StationKind::records16}) {
+        SCOPED_TRACE(recordSizeOf(kind));
+        TempDir dir;
+        StationModelOptions options = stillClock(30, 5, 1);
+        options.kind = kind;
+        StationModel original(options);
+        ASSERT_TRUE(original.saveImage(dir.file("station.bin")));
+        StationModel copy(stillClock(0, 15, 2));
+        const ImageStatus status = copy.loadImage(dir.file("station.bin"));
+        ASSERT_TRUE(status) << status.error;
+        EXPECT_EQ(copy.kind(), kind);
+        EXPECT_EQ(copy.image(), original.image());
 
-    const CStationData before = readFixedBlock(copy);
-    copy.advanceMinutes(5);
-    const CStationData after = readFixedBlock(copy);
-    EXPECT_EQ(after.m_Interval, 5);
-    EXPECT_EQ(after.m_CurrentPos, before.m_CurrentPos + 20);
-    EXPECT_EQ(after.m_DataCount, before.m_DataCount + 1);
-    const HistoryRecord last = readRecord(copy, after, after.m_CurrentPos).record;
-    EXPECT_GE(last.Rcount, readRecord(copy, after, before.m_CurrentPos).record.Rcount);
+        const CStationData before = readFixedBlock(copy);
+        copy.advanceMinutes(5);
+        const CStationData after = readFixedBlock(copy);
+        EXPECT_EQ(after.m_Interval, 5);
+        EXPECT_EQ(after.m_CurrentPos, before.m_CurrentPos + recordSizeOf(kind));
+        EXPECT_EQ(after.m_DataCount, before.m_DataCount + 1);
+        const HistoryRecord last = readRecord(copy, after, after.m_CurrentPos, kind).record;
+        EXPECT_GE(last.Rcount, readRecord(copy, after, before.m_CurrentPos, kind).record.Rcount);
+        EXPECT_EQ(isAbsent(last.Light), !hasSolarSensor(kind));
+        EXPECT_EQ(isAbsent(after.m_Max.UV), !hasSolarSensor(kind));
+    }
 }
 
 TEST(StationModel, AfterLoadingTheConsoleCarriesOnFromTheStoredReadings) {
