@@ -206,6 +206,10 @@ StationWritePlan PlanSettingsWrite(CStationData& d) {
         if (previous == now) {
             continue;
         }
+        if (change.heldIn == HeldIn::light && !hasSolarSensor(d.m_Kind)) {
+            previous = now;  // no light threshold to carry over into the new unit
+            continue;
+        }
         for (const TenthsThreshold& f : kAlarmTenths) {
             if (f.heldIn == change.heldIn) {
                 float& threshold = (d.*f.record).*f.member;

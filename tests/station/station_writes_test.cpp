@@ -251,7 +251,7 @@ TEST(AlarmWrite, BytesInOrderEndingWithTheCommitByte) {
     EXPECT_EQ(station.at(26), 0xAA);
 }
 
-TEST(AlarmWrite, AConsoleWithoutTheSolarSensorGetsNoLightOrUvAlarm) {
+TEST(AlarmWrite, AConsoleWithoutTheSolarSensorGetsNoLightOrUvThreshold) {
     CStationData d = alarmRecord();
     d.m_Kind = StationKind::records16;
     StationMemory station;
@@ -261,6 +261,14 @@ TEST(AlarmWrite, AConsoleWithoutTheSolarSensorGetsNoLightOrUvAlarm) {
                             [](int address) { return address >= 89 && address <= 92; }),
               0);
     EXPECT_EQ(station.written.size(), 46u);
+
+    // Nor does a change of the light unit rewrite a light threshold.
+    d.m_PrevLightUnit = 0;
+    d.LightUnit = 1;
+    for (const StationByteWrite& write : PlanSettingsWrite(d)) {
+        EXPECT_TRUE(write.address < 89 || write.address > 92) << write.address;
+    }
+    EXPECT_EQ(d.m_PrevLightUnit, 1);
 }
 
 TEST(AlarmWrite, TimeAlarmAsBcdAndBlankAsNone) {
