@@ -150,6 +150,7 @@ private:
         model.seed = options.seed;
         model.records = options.initialRecords;
         model.intervalMinutes = options.intervalMinutes;
+        model.kind = options.kind;
         model.speed = 0.0;  // the clock moves only when the soak moves it
         model.startTime = kStart;
         model.logCompletedRecords = true;
