@@ -102,6 +102,7 @@ private:
     bool m_newestLeft = false;
     // The ring as read so far in this stretch of consecutive blocks.
     int m_runStart = -1;
+    int m_runEnd = 0;
     std::vector<std::uint8_t> m_run;
     std::vector<int> m_addresses;  // where each downloaded record was read
     LinkResult m_failure = storeFailure();
@@ -210,43 +211,45 @@ bool Run::plausible(const FixedBlockBuffer& block) {
     return true;
 }
 
-// The block at `offset` in the current stretch, taken only when two reads agree: a byte
-// spoiled on the way may still decode as a plausible record, which would then be stored
-// as the station's own.
+// The block holding the stretch's bytes from `offset` on, taken only when two reads agree:
+// a byte spoiled on the way may still decode as a plausible record, which would then be
+// stored as the station's own. It ends no later than the stretch does, so that it never
+// takes in the record being filled, a record left to the next run, or the fixed block
+// past the end of memory, whose bytes may change between the two reads.
 bool Run::readRunBlock(std::size_t offset) {
+    const int wanted = m_runStart + static_cast<int>(offset);
+    const int address = std::min(wanted, m_runEnd - kBlockSize);
     std::array<std::uint8_t, memory_map::kBlockSize> block{};
-    if (LinkResult read = ctx.link.verifiedRead(m_runStart + static_cast<int>(offset), block.data(),
-                                                kWindowRetries);
+    if (LinkResult read = ctx.link.verifiedRead(address, block.data(), kWindowRetries);
         !read.ok()) {
         return fail(std::move(read));
     }
-    if (m_run.size() < offset + block.size()) {
-        m_run.resize(offset + block.size());
+    const auto skip = static_cast<std::size_t>(wanted - address);
+    if (m_run.size() < offset + block.size() - skip) {
+        m_run.resize(offset + block.size() - skip);
     }
-    std::copy(block.begin(), block.end(), m_run.begin() + static_cast<std::ptrdiff_t>(offset));
+    std::copy(block.begin() + static_cast<std::ptrdiff_t>(skip), block.end(),
+              m_run.begin() + static_cast<std::ptrdiff_t>(offset));
     return true;
 }
 
 // The bytes of the record at `address`. The ring is read in consecutive blocks from the
-// first record of a stretch, so that every block read serves 32 bytes of records; a
-// record outside the stretch (the ring going on at its start) begins a new one. `again`
-// reads the blocks that hold the record afresh. Null when the link failed.
+// first record of a stretch up to the last, so that every block read serves 32 bytes of
+// records; a record outside the stretch (the ring going on at its start) begins a new
+// one. `again` reads the blocks that hold the record afresh. Null when the link failed.
 const std::uint8_t* Run::recordBytes(int address, bool again) {
     const bool inRun = m_runStart >= 0 && address >= m_runStart &&
                        static_cast<std::size_t>(address - m_runStart) <= m_run.size();
     if (!inRun) {
         m_runStart = address;
+        // A stretch ends where the download does, or at the end of memory.
+        m_runEnd = d.LastPoint > address ? d.LastPoint : static_cast<int>(memory_map::kMemorySize);
         m_run.clear();
     }
     const auto begin = static_cast<std::size_t>(address - m_runStart);
     const std::size_t end = begin + static_cast<std::size_t>(ring().recordSize);
     if (again) {
-        for (std::size_t offset = begin / kBlockSize * kBlockSize; offset < end;
-             offset += kBlockSize) {
-            if (!readRunBlock(offset)) {
-                return nullptr;
-            }
-        }
+        m_run.resize(begin);
     }
     while (m_run.size() < end) {
         if (!readRunBlock(m_run.size())) {
@@ -390,7 +393,12 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
         const DecodedRecord decoded =
             decodeHistoryRecord(recordBytesOf(bytes, d.m_Kind), relativePressureOffset(d));
         d.m_RecordValid = decoded.valid ? 1 : 0;
-        if (!decoded.valid && !retrying) {
+        // Minute count 0 marks the record the console is filling: the console has come
+        // round to where the download reads, and no second read gives back the record
+        // that was there. Any other invalid record may be one half written: read it once
+        // more.
+        const bool beingFilled = decoded.record.Interval == 0;
+        if (!decoded.valid && !retrying && !beingFilled) {
             // Read the record once more.
             retrying = true;
             std::this_thread::sleep_for(kInvalidRecordPause);
