@@ -17,6 +17,7 @@
 #include "core/temp_record_file.h"
 #include "station/download_plan.h"
 #include "station/fixed_block.h"
+#include "station/kind_detection.h"
 #include "station/memory_map.h"
 #include "station/record_codec.h"
 #include "store/error_sink.h"
@@ -28,7 +29,6 @@ namespace {
 
 // The memory layout in the signed arithmetic of station addresses.
 constexpr int kRingStart = memory_map::kRingStart;
-constexpr int kRecordSize = static_cast<int>(memory_map::kRecordSize);
 constexpr int kFixedBlockSize = static_cast<int>(memory_map::kFixedBlockSize);
 
 constexpr int kFixedBlockRetries = 10;
@@ -69,7 +69,10 @@ private:
     }
 
     bool readFixedBlock(FixedBlockBuffer& block);
+    bool readRingBefore(int pointer, std::span<std::uint8_t, kDetectionWindow> out);
+    bool decideKind(const FixedBlockBuffer& block);
     bool plausible(const FixedBlockBuffer& block);
+    const memory_map::RingLayout& ring() const { return memory_map::ringLayout(d.m_Kind); }
     const std::uint8_t* recordBytes(int address, bool again);
     bool readRunBlock(std::size_t offset);
     bool readCurrentRecord();
@@ -121,19 +124,85 @@ bool Run::readFixedBlock(FixedBlockBuffer& block) {
     return true;
 }
 
+// The ring bytes before `pointer`, going on from the end of memory before the ring start.
+bool Run::readRingBefore(int pointer, std::span<std::uint8_t, kDetectionWindow> out) {
+    const int ringEnd = static_cast<int>(memory_map::kMemorySize);
+    int address = pointer - kDetectionWindow;
+    if (address < kRingStart) {
+        address += ringEnd - kRingStart;
+    }
+    std::array<std::uint8_t, memory_map::kBlockSize> block{};
+    for (int done = 0; done < kDetectionWindow;) {
+        if (LinkResult read = ctx.link.verifiedRead(address, block.data(), kFixedBlockRetries);
+            !read.ok()) {
+            return fail(std::move(read));
+        }
+        const int taken = std::min({kBlockSize, kDetectionWindow - done, ringEnd - address});
+        std::copy_n(block.begin(), taken, out.begin() + done);
+        done += taken;
+        address += taken;
+        if (address == ringEnd) {
+            address = kRingStart;
+        }
+    }
+    return true;
+}
+
+// Which console the station is: the setting's, else the one detected since it connected,
+// else detected now. A station that could be either is not read: its records decoded
+// with the wrong size would be stored as readings it never took.
+bool Run::decideKind(const FixedBlockBuffer& block) {
+    if (ctx.stationModel) {
+        d.m_Kind = *ctx.stationModel;
+        return true;
+    }
+    if (ctx.detectedKind != nullptr && ctx.detectedKind->load() != kKindUnknown) {
+        d.m_Kind = static_cast<StationKind>(ctx.detectedKind->load());
+        return true;
+    }
+    const int pointer = loadLe16(&block[memory_map::fixed::kCurrentPos]);
+    std::array<std::uint8_t, kDetectionWindow> before{};
+    const bool anyKindsRecord = memory_map::kRing20.isRecordAddress(pointer) ||
+                                memory_map::kRing16.isRecordAddress(pointer);
+    if (anyKindsRecord && !readRingBefore(pointer, before)) {
+        return false;
+    }
+    const KindDetection detection = detectStationKind(FixedBlockBytes(block), before);
+    switch (detection.outcome) {
+        case KindDetection::Outcome::decided:
+            d.m_Kind = detection.kind;
+            if (ctx.detectedKind != nullptr) {
+                ctx.detectedKind->store(static_cast<int>(detection.kind));
+            }
+            return true;
+        case KindDetection::Outcome::ambiguous:
+            ctx.events.stationFault(StationFault::ambiguousKind, pointer);
+            return fail(LinkResult::failure(
+                LinkStatus::protocol,
+                "the station's records could be of 16 or of 20 bytes; set [Station] Model"));
+        case KindDetection::Outcome::neither:
+            // The check that follows tells what cannot be right, for the kind the pointer
+            // fits best.
+            d.m_Kind = memory_map::kRing16.isRecordAddress(pointer) ? StationKind::records16
+                                                                    : StationKind::records20;
+            return true;
+    }
+    return true;
+}
+
 // A record pointer that is not a record's address, or more records than the ring holds,
 // cannot be the station's own: downloading from them stores records that are not there
 // and forgets real ones. The run ends before anything is read or changed.
 bool Run::plausible(const FixedBlockBuffer& block) {
     const int pointer = loadLe16(&block[memory_map::fixed::kCurrentPos]);
     const int count = loadLe16(&block[memory_map::fixed::kDataCount]);
-    if (!memory_map::isRecordAddress(pointer)) {
+    if (!ring().isRecordAddress(pointer)) {
         ctx.events.stationFault(StationFault::recordPointer, pointer);
         return fail(LinkResult::failure(
             LinkStatus::protocol,
             "the station's record pointer " + std::to_string(pointer) + " is not a record"));
     }
-    if (count > memory_map::kRingRecords) {
+    if (count > ring().records) {
         ctx.events.stationFault(StationFault::recordCount, count);
         return fail(LinkResult::failure(
             LinkStatus::protocol,
@@ -178,7 +247,7 @@ const std::uint8_t* Run::recordBytes(int address, bool again) {
         m_run.clear();
     }
     const auto begin = static_cast<std::size_t>(address - m_runStart);
-    const std::size_t end = begin + memory_map::kRecordSize;
+    const std::size_t end = begin + static_cast<std::size_t>(ring().recordSize);
     if (again) {
         m_run.resize(begin);
     }
@@ -198,7 +267,7 @@ bool Run::readCurrentRecord() {
     }
     // Keep the running rain totals shown until this run has worked out the new ones.
     const HistoryRecord previous = d.m_Current;
-    d.m_Current = decodeHistoryRecord(RecordBytes(block.data(), memory_map::kRecordSize), d);
+    d.m_Current = decodeHistoryRecord(recordBytesOf(block.data(), d.m_Kind), d);
     d.m_Current.Time = d.m_Now.value();
     d.m_Current.Rain1 = previous.Rain1;
     d.m_Current.Rain2 = previous.Rain2;
@@ -211,7 +280,7 @@ bool Run::readCurrentRecord() {
 
 void Run::planDownload(bool lapped) {
     d.m_Reanchor = 0;
-    DownloadPlan plan = PlanDownload(d.m_CurrentPos, d.LastPoint, d.m_DataCount, lapped);
+    DownloadPlan plan = PlanDownload(ring(), d.m_CurrentPos, d.LastPoint, d.m_DataCount, lapped);
     d.m_Reanchor = plan.reanchor ? 1 : 0;
     d.LastCount = d.m_DataCount;
     d.LastPoint = d.m_CurrentPos;
@@ -222,7 +291,7 @@ void Run::planDownload(bool lapped) {
     m_newestLeft = d.m_Current.Interval < 1 && plan.count > 1;
     if (m_newestLeft) {
         --plan.count;
-        d.LastPoint = memory_map::stepRecords(d.m_CurrentPos, -1);
+        d.LastPoint = ring().stepRecords(d.m_CurrentPos, -1);
     }
     m_start = plan.start;
     d.m_ToRead = plan.count;
@@ -274,7 +343,7 @@ bool Run::dropRewritten(std::optional<TempRecordFile>& file) {
     }
     const int pointer = loadLe16(&block[memory_map::fixed::kCurrentPos]);
     const int count = loadLe16(&block[memory_map::fixed::kDataCount]);
-    const bool cleared = pointer < d.m_CurrentPos && count == memory_map::ringIndex(pointer) + 1;
+    const bool cleared = pointer < d.m_CurrentPos && count == ring().ringIndex(pointer) + 1;
     if (!cleared) {
         return true;
     }
@@ -312,7 +381,7 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
             return DownloadEnd::failed;
         }
         d.m_Reading = 1;
-        if (!memory_map::endsInMemory(address)) {
+        if (!ring().endsInMemory(address)) {
             address = kRingStart;  // the end of memory holds no record: the ring goes on
             continue;
         }
@@ -321,8 +390,8 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
             d.m_Stop = 1;
             return DownloadEnd::linkLost;
         }
-        const DecodedRecord decoded = decodeHistoryRecord(
-            RecordBytes(bytes, memory_map::kRecordSize), relativePressureOffset(d));
+        const DecodedRecord decoded =
+            decodeHistoryRecord(recordBytesOf(bytes, d.m_Kind), relativePressureOffset(d));
         d.m_RecordValid = decoded.valid ? 1 : 0;
         // Minute count 0 marks the record the console is filling: the console has come
         // round to where the download reads, and no second read gives back the record
@@ -338,7 +407,7 @@ Run::DownloadEnd Run::download(TempRecordFile& file) {
         retrying = false;
         --d.m_ToRead;
         const int readAt = address;
-        address = memory_map::nextRecordAddress(address);
+        address = ring().nextRecordAddress(address);
         if (!decoded.valid) {
             skipInvalid(decoded.record);
             continue;
@@ -446,10 +515,13 @@ LinkResult Run::execute() {
         ctx.publish(d);
         return m_failure;
     }
-    if (!plausible(block)) {
+    if (!decideKind(block) || !plausible(block)) {
         return m_failure;
     }
     decodeFixedBlock(FixedBlockBytes(block), d);
+    if (!hasSolarSensor(d.m_Kind)) {
+        forgetSolarFields(d);
+    }
     if (!readCurrentRecord()) {
         return m_failure;
     }
@@ -463,7 +535,7 @@ LinkResult Run::execute() {
         d.m_FirstRainSample = 1;
     }
     const std::int64_t gap = WholeMinutesBetween(d.RecordTime, d.m_Now);
-    planDownload(d.m_ParamLoaded != 0 && RingMayHaveLapped(gap, d.m_Interval));
+    planDownload(d.m_ParamLoaded != 0 && RingMayHaveLapped(ring(), gap, d.m_Interval));
     // Minutes since the newest record this run stores was closed, by the console's count.
     const std::int64_t delay = d.m_Current.Interval + (m_newestLeft ? d.m_Interval : 0);
 

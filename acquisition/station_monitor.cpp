@@ -56,6 +56,8 @@ link::LinkResult StationMonitor::acquireNow() {
         },
         m_hooks.now,
         &m_cancel,
+        m_stationModel,
+        &m_detectedKind,
     };
     link::LinkResult result = RunAcquisition(data, context);
     m_live.publish(data);
@@ -109,6 +111,7 @@ void StationMonitor::monitorLoop(std::stop_token stop) {
             } else {
                 m_RestartUploads = 1;
                 m_NeedFullRead = 1;
+                m_detectedKind = kKindUnknown;  // another console may be plugged in next
                 m_events.stationUnreachable(found.describe());
                 m_events.send(ViewEvent::StationMissing);
             }

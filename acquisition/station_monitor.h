@@ -43,6 +43,10 @@ public:
     // Runs one acquisition on the live record now, on the calling thread.
     link::LinkResult acquireNow();
 
+    // The console kind the settings fix, or unset to detect it each time the station
+    // connects; before start().
+    void setStationModel(std::optional<StationKind> model) { m_stationModel = model; }
+
     // Flags shared with the user interface; plain integers in the design, atomics here.
     std::atomic<int> m_NeedFullRead{1};
     std::atomic<int> m_MonitorMayPoll{1};
@@ -72,6 +76,8 @@ private:
     ViewEvents& m_events;
     Hooks m_hooks;
     std::atomic<bool> m_cancel{false};
+    std::optional<StationKind> m_stationModel;
+    std::atomic<int> m_detectedKind{kKindUnknown};  // forgotten when the station goes missing
     std::mutex m_acquisitionMutex;  // one acquisition at a time touches the database
     std::mutex m_sleepMutex;
     std::condition_variable_any m_sleep;

@@ -38,7 +38,7 @@ int main() {
     std::printf(
         "model with a wrapped ring, 30-minute records: built in %.3f s (%.0f station "
         "minutes per second)\n",
-        build, memory_map::kRingRecords * 30 / build);
+        build, memory_map::kRing20.records * 30 / build);
 
     const auto image = model.image();
     CStationData station;
@@ -53,14 +53,14 @@ int main() {
     int valid = 0;
     start = Clock::now();
     for (int round = 0; round < kRingRounds; ++round) {
-        for (std::int32_t i = 0; i < memory_map::kRingRecords; ++i) {
-            const std::uint8_t* bytes = image.data() + memory_map::recordAddress(i);
-            decodeHistoryRecord(RecordBytes(bytes, memory_map::kRecordSize), station);
+        for (std::int32_t i = 0; i < memory_map::kRing20.records; ++i) {
+            const std::uint8_t* bytes = image.data() + memory_map::kRing20.recordAddress(i);
+            decodeHistoryRecord(recordBytesOf(bytes, StationKind::records20), station);
             valid += station.m_RecordValid;
         }
     }
     const double ring = secondsSince(start) / kRingRounds;
     std::printf("whole ring of %d records decoded in %.2f ms (%d valid)\n",
-                memory_map::kRingRecords, ring * 1e3, valid / kRingRounds);
+                memory_map::kRing20.records, ring * 1e3, valid / kRingRounds);
     return 0;
 }

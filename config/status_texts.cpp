@@ -126,8 +126,18 @@ std::optional<StatusChange> statusChangeFor(ViewEvent event, const StringTable& 
 }
 
 std::string stationFaultText(StationFault fault, int value, const StringTable& strings) {
-    const int id =
-        fault == StationFault::recordPointer ? kTextBadRecordPointer : kTextBadRecordCount;
+    int id = kTextBadRecordCount;
+    switch (fault) {
+        case StationFault::recordPointer:
+            id = kTextBadRecordPointer;
+            break;
+        case StationFault::recordCount:
+            id = kTextBadRecordCount;
+            break;
+        case StationFault::ambiguousKind:
+            id = kTextAmbiguousKind;
+            break;
+    }
     return fillTextArguments(strings.text(id), {std::to_string(value)});
 }
 

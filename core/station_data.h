@@ -5,6 +5,7 @@
 
 #include "core/history_record.h"
 #include "core/ole_date.h"
+#include "core/station_kind.h"
 
 namespace nimbra {
 
@@ -118,6 +119,9 @@ public:
     std::int32_t m_FirstRainSample = 0;  // take the next rain counter as the base
     std::int32_t m_IntervalSum = 0;
     std::int32_t m_ReadFailed = 0;  // block 0 of the station was unreadable
+    // Which console the station is, as detected or set: its record size and ring, and
+    // whether light and UV exist.
+    StationKind m_Kind = StationKind::records20;
 
     ParamBlock& paramBlock() { return *this; }
     const ParamBlock& paramBlock() const { return *this; }

@@ -49,6 +49,7 @@ struct DownloadProgress {
 enum class StationFault {
     recordPointer,  // the current record's address is not that of a history record
     recordCount,    // more records than the history ring holds
+    ambiguousKind,  // records of 16 or of 20 bytes could both be what the station holds
 };
 
 // Receiver of view events. The desktop program delivers each call on its UI thread and

@@ -13,6 +13,7 @@
 #include "config/languages.h"
 #include "config/mqtt_settings.h"
 #include "config/single_instance.h"
+#include "config/station_settings.h"
 #include "config/string_ids.h"
 #include "config/upload_settings.h"
 #include "desktop/gui_error_sink.h"
@@ -365,6 +366,7 @@ int main(int argc, char** argv) {
     const GuiErrorSink storeFailures;
     LoadUploadConfiguration(config, session.uploadConfigs());
     session.mqtt().configure(loadMqttSettings(config));
+    session.monitor().setStationModel(loadStationModel(config));
 
     int result = 0;
     {

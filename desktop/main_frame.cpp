@@ -182,7 +182,11 @@ void CMainFrame::showStationUnreachable(const std::string& reason) {
 }
 
 void CMainFrame::showStationFault(StationFault fault, int value) {
-    setPane(kProgressPane, stationFaultText(fault, value, m_context.strings), PaneIcon::failure);
+    const std::string text = stationFaultText(fault, value, m_context.strings);
+    setPane(kProgressPane, text, PaneIcon::failure);
+    // Also for the log of a program started from a terminal or a session manager: the
+    // status bar's text gives way to the next download's.
+    std::fprintf(stderr, "nimbraplus: %s\n", text.c_str());
 }
 
 QString CMainFrame::paneToolTip(StatusPane pane) const {

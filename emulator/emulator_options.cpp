@@ -66,6 +66,14 @@ const std::map<std::string_view, ValueSetter>& valueOptions() {
              return speed && std::isfinite(*speed) && *speed >= 0.0;
          }},
         {"--seed", number<std::uint32_t>(&EmulatorOptions::seed, 0)},
+        {"--model",
+         [](EmulatorOptions& options, std::string_view text) {
+             if (text != "16" && text != "20") {
+                 return false;
+             }
+             options.kind = text == "16" ? StationKind::records16 : StationKind::records20;
+             return true;
+         }},
         {"--image", path(&EmulatorOptions::image)},
         {"--save-image", path(&EmulatorOptions::saveImage)},
         {"--record-write", milliseconds(&EmulatorOptions::recordWrite,
@@ -163,6 +171,8 @@ std::string emulatorUsage(std::string_view program) {
            "  --speed X            station minutes pass X times faster than real ones;\n"
            "                       0 stops the station clock\n"
            "  --seed S             seed of the weather\n"
+           "  --model 16|20        the console: 16-byte records without light and UV, or\n"
+           "                       20-byte ones with them (default 20)\n"
            "  --wrapped            start with a history ring that has wrapped\n"
            "  --image FILE         start from a saved 64 KiB memory image\n"
            "  --save-image FILE    save the memory image on exit\n"

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/station_kind.h"
 #include "emulator/report_server.h"
 
 namespace nimbra::emulator {
@@ -23,6 +24,8 @@ struct EmulatorOptions {
     std::optional<double> speed;
     std::optional<std::uint32_t> seed;
     bool wrapped = false;
+    // The console emulated: 20-byte records with light and UV, or 16-byte ones without.
+    StationKind kind = StationKind::records20;
 
     std::optional<std::filesystem::path> image;
     std::optional<std::filesystem::path> saveImage;

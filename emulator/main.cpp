@@ -40,6 +40,7 @@ nimbra::emulator::StationModelOptions modelOptions(const EmulatorOptions& option
     model.intervalMinutes = options.interval.value_or(model.intervalMinutes);
     model.speed = options.speed.value_or(model.speed);
     model.wrapped = options.wrapped;
+    model.kind = options.kind;
     model.commitDelay = options.commitDelay;
     return model;
 }

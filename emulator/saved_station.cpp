@@ -116,10 +116,11 @@ std::unique_ptr<StationModel> restoreStation(const std::string& path, StationMod
     const std::int64_t gap = std::max<std::int64_t>(
         0, std::llround(static_cast<double>(unixSeconds(now) - clock.savedAt) / 60.0 * speed));
     // Beyond one full ring every record of the gap is overwritten again, so only the last
-    // ring's worth is stepped; the clock still moves on by the whole gap.
+    // ring's worth is stepped (the longer ring's, whichever kind the image holds); the
+    // clock still moves on by the whole gap.
     const int interval = std::clamp<int>(image[map::fixed::kInterval], 1, kLongestInterval);
     const std::int64_t stepped =
-        std::min<std::int64_t>(gap, static_cast<std::int64_t>(map::kRingRecords) * interval);
+        std::min<std::int64_t>(gap, static_cast<std::int64_t>(map::kRing16.records) * interval);
 
     options.records = 0;
     options.wrapped = false;

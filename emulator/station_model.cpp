@@ -9,6 +9,7 @@
 #include "core/units.h"
 #include "station/field_codec.h"
 #include "station/fixed_block.h"
+#include "station/kind_detection.h"
 #include "station/record_codec.h"
 
 namespace nimbra::emulator {
@@ -21,6 +22,8 @@ namespace fx = memory_map::fixed;
 constexpr float kRainPerTip = 0.3f;
 constexpr float kFactoryPressureOffset = 12.5f;  // a console some hundred metres up
 constexpr int kLongestInterval = 240;
+// What a console with the solar sensor holds as its light coefficient; one without holds 0.
+constexpr std::uint8_t kFactoryLightCoefficient = 10;
 
 CivilTime startTimeOf(const StationModelOptions& options) {
     if (options.startTime) {
@@ -92,6 +95,7 @@ StationModel::StationModel(const StationModelOptions& options)
       m_clock(startTimeOf(options)),
       m_weather(options.seed, initialPressure(options.seed)),
       m_rainCounter(std::clamp(options.rainCounter, 0, kMaxRainCount)),
+      m_kind(options.kind),
       m_interval(std::clamp(options.intervalMinutes, 1, kLongestInterval)),
       m_logCompleted(options.logCompletedRecords),
       m_pressureOffset(kFactoryPressureOffset),
@@ -102,8 +106,9 @@ StationModel::StationModel(const StationModelOptions& options)
 
     // More records than the ring holds wrap it; only the last lap can show.
     const int records = std::max(0, options.records);
-    const bool wrapped = options.wrapped || records >= map::kRingRecords;
-    const std::int64_t complete = records % map::kRingRecords + (wrapped ? map::kRingRecords : 0);
+    const int ringRecords = ringLocked().records;
+    const bool wrapped = options.wrapped || records >= ringRecords;
+    const std::int64_t complete = records % ringRecords + (wrapped ? ringRecords : 0);
     // The oldest record starts at minute 0; one minute more than the complete records
     // take leaves the record being filled a minute old, so that the newest complete record
     // has settled, where the interval is long enough for the count to show it.
@@ -155,10 +160,14 @@ void StationModel::writeFactorySettingsLocked(double absPressure) {
     s.m_AlarmMinute = 0;
     // Rain maxima of the month and the total have no "none" pattern: they start at zero.
     s.m_Max.Rain4 = s.m_Max.Rain5 = 0.0f;
+    if (!hasSolarSensor(m_kind)) {
+        forgetSolarFields(s);
+    }
 
     auto block = fixedBlockLocked();
     std::fill(block.begin(), block.end(), std::uint8_t{0});
     encodeFixedBlock(s, block);
+    block[fx::kLightCoefficient] = hasSolarSensor(m_kind) ? kFactoryLightCoefficient : 0;
     std::copy(block.begin(), block.end(), m_memory.begin());
 }
 
@@ -220,10 +229,9 @@ void StationModel::stepMinuteLocked() {
 
     auto block = fixedBlockLocked();
     decodeFixedBlock(block, m_console);
-    const HistoryRecord reading =
-        decodeHistoryRecord(RecordBytes(currentRecordLocked(), map::kRecordSize),
-                            relativePressureOffset(m_console))
-            .record;
+    const HistoryRecord reading = decodeHistoryRecord(recordBytesOf(currentRecordLocked(), m_kind),
+                                                      relativePressureOffset(m_console))
+                                      .record;
     updateExtremesLocked(reading);
     encodeExtremes(m_console, block);
     mergeFixedBlockLocked(block);
@@ -235,16 +243,17 @@ void StationModel::startNextRecordLocked() {
         CompletedRecord& done = m_completed.emplace_back();
         done.number = m_completed.size();
         done.address = m_currentPos;
-        std::copy_n(currentRecordLocked(), map::kRecordSize, done.bytes.begin());
+        done.kind = m_kind;
+        std::copy_n(currentRecordLocked(), recordSizeLocked(), done.bytes.begin());
     }
-    m_currentPos = map::nextRecordAddress(m_currentPos);
-    m_count = std::min(m_count + 1, map::kRingRecords);
+    m_currentPos = ringLocked().nextRecordAddress(m_currentPos);
+    m_count = std::min(m_count + 1, ringLocked().records);
     m_minutesInRecord = 0;
     ++m_recordsStarted;
 }
 
 void StationModel::writeCurrentRecordLocked() {
-    std::copy_n(currentRecordLocked(), map::kRecordSize, m_recordBeforeUpdate.begin());
+    std::copy_n(currentRecordLocked(), recordSizeLocked(), m_recordBeforeUpdate.begin());
     const WeatherSample& s = m_sample;
     HistoryRecord r;
     r.Interval = m_minutesInRecord;
@@ -260,7 +269,7 @@ void StationModel::writeCurrentRecordLocked() {
     r.Light = static_cast<float>(s.light);
     r.UV = s.uv;
     encodeHistoryRecord(r, s.outdoorContact ? OutdoorSensor::inContact : OutdoorSensor::noContact,
-                        MutableRecordBytes(currentRecordLocked(), map::kRecordSize));
+                        recordBytesOf(currentRecordLocked(), m_kind));
 }
 
 void StationModel::updateExtremesLocked(const HistoryRecord& r) {
@@ -351,9 +360,10 @@ void StationModel::showUnwrittenBytesLocked(std::uint16_t address, std::uint8_t*
         m_recordWrite.reset();
         return;
     }
-    const auto written = static_cast<std::size_t>(
-        elapsed.count() * static_cast<Clock::rep>(map::kRecordSize) / m_recordWriteTime.count());
-    for (std::size_t i = written; i < map::kRecordSize; ++i) {
+    const auto size = static_cast<std::size_t>(recordSizeLocked());
+    const auto written = static_cast<std::size_t>(elapsed.count() * static_cast<Clock::rep>(size) /
+                                                  m_recordWriteTime.count());
+    for (std::size_t i = written; i < size; ++i) {
         const std::size_t offset =
             (m_recordWrite->address + i + map::kMemorySize - address) % map::kMemorySize;
         if (offset < kBlockSize) {
@@ -464,6 +474,11 @@ CivilTime StationModel::stationTime() {
     return m_clock.civil();
 }
 
+StationKind StationModel::kind() {
+    const std::lock_guard lock(m_mutex);
+    return m_kind;
+}
+
 std::array<std::uint8_t, map::kMemorySize> StationModel::image() {
     const std::lock_guard lock(m_mutex);
     catchUpLocked();
@@ -476,17 +491,26 @@ ImageStatus StationModel::loadImage(const std::string& path) {
         return status;
     }
     const std::uint16_t position = loadLe16(&loaded[fx::kCurrentPos]);
-    if (!map::isRecordAddress(position)) {
+    const KindDetection detection = detectStationKind(
+        FixedBlockBytes(loaded.data(), map::kFixedBlockSize), detectionWindowOf(loaded, position));
+    if (detection.outcome == KindDetection::Outcome::neither) {
         return ImageStatus::failure(path + " is not a station image: " + std::to_string(position) +
                                     " is not the address of a history record");
     }
 
     const std::lock_guard lock(m_mutex);
+    if (detection.outcome == KindDetection::Outcome::decided) {
+        m_kind = detection.kind;
+    }
+    if (!ringLocked().isRecordAddress(position)) {
+        return ImageStatus::failure(path + " is not a station image of " +
+                                    std::to_string(recordSizeLocked()) + "-byte records");
+    }
     m_memory = loaded;
     m_pendingWrites.reset();
     m_recordWrite.reset();
     m_currentPos = position;
-    m_count = std::clamp<int>(loadLe16(&m_memory[fx::kDataCount]), 1, map::kRingRecords);
+    m_count = std::clamp<int>(loadLe16(&m_memory[fx::kDataCount]), 1, ringLocked().records);
     const int interval = m_memory[fx::kInterval];
     if (interval >= 1 && interval <= kLongestInterval) {
         m_interval = interval;
@@ -497,7 +521,7 @@ ImageStatus StationModel::loadImage(const std::string& path) {
 
     decodeFixedBlock(fixedBlockLocked(), m_console);
     const HistoryRecord current =
-        decodeHistoryRecord(RecordBytes(currentRecordLocked(), map::kRecordSize), 0.0f).record;
+        decodeHistoryRecord(recordBytesOf(currentRecordLocked(), m_kind), 0.0f).record;
     m_sample = sampleOf(current);
     if (current.Rcount >= 0) {
         m_rainCounter = current.Rcount;
@@ -535,7 +559,7 @@ bool StationModel::corruptRecord(int age, RecordCorruption corruption) {
     if (age < 1 || age >= m_count) {
         return false;
     }
-    const auto address = static_cast<std::uint16_t>(map::stepRecords(m_currentPos, -age));
+    const auto address = static_cast<std::uint16_t>(ringLocked().stepRecords(m_currentPos, -age));
     std::uint8_t* record = &m_memory[address];
     // The complete records behind the pointer are the newest ones in the log.
     if (m_completed.size() >= static_cast<std::size_t>(age) &&
@@ -567,8 +591,8 @@ std::vector<CompletedRecord> StationModel::completedRecords(std::size_t first) {
 void StationModel::wrapRing() {
     const std::lock_guard lock(m_mutex);
     catchUpLocked();
-    const int index = map::ringIndex(m_currentPos);
-    const std::uint64_t target = m_recordsStarted + (map::kRingRecords - index) + index / 2;
+    const int index = ringLocked().ringIndex(m_currentPos);
+    const std::uint64_t target = m_recordsStarted + (ringLocked().records - index) + index / 2;
     while (m_recordsStarted < target) {
         stepMinuteLocked();
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -46,15 +47,22 @@ struct StationModelOptions {
     // How long the console takes to clear the commit byte once it has taken a change;
     // zero clears it as the commit is written.
     std::chrono::milliseconds commitDelay{0};
+    // Which console: 20-byte records with light and UV, or 16-byte ones without.
+    StationKind kind = StationKind::records20;
 };
 
 // A history record as it stood when the console moved on to the next one.
 struct CompletedRecord {
     std::uint64_t number = 0;  // 1 for the first record the console completed
     std::uint16_t address = 0;
-    std::array<std::uint8_t, memory_map::kRecordSize> bytes{};
+    StationKind kind = StationKind::records20;
+    std::array<std::uint8_t, memory_map::kMaxRecordSize> bytes{};  // the first record() hold it
     // Spoiled on purpose afterwards through corruptRecord.
     bool corrupted = false;
+
+    std::span<const std::uint8_t> record() const {
+        return {bytes.data(), static_cast<std::size_t>(recordSizeOf(kind))};
+    }
 };
 
 enum class RecordCorruption {
@@ -84,11 +92,15 @@ public:
     void advanceMinutes(int minutes);
     CivilTime stationTime();
 
+    // The console this model is; a loaded image may make it the other one.
+    StationKind kind();
+
     // A copy of the whole memory as it stands.
     std::array<std::uint8_t, memory_map::kMemorySize> image();
     // Replaces the memory with a saved one and continues from its pointers, interval,
-    // readings and rain counter, on this model's own clock (the memory holds none). On
-    // failure nothing changes.
+    // readings and rain counter, on this model's own clock (the memory holds none). The
+    // image tells which console it is from; one that could be either stays this model's
+    // kind. On failure nothing changes.
     ImageStatus loadImage(const std::string& path);
     ImageStatus saveImage(const std::string& path);
     // The console's running rain sums, which its memory does not hold: kept with a saved
@@ -140,6 +152,8 @@ private:
     void writeFactorySettingsLocked(double absPressure);
     std::array<std::uint8_t, memory_map::kFixedBlockSize> fixedBlockLocked() const;
     std::uint8_t* currentRecordLocked() { return &m_memory[m_currentPos]; }
+    const memory_map::RingLayout& ringLocked() const { return memory_map::ringLayout(m_kind); }
+    int recordSizeLocked() const { return recordSizeOf(m_kind); }
     void showUnwrittenBytesLocked(std::uint16_t address, std::uint8_t* out);
     void showReportedStatusLocked(std::uint16_t address, std::uint8_t* out) const;
 
@@ -147,7 +161,7 @@ private:
     // `before` for the bytes it has not reached yet.
     struct RecordWrite {
         std::uint16_t address = 0;
-        std::array<std::uint8_t, memory_map::kRecordSize> before{};
+        std::array<std::uint8_t, memory_map::kMaxRecordSize> before{};
         Clock::time_point start;
     };
 
@@ -169,6 +183,7 @@ private:
     // The fixed block decoded, reused every minute rather than built afresh.
     CStationData m_console;
 
+    StationKind m_kind;
     int m_interval;
     std::uint16_t m_currentPos = memory_map::kRingStart;
     int m_count = 1;            // records stored, the one being filled included
@@ -180,7 +195,7 @@ private:
 
     Clock::duration m_recordWriteTime{};  // zero: records are written at once
     // The record being filled as it was before its latest update.
-    std::array<std::uint8_t, memory_map::kRecordSize> m_recordBeforeUpdate{};
+    std::array<std::uint8_t, memory_map::kMaxRecordSize> m_recordBeforeUpdate{};
     std::optional<RecordWrite> m_recordWrite;
 
     std::optional<std::uint16_t> m_reportedPointer;

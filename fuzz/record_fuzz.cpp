@@ -9,15 +9,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace nimbra;
-    if (size < memory_map::kRecordSize + 2 * sizeof(std::int32_t)) {
+    if (size < memory_map::kMaxRecordSize + 2 * sizeof(std::int32_t)) {
         return 0;
     }
     float offset = 0;
-    std::memcpy(&offset, data + memory_map::kRecordSize, sizeof offset);
+    std::memcpy(&offset, data + memory_map::kMaxRecordSize, sizeof offset);
     const DecodedRecord decoded =
-        decodeHistoryRecord(RecordBytes(data, memory_map::kRecordSize), offset);
+        decodeHistoryRecord(RecordBytes(data, memory_map::kMaxRecordSize), offset);
     std::int32_t counter = 0;
-    std::memcpy(&counter, data + memory_map::kRecordSize + sizeof offset, sizeof counter);
+    std::memcpy(&counter, data + memory_map::kMaxRecordSize + sizeof offset, sizeof counter);
     takeRecordRain(decoded.record.Rcount, counter, 0.3f);
     return 0;
 }

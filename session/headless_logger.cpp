@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "config/mqtt_settings.h"
+#include "config/station_settings.h"
 #include "config/upload_settings.h"
 #include "session/headless_events.h"
 #include "session/station_session.h"
@@ -191,6 +192,7 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
         mainWait.wake();
     });
     session.mqtt().configure(loadMqttSettings(config));
+    session.monitor().setStationModel(loadStationModel(config));
     std::atomic<bool> passCompleted{false};
     session.onPassCompleted([&passCompleted, &mainWait] {
         passCompleted = true;
@@ -224,7 +226,8 @@ int runHeadlessLogger(const CommandLine& options, const std::filesystem::path& d
             break;
         }
         if (events.seenStationFault() && !passTime) {
-            // The station's pointer or count cannot be right: no pass will complete.
+            // The station's pointer or count cannot be right, or its kind cannot be told:
+            // no pass will complete.
             exitCode = 1;
             break;
         }

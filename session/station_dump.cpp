@@ -8,6 +8,7 @@
 
 #include "core/absent.h"
 #include "station/fixed_block.h"
+#include "station/kind_detection.h"
 #include "station/memory_map.h"
 #include "station/record_codec.h"
 
@@ -169,14 +170,29 @@ int dumpStation(link::StationConnection& link, std::FILE* out) {
     }
     CStationData data;
     decodeFixedBlock(FixedBlockBytes(block), data);
+    // The records before the pointer tell the console's kind; near the ring start, where
+    // they would have to be read from the end of memory, the fixed block alone does.
+    std::array<std::uint8_t, kDetectionWindow> before{};
+    const int windowStart = data.m_CurrentPos - kDetectionWindow;
+    for (int offset = 0; windowStart >= memory_map::kRingStart && offset < kDetectionWindow;
+         offset += 32) {
+        if (const link::LinkResult read =
+                link.verifiedRead(windowStart + offset, before.data() + offset, kRetries);
+            !read.ok()) {
+            return unreadable(read);
+        }
+    }
+    data.m_Kind = detectStationKind(FixedBlockBytes(block), before).kind;
+    if (!hasSolarSensor(data.m_Kind)) {
+        forgetSolarFields(data);
+    }
     std::array<std::uint8_t, 32> current{};
     if (const link::LinkResult read =
             link.verifiedRead(data.m_CurrentPos, current.data(), kRetries);
         !read.ok()) {
         return unreadable(read);
     }
-    data.m_Current =
-        decodeHistoryRecord(RecordBytes(current.data(), memory_map::kRecordSize), data);
+    data.m_Current = decodeHistoryRecord(recordBytesOf(current.data(), data.m_Kind), data);
     data.m_Current.Time = OleDate::currentTime().value();
     std::fprintf(out, "%s\n", stationJson(data).c_str());
     return 0;

@@ -150,6 +150,7 @@ private:
         model.seed = options.seed;
         model.records = options.initialRecords;
         model.intervalMinutes = options.intervalMinutes;
+        model.kind = options.kind;
         model.speed = 0.0;  // the clock moves only when the soak moves it
         model.startTime = kStart;
         model.logCompletedRecords = true;
@@ -163,10 +164,15 @@ private:
     }
 
     int acquire() {
-        AcquisitionContext context{
-            m_link,   m_db,
-            m_events, [](const CStationData&) {},
-            {},       [this] { return OleDate::fromCivil(m_model.stationTime()); }};
+        AcquisitionContext context{m_link,
+                                   m_db,
+                                   m_events,
+                                   [](const CStationData&) {},
+                                   {},
+                                   [this] { return OleDate::fromCivil(m_model.stationTime()); },
+                                   nullptr,
+                                   std::nullopt,
+                                   &m_detectedKind};
         return RunAcquisition(m_data, context).ok() ? 1 : 0;
     }
 
@@ -180,7 +186,8 @@ private:
 
     DownloadPlan plannedDownload() {
         const Pointer pointer = pointerOf(m_model.image());
-        return PlanDownload(pointer.position, m_data.LastPoint, pointer.count);
+        return PlanDownload(memory_map::ringLayout(m_model.kind()), pointer.position,
+                            m_data.LastPoint, pointer.count);
     }
 
     // The settings as the station holds them, so that writing them changes nothing.
@@ -198,10 +205,11 @@ private:
     // Leaves the pointer a few records short of the end of memory.
     int positionNearTheEnd() {
         const Pointer pointer = pointerOf(m_model.image());
-        const int target = map::kRingRecords - uniform(m_random, 1, 3);
-        const int steps = map::recordsFromTo(pointer.position, map::recordAddress(target));
+        const map::RingLayout& ring = map::ringLayout(m_model.kind());
+        const int target = ring.records - uniform(m_random, 1, 3);
+        const int steps = ring.recordsFromTo(pointer.position, ring.recordAddress(target));
         m_model.advanceMinutes(steps * m_options.intervalMinutes);
-        return map::kRingRecords - target;
+        return ring.records - target;
     }
 
     void round(int number) {
@@ -355,6 +363,8 @@ private:
     CWeatherDb m_db;
     QuietEvents m_events;
     CStationData m_data;
+    // Detected once, as the monitor keeps it while the station stays connected.
+    std::atomic<int> m_detectedKind{kKindUnknown};
     std::vector<emulator::CompletedRecord> m_log;
     RecordLedger m_ledger;
     SoakResult m_result;

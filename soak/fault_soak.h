@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "core/station_kind.h"
 #include "soak/fault_kind.h"
 #include "soak/record_ledger.h"
 
@@ -16,6 +17,7 @@ struct SoakOptions {
     std::uint32_t seed = 7420;
     int initialRecords = 300;
     int intervalMinutes = 5;
+    StationKind kind = StationKind::records20;  // the console the soak runs against
     // Where the store is kept for a look afterwards; a temporary folder, removed at the
     // end, when empty.
     std::filesystem::path keepIn;

@@ -46,7 +46,7 @@ using nimbra::soak::SoakResult;
 
 constexpr std::string_view kUsage =
     "usage: nimbra-fault-soak [--rounds N] [--seed S] [--records N] [--interval MINUTES]\n"
-    "                         [--keep-store DIR] [--verbose]\n";
+    "                         [--model 16|20] [--keep-store DIR] [--verbose]\n";
 
 bool parseNumber(const char* text, long low, long high, long& value) {
     const auto number = nimbra::parseNumber<long>(text);
@@ -74,6 +74,10 @@ bool parse(int argc, char** argv, SoakOptions& options) {
             options.initialRecords = static_cast<int>(number);
         } else if (name == "--interval" && parseNumber(value, 1, 240, number)) {
             options.intervalMinutes = static_cast<int>(number);
+        } else if (name == "--model" &&
+                   (std::string_view(value) == "16" || std::string_view(value) == "20")) {
+            options.kind = std::string_view(value) == "16" ? nimbra::StationKind::records16
+                                                           : nimbra::StationKind::records20;
         } else if (name == "--keep-store") {
             options.keepIn = value;
         } else {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <span>
 #include <tuple>
 
 #include "core/byte_order.h"
@@ -25,7 +26,7 @@ Readings readingsOf(const HistoryRecord& r) {
 }
 
 Readings readingsOf(const emulator::CompletedRecord& logged) {
-    return readingsOf(decodeHistoryRecord(RecordBytes(logged.bytes), 0.0f).record);
+    return readingsOf(decodeHistoryRecord(logged.record(), 0.0f).record);
 }
 
 // Whether the station, as `image` shows it, still holds the record among those counted
@@ -33,12 +34,14 @@ Readings readingsOf(const emulator::CompletedRecord& logged) {
 bool holds(const RecordLedger::Image& image, const emulator::CompletedRecord& record) {
     const std::uint16_t pointer = loadLe16(&image[map::fixed::kCurrentPos]);
     const int count = loadLe16(&image[map::fixed::kDataCount]);
-    if (!map::isRecordAddress(pointer) || !map::isRecordAddress(record.address)) {
+    const map::RingLayout& ring = map::ringLayout(record.kind);
+    if (!ring.isRecordAddress(pointer) || !ring.isRecordAddress(record.address)) {
         return false;
     }
-    const int behind = map::recordsFromTo(record.address, pointer);
+    const int behind = ring.recordsFromTo(record.address, pointer);
     return behind >= 1 && behind < count &&
-           std::equal(record.bytes.begin(), record.bytes.end(), &image[record.address]);
+           std::ranges::equal(record.record(),
+                              std::span(&image[record.address], record.record().size()));
 }
 
 std::string describe(const char* what, const emulator::CompletedRecord& record) {
@@ -55,8 +58,9 @@ void RecordLedger::decide(const std::vector<emulator::CompletedRecord>& log, con
     // is not expected when the station no longer holds it by that time.
     const std::uint16_t pointer = loadLe16(&image[map::fixed::kCurrentPos]);
     std::size_t decidable = log.size();
-    if (decidable > m_verdicts.size() && map::isRecordAddress(pointer) && image[pointer] == 0 &&
-        log.back().address == map::stepRecords(pointer, -1)) {
+    if (decidable > m_verdicts.size() && image[pointer] == 0 &&
+        map::ringLayout(log.back().kind).isRecordAddress(pointer) &&
+        log.back().address == map::ringLayout(log.back().kind).stepRecords(pointer, -1)) {
         --decidable;
     }
     for (std::size_t i = m_verdicts.size(); i < decidable; ++i) {
@@ -68,7 +72,8 @@ void RecordLedger::dropOverwritten(const std::vector<emulator::CompletedRecord>&
                                    const Image& image) {
     for (std::size_t i = m_lastDecided; i < m_verdicts.size(); ++i) {
         const emulator::CompletedRecord& record = log[i];
-        if (!std::equal(record.bytes.begin(), record.bytes.end(), &image[record.address])) {
+        if (!std::ranges::equal(record.record(),
+                                std::span(&image[record.address], record.record().size()))) {
             m_verdicts[i] = Verdict::dropped;
         }
     }

@@ -8,6 +8,7 @@
 
 #include "core/station_data.h"
 #include "station/fixed_block.h"
+#include "station/kind_detection.h"
 #include "station/record_codec.h"
 
 namespace nimbra::soak {
@@ -47,16 +48,21 @@ std::vector<Readings> stationRecords(const StationImage& image, int upTo) {
     CStationData station;
     decodeFixedBlock(FixedBlockBytes(image.data(), memory_map::kFixedBlockSize), station);
     const float pressureOffset = relativePressureOffset(station);
+    const StationKind kind =
+        detectStationKind(FixedBlockBytes(image.data(), memory_map::kFixedBlockSize),
+                          detectionWindowOf(image, station.m_CurrentPos))
+            .kind;
+    const memory_map::RingLayout& ring = memory_map::ringLayout(kind);
 
-    const int complete = std::clamp(station.m_DataCount - 1, 0, memory_map::kRingRecords - 1);
-    const int oldest = memory_map::stepRecords(station.m_CurrentPos, -complete);
-    const int count = std::min(memory_map::recordsFromTo(oldest, upTo), complete);
+    const int complete = std::clamp(station.m_DataCount - 1, 0, ring.records - 1);
+    const int oldest = ring.stepRecords(station.m_CurrentPos, -complete);
+    const int count = std::min(ring.recordsFromTo(oldest, upTo), complete);
 
     std::vector<Readings> records;
     for (int i = 0; i < count; ++i) {
-        const int address = memory_map::stepRecords(oldest, i);
-        const DecodedRecord decoded = decodeHistoryRecord(
-            RecordBytes(image.data() + address, memory_map::kRecordSize), pressureOffset);
+        const int address = ring.stepRecords(oldest, i);
+        const DecodedRecord decoded =
+            decodeHistoryRecord(recordBytesOf(image.data() + address, kind), pressureOffset);
         if (decoded.valid) {
             records.push_back(readingsOf(decoded.record));
         }

@@ -12,28 +12,28 @@ namespace map = memory_map;
 // end of memory, back to it: the ring has wrapped since nothing is known yet. When it has
 // not (the oldest record is the ring's first), this is the end of memory, whose window
 // holds no record.
-int wrappedStart(int dataCount, int recordsBeforePos) {
-    constexpr int kRecordSize = static_cast<int>(map::kRecordSize);
-    return static_cast<int>(map::kMemorySize) + kRecordSize -
-           kRecordSize * (dataCount - recordsBeforePos);
+int wrappedStart(const map::RingLayout& ring, int dataCount, int recordsBeforePos) {
+    return static_cast<int>(map::kMemorySize) + ring.recordSize -
+           ring.recordSize * (dataCount - recordsBeforePos);
 }
 
 }  // namespace
 
-bool RingMayHaveLapped(std::int64_t minutesSinceLastRecord, int intervalMinutes) {
+bool RingMayHaveLapped(const map::RingLayout& ring, std::int64_t minutesSinceLastRecord,
+                       int intervalMinutes) {
     // One record short of the ring already counts: the clocks need not agree to the minute,
     // and a needless full read only meets records already stored.
     return intervalMinutes > 0 &&
-           minutesSinceLastRecord >=
-               static_cast<std::int64_t>(map::kRingRecords - 1) * intervalMinutes;
+           minutesSinceLastRecord >= static_cast<std::int64_t>(ring.records - 1) * intervalMinutes;
 }
 
-DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount, bool lapped) {
-    const int recordsBeforePos = map::ringIndex(currentPos);
+DownloadPlan PlanDownload(const map::RingLayout& ring, int currentPos, int lastPoint, int dataCount,
+                          bool lapped) {
+    const int recordsBeforePos = ring.ringIndex(currentPos);
     DownloadPlan plan;
     if (lapped && dataCount > 0) {
         plan.count = dataCount;
-        plan.start = map::stepRecords(currentPos, 1 - dataCount);
+        plan.start = ring.stepRecords(currentPos, 1 - dataCount);
         plan.reanchor = true;
         return plan;
     }
@@ -44,31 +44,31 @@ DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount, bool lap
         // The new records run from the last position to the end of memory and on from
         // the ring start, like any later run's; the download walks across the end.
         plan.start = lastPoint;
-        plan.count = map::recordsFromTo(lastPoint, currentPos) + 1;
+        plan.count = ring.recordsFromTo(lastPoint, currentPos) + 1;
         if (plan.count > dataCount) {
             // Fewer records held than came since: from the oldest the station holds.
             plan.count = dataCount;
-            plan.start = map::stepRecords(currentPos, 1 - dataCount);
+            plan.start = ring.stepRecords(currentPos, 1 - dataCount);
         }
     } else if (currentPos < lastPoint) {
         // Memory cleared, or the pointer went back: take everything.
         plan.count = dataCount;
         plan.start = map::kRingStart;
         if (recordsBeforePos > dataCount) {
-            plan.start = map::stepRecords(currentPos, 1 - dataCount);
+            plan.start = ring.stepRecords(currentPos, 1 - dataCount);
         }
         plan.reanchor = true;
         if (recordsBeforePos < dataCount && lastPoint == map::kRingStart) {
-            plan.start = wrappedStart(dataCount, recordsBeforePos);
+            plan.start = wrappedStart(ring, dataCount, recordsBeforePos);
         }
     } else if (recordsBeforePos < dataCount && lastPoint == map::kRingStart) {
-        plan.start = wrappedStart(dataCount, recordsBeforePos);
+        plan.start = wrappedStart(ring, dataCount, recordsBeforePos);
         plan.count = dataCount;
     } else {
-        plan.count = map::recordsFromTo(lastPoint, currentPos) + 1;
+        plan.count = ring.recordsFromTo(lastPoint, currentPos) + 1;
         plan.start = lastPoint;
         if (dataCount < recordsBeforePos && dataCount < plan.count) {
-            plan.start = map::stepRecords(currentPos, 1 - dataCount);
+            plan.start = ring.stepRecords(currentPos, 1 - dataCount);
             plan.count = dataCount;
         }
     }

@@ -14,16 +14,18 @@ struct DownloadPlan {
     bool reanchor = false;  // the station's pointer went back: trust the PC clock
 };
 
-// Chooses the records to download from the station's current-record address, the
+// Chooses the records to download from the station's ring, its current-record address, the
 // address and count stored after the previous run, and the station's record count.
 // `lapped`: so much time has passed since the last stored record that the ring may have
 // gone round past it; every record the station holds is read, oldest first, and the
 // records are anchored to the PC clock.
-DownloadPlan PlanDownload(int currentPos, int lastPoint, int dataCount, bool lapped = false);
+DownloadPlan PlanDownload(const memory_map::RingLayout& ring, int currentPos, int lastPoint,
+                          int dataCount, bool lapped = false);
 
 // Whether the minutes since the newest stored record could hold as many records as the
 // ring, at the station's interval: the pointer may then have come round to where it was.
-bool RingMayHaveLapped(std::int64_t minutesSinceLastRecord, int intervalMinutes);
+bool RingMayHaveLapped(const memory_map::RingLayout& ring, std::int64_t minutesSinceLastRecord,
+                       int intervalMinutes);
 
 // Shift, in minutes, that re-anchors a run's new records to the PC clock; 0 keeps the
 // station's own record times. Re-anchored, the newest record lies `delay` minutes before

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/absent.h"
 #include "core/byte_order.h"
 #include "core/station_data.h"
 #include "station/field_codec.h"
@@ -196,6 +197,13 @@ void decodeFixedBlock(FixedBlockBytes block, CStationData& station) {
     for (const TimeField& t : kExtremeTimes) {
         (station.*t.times)[t.slot] = decodeBcdDateTime(&block[t.offset]);
     }
+}
+
+void forgetSolarFields(CStationData& station) {
+    station.m_Max.Light = station.m_AlarmHigh.Light = kAbsent;
+    station.m_Max.UV = station.m_AlarmHigh.UV = kAbsentInt;
+    station.m_MaxTime[kSlotLight] = station.m_MaxTime[kSlotUV] = 0.0;
+    station.m_AlarmHighOn[kSlotLight] = station.m_AlarmHighOn[kSlotUV] = 0;
 }
 
 void encodeSettings(const CStationData& station, MutableFixedBlockBytes block) {

@@ -17,6 +17,11 @@ using MutableFixedBlockBytes = std::span<std::uint8_t, memory_map::kFixedBlockSi
 // count and the address of the record being filled, and the two pressures.
 void decodeFixedBlock(FixedBlockBytes block, CStationData& station);
 
+// A console without the solar sensor keeps no light or UV maxima and offers no alarms on
+// them: those fields of `station` become absent and the alarms off, whatever the unused
+// bytes of its fixed block hold.
+void forgetSolarFields(CStationData& station);
+
 // The inverse, by section, so that a writer changes only what it means to change. Each
 // writes the fields of its section and leaves every other byte as it was.
 

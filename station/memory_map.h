@@ -2,11 +2,13 @@
 
 #include <cstdint>
 
+#include "core/station_kind.h"
+
 // The station console's 64 KiB memory: a 256-byte fixed block of settings, alarm
-// thresholds, maxima and minima, followed by a ring of 20-byte history records. Every
-// reader and writer of that memory takes its addresses from here, and every step round
-// the ring is taken by the helpers at the end, which derive from the record size and
-// ring count alone.
+// thresholds, maxima and minima, followed by a ring of history records, 20 bytes each on
+// a console with the solar sensor, 16 without. Every reader and writer of that memory
+// takes its addresses from here, and every step round the ring is taken by the ring
+// layout at the end, which derives from the record size and ring count alone.
 
 namespace nimbra::memory_map {
 
@@ -15,10 +17,8 @@ inline constexpr std::uint32_t kBlockSize = 32;
 
 inline constexpr std::uint32_t kFixedBlockSize = 256;
 inline constexpr std::uint16_t kRingStart = 256;
-inline constexpr std::uint32_t kRecordSize = 20;
-inline constexpr std::int32_t kRingRecords = 3264;
-static_assert(kRingStart + kRingRecords * kRecordSize == kMemorySize);
-inline constexpr std::int32_t kRingBytes = kRingRecords * static_cast<std::int32_t>(kRecordSize);
+// The longer of the two records; buffers that hold either kind are this long.
+inline constexpr std::uint32_t kMaxRecordSize = 20;
 
 // The value the PC writes to the commit byte as the last write of every change.
 inline constexpr std::uint8_t kCommitValue = 0xAA;
@@ -43,6 +43,8 @@ inline constexpr std::uint16_t kFlags29 = 29;
 inline constexpr std::uint16_t kCurrentPos = 30;
 inline constexpr std::uint16_t kRelPressure = 32;
 inline constexpr std::uint16_t kAbsPressure = 34;
+// The solar sensor's light coefficient; a console without the sensor reads 0 here.
+inline constexpr std::uint16_t kLightCoefficient = 36;
 
 inline constexpr std::uint16_t kInHumiHighAlarm = 48;
 inline constexpr std::uint16_t kInHumiLowAlarm = 49;
@@ -124,7 +126,7 @@ inline constexpr std::uint16_t kRainMonthMaxTime = 246;
 inline constexpr std::uint16_t kRainTotalMaxTime = 251;
 }  // namespace fixed
 
-// Offsets in a 20-byte history record.
+// Offsets in a history record; light and UV exist only in the 20-byte one.
 namespace record {
 inline constexpr std::uint16_t kInterval = 0;  // minutes since the previous record
 inline constexpr std::uint16_t kInHumi = 1;
@@ -145,65 +147,74 @@ inline constexpr std::uint8_t kRainOverflowBit = 0x80;
 inline constexpr std::uint8_t kNoContactBit = 0x40;
 }  // namespace record
 
-// Stepping round the ring. Addresses are signed here, as the download arithmetic and the
-// stored last position hold them.
+// Stepping round the ring of one kind of console. Addresses are signed here, as the
+// download arithmetic and the stored last position hold them.
+struct RingLayout {
+    std::int32_t recordSize;
+    std::int32_t records;
 
-// History record addresses: 256, 276, ..., 65516, after which the ring starts again.
-constexpr bool isRecordAddress(std::int32_t address) {
-    return address >= kRingStart && address < static_cast<std::int32_t>(kMemorySize) &&
-           (address - kRingStart) % kRecordSize == 0;
-}
+    constexpr std::int32_t ringBytes() const { return records * recordSize; }
 
-// Whole records from the ring start to `address`.
-constexpr std::int32_t ringIndex(std::int32_t address) {
-    return (address - kRingStart) / static_cast<std::int32_t>(kRecordSize);
-}
-
-// The address of the record `index` records on from the ring start, round the ring as
-// often as it takes, either way.
-constexpr std::uint16_t recordAddress(std::int32_t index) {
-    const std::int32_t wrapped = ((index % kRingRecords) + kRingRecords) % kRingRecords;
-    return static_cast<std::uint16_t>(kRingStart + wrapped * kRecordSize);
-}
-
-// The address `records` records on from `address`, back when negative, going round the
-// end of memory once at most.
-constexpr std::int32_t stepRecords(std::int32_t address, std::int32_t records) {
-    const std::int32_t stepped = address + records * static_cast<std::int32_t>(kRecordSize);
-    if (stepped < kRingStart) {
-        return stepped + kRingBytes;
+    // History record addresses: 256, 256 + size, ..., after which the ring starts again.
+    constexpr bool isRecordAddress(std::int32_t address) const {
+        return address >= kRingStart && address < static_cast<std::int32_t>(kMemorySize) &&
+               (address - kRingStart) % recordSize == 0;
     }
-    return stepped >= static_cast<std::int32_t>(kMemorySize) ? stepped - kRingBytes : stepped;
+
+    // Whole records from the ring start to `address`.
+    constexpr std::int32_t ringIndex(std::int32_t address) const {
+        return (address - kRingStart) / recordSize;
+    }
+
+    // The address of the record `index` records on from the ring start, round the ring
+    // as often as it takes, either way.
+    constexpr std::uint16_t recordAddress(std::int32_t index) const {
+        const std::int32_t wrapped = ((index % records) + records) % records;
+        return static_cast<std::uint16_t>(kRingStart + wrapped * recordSize);
+    }
+
+    // The address `count` records on from `address`, back when negative, going round the
+    // end of memory once at most.
+    constexpr std::int32_t stepRecords(std::int32_t address, std::int32_t count) const {
+        const std::int32_t stepped = address + count * recordSize;
+        if (stepped < kRingStart) {
+            return stepped + ringBytes();
+        }
+        return stepped >= static_cast<std::int32_t>(kMemorySize) ? stepped - ringBytes() : stepped;
+    }
+
+    constexpr std::uint16_t nextRecordAddress(std::int32_t address) const {
+        return static_cast<std::uint16_t>(stepRecords(address, 1));
+    }
+
+    // Records from the one at `from` on to the one at `to`, round the end of memory when
+    // `to` lies before `from`; 0 when they are the same.
+    constexpr std::int32_t recordsFromTo(std::int32_t from, std::int32_t to) const {
+        return (to - from + (to < from ? ringBytes() : 0)) / recordSize;
+    }
+
+    // Whether a record at `address` ends within memory; past its end the ring goes on at
+    // its start.
+    constexpr bool endsInMemory(std::int32_t address) const {
+        return address + recordSize <= static_cast<std::int32_t>(kMemorySize);
+    }
+};
+
+// Both rings fill the memory after the fixed block exactly.
+inline constexpr RingLayout kRing20{20, 3264};
+inline constexpr RingLayout kRing16{16, 4080};
+static_assert(kRingStart + kRing20.ringBytes() == kMemorySize);
+static_assert(kRingStart + kRing16.ringBytes() == kMemorySize);
+
+constexpr const RingLayout& ringLayout(StationKind kind) {
+    return kind == StationKind::records16 ? kRing16 : kRing20;
 }
 
-constexpr std::uint16_t nextRecordAddress(std::int32_t address) {
-    return static_cast<std::uint16_t>(stepRecords(address, 1));
-}
-
-// Records from the one at `from` on to the one at `to`, round the end of memory when `to`
-// lies before `from`; 0 when they are the same.
-constexpr std::int32_t recordsFromTo(std::int32_t from, std::int32_t to) {
-    return (to - from + (to < from ? kRingBytes : 0)) / static_cast<std::int32_t>(kRecordSize);
-}
-
-// Whether a record at `address` ends within memory; past its end the ring goes on at
-// its start.
-constexpr bool endsInMemory(std::int32_t address) {
-    return address + static_cast<std::int32_t>(kRecordSize) <=
-           static_cast<std::int32_t>(kMemorySize);
-}
-
-// A download reads the ring three records at a time. The window after one that reaches
-// past the end of memory starts at the ring start; one that ends exactly at the end is
-// followed by a window at the end of memory, which holds no record.
-inline constexpr std::int32_t kWindowRecords = 3;
-
-constexpr std::int32_t nextWindowStart(std::int32_t start) {
-    const std::int32_t next = start + kWindowRecords * static_cast<std::int32_t>(kRecordSize);
-    return next > static_cast<std::int32_t>(kMemorySize) ? kRingStart : next;
-}
-
-static_assert(nextRecordAddress(65516) == kRingStart && stepRecords(kRingStart, -1) == 65516 &&
-              recordsFromTo(65476, 296) == 5);
+static_assert(kRing20.nextRecordAddress(65516) == kRingStart &&
+              kRing20.stepRecords(kRingStart, -1) == 65516 &&
+              kRing20.recordsFromTo(65476, 296) == 5);
+static_assert(kRing16.nextRecordAddress(65520) == kRingStart &&
+              kRing16.stepRecords(kRingStart, -1) == 65520 &&
+              kRing16.recordsFromTo(65504, 288) == 4);
 
 }  // namespace nimbra::memory_map

@@ -35,6 +35,10 @@ void markOutdoorAbsent(HistoryRecord& r) {
     r.Rcount = -1;
 }
 
+bool holdsSolarReadings(std::span<const std::uint8_t> bytes) {
+    return bytes.size() >= memory_map::kMaxRecordSize;
+}
+
 }  // namespace
 
 float relativePressureOffset(const CStationData& station) {
@@ -47,6 +51,10 @@ float relativePressureOffset(const CStationData& station) {
 DecodedRecord decodeHistoryRecord(RecordBytes b, float pressureOffset) {
     DecodedRecord decoded;
     HistoryRecord& r = decoded.record;
+    if (b.size() < static_cast<std::size_t>(memory_map::kRing16.recordSize)) {
+        decoded.valid = false;  // not a record of either console
+        return decoded;
+    }
     r.Interval = b[rec::kInterval];
     r.InHumi = decodeU8(b[rec::kInHumi]);
     r.InTemp = decodeS16Tenths(&b[rec::kInTemp]);
@@ -73,8 +81,8 @@ DecodedRecord decodeHistoryRecord(RecordBytes b, float pressureOffset) {
     r.Gust = plausibleWind(
         decodeWind12Tenths(static_cast<std::uint16_t>(((high >> 4) << 8) | b[rec::kGustLow])));
     r.WindDirection = decodeDirection(b[rec::kWindDirection]);
-    r.Light = decodeU24Tenths(&b[rec::kLight]);
-    r.UV = decodeUvIndex(b[rec::kUv]);
+    r.Light = holdsSolarReadings(b) ? decodeU24Tenths(&b[rec::kLight]) : kAbsent;
+    r.UV = holdsSolarReadings(b) ? decodeUvIndex(b[rec::kUv]) : kAbsentInt;
     r.DewPoint = ComputeDewPoint(r.OutTemp, r.OutHumi);
     r.WindChill = ComputeWindChill(r.OutTemp, r.Wind);
 
@@ -105,8 +113,10 @@ void encodeHistoryRecord(const HistoryRecord& r, OutdoorSensor sensor, MutableRe
     b[rec::kGustLow] = static_cast<std::uint8_t>(gust);
     b[rec::kWindGustHigh] = static_cast<std::uint8_t>((wind >> 8) | ((gust >> 8) << 4));
     b[rec::kWindDirection] = encodeDirection(contact ? r.WindDirection : kAbsentInt);
-    encodeU24Tenths(&b[rec::kLight], contact ? r.Light : kAbsent);
-    b[rec::kUv] = encodeUvIndex(contact ? r.UV : kAbsentInt);
+    if (holdsSolarReadings(b)) {
+        encodeU24Tenths(&b[rec::kLight], contact ? r.Light : kAbsent);
+        b[rec::kUv] = encodeUvIndex(contact ? r.UV : kAbsentInt);
+    }
 
     std::uint8_t status = contact ? 0 : rec::kNoContactBit;
     std::uint16_t counter = 0xFFFF;

@@ -10,8 +10,18 @@ namespace nimbra {
 
 class CStationData;
 
-using RecordBytes = std::span<const std::uint8_t, memory_map::kRecordSize>;
-using MutableRecordBytes = std::span<std::uint8_t, memory_map::kRecordSize>;
+// One history record: 20 bytes, or 16 from a console without the solar sensor, whose
+// records hold no light and no UV.
+using RecordBytes = std::span<const std::uint8_t>;
+using MutableRecordBytes = std::span<std::uint8_t>;
+
+// The bytes of a record of `kind` at `bytes`.
+inline RecordBytes recordBytesOf(const std::uint8_t* bytes, StationKind kind) {
+    return {bytes, static_cast<std::size_t>(recordSizeOf(kind))};
+}
+inline MutableRecordBytes recordBytesOf(std::uint8_t* bytes, StationKind kind) {
+    return {bytes, static_cast<std::size_t>(recordSizeOf(kind))};
+}
 
 struct DecodedRecord {
     HistoryRecord record;  // Time and the rain fields are left for the caller to fill
@@ -22,8 +32,9 @@ struct DecodedRecord {
 // absolute pressure into its relative one; absent when either pressure is.
 float relativePressureOffset(const CStationData& station);
 
-// Decodes a 20-byte history record, the one being filled included. A record whose
-// outdoor sensor had no contact has every outdoor value absent and Rcount -1.
+// Decodes a history record, the one being filled included; a 16-byte one has light and
+// UV absent. A record whose outdoor sensor had no contact has every outdoor value absent
+// and Rcount -1.
 DecodedRecord decodeHistoryRecord(RecordBytes bytes, float pressureOffset);
 
 // Decodes with the pressure offset of `station` and notes the validity in its
@@ -34,7 +45,7 @@ enum class OutdoorSensor { inContact, noContact };
 
 // Inverse of decodeHistoryRecord for the values a record holds. Rcount above 65535 sets
 // the overflow bit (which stands for 65535); Rcount -1 writes no counter. With no
-// contact the outdoor values are written absent.
+// contact the outdoor values are written absent. A 16-byte record takes no light or UV.
 void encodeHistoryRecord(const HistoryRecord& record, OutdoorSensor sensor,
                          MutableRecordBytes bytes);
 

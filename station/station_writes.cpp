@@ -206,6 +206,10 @@ StationWritePlan PlanSettingsWrite(CStationData& d) {
         if (previous == now) {
             continue;
         }
+        if (change.heldIn == HeldIn::light && !hasSolarSensor(d.m_Kind)) {
+            previous = now;  // no light threshold to carry over into the new unit
+            continue;
+        }
         for (const TenthsThreshold& f : kAlarmTenths) {
             if (f.heldIn == change.heldIn) {
                 float& threshold = (d.*f.record).*f.member;
@@ -246,6 +250,12 @@ StationWritePlan PlanAlarmWrite(CStationData& d) {
     StationWritePlan plan;
     for (const StationWritePlan& writes : steps) {
         plan.insert(plan.end(), writes.begin(), writes.end());
+    }
+    if (!hasSolarSensor(d.m_Kind)) {
+        // A console without the solar sensor has no light or UV alarm to write.
+        std::erase_if(plan, [](const StationByteWrite& write) {
+            return write.address >= fx::kLightHighAlarm && write.address <= fx::kUvHighAlarm;
+        });
     }
     return finished(std::move(plan));
 }

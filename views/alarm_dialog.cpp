@@ -232,6 +232,13 @@ CAlarm::CAlarm(const CStationData& data, const StringLookup& strings, StationAcc
     setWindowTitle(m_strings(kTextAlarm));
     setWindowIcon(appIcon());
     buildControls();
+    if (!hasSolarSensor(m_Data.m_Kind)) {
+        // A console without the solar sensor has no light or UV alarm to offer; the
+        // controls stay, hidden, and carry the absent thresholds through unchanged.
+        for (const char* id : {"1092", "1089", "1123", "1125", "1124"}) {
+            findChild<QWidget*>(QString::fromLatin1(id))->hide();
+        }
+    }
     m_save->setEnabled(access == StationAccess::ready);
     ExchangeAlarms(Exchange::toControls);
 }

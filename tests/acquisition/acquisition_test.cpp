@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "core/absent.h"
 #include "core/byte_order.h"
 #include "station/record_codec.h"
 #include "station/station_writes.h"
@@ -25,7 +26,10 @@ protected:
                                    m_events,
                                    [this](const CStationData& d) { m_published = d; },
                                    [this] { ++m_passes; },
-                                   [this] { return stationNow(); }};
+                                   [this] { return stationNow(); },
+                                   nullptr,
+                                   m_stationModel,
+                                   &m_detectedKind};
         m_lastRun = RunAcquisition(m_data, context);
         return m_lastRun.ok() ? 1 : 0;
     }
@@ -42,13 +46,13 @@ protected:
         const auto memory = m_model->image();
         const int pointer = loadLe16(&memory[memory_map::fixed::kCurrentPos]);
         const int count = memory[27] | memory[28] << 8;
+        const StationKind kind = m_model->kind();
+        const memory_map::RingLayout& ring = memory_map::ringLayout(kind);
         std::vector<HistoryRecord> records;
         for (int age = count - 1; age >= 1; --age) {
-            const std::uint16_t address =
-                memory_map::recordAddress(memory_map::ringIndex(pointer) - age);
+            const std::uint16_t address = ring.recordAddress(ring.ringIndex(pointer) - age);
             records.push_back(
-                decodeHistoryRecord(RecordBytes(&memory[address], memory_map::kRecordSize), 0.0f)
-                    .record);
+                decodeHistoryRecord(recordBytesOf(&memory[address], kind), 0.0f).record);
         }
         return records;
     }
@@ -64,6 +68,10 @@ protected:
             EXPECT_EQ(stored[i].Wind, station[i].Wind);
             EXPECT_EQ(stored[i].Gust, station[i].Gust);
             EXPECT_EQ(stored[i].Light, station[i].Light);
+            EXPECT_EQ(stored[i].UV, station[i].UV);
+            EXPECT_EQ(stored[i].WindDirection, station[i].WindDirection);
+            EXPECT_EQ(stored[i].InHumi, station[i].InHumi);
+            EXPECT_EQ(stored[i].OutHumi, station[i].OutHumi);
         }
     }
 
@@ -71,6 +79,8 @@ protected:
     CStationData m_published;
     int m_passes = 0;
     link::LinkResult m_lastRun;
+    std::optional<StationKind> m_stationModel;
+    std::atomic<int> m_detectedKind{kKindUnknown};  // as the monitor keeps it between runs
 };
 
 TEST_F(AcquisitionTest, FirstRunStoresEveryCompleteRecordOnce) {
@@ -92,6 +102,63 @@ TEST_F(AcquisitionTest, FirstRunStoresEveryCompleteRecordOnce) {
     // Nothing new: a second run stores nothing twice.
     ASSERT_EQ(acquire(), 1);
     EXPECT_EQ(storedRecords(), 40);
+}
+
+// Each console's ring read whole and across its end, detected from what the station
+// shows: every complete record stored with the station's readings, light and UV only
+// where the console measures them.
+TEST_F(AcquisitionTest, EachConsoleKindIsDetectedAndItsWholeRingStored) {
+    struct Case {
+        StationKind kind;
+        int records;
+        int held;  // the ring's records, the one being filled included
+    };
+    for (const Case c :
+         {Case{StationKind::records16, 4100, 4080}, Case{StationKind::records20, 3300, 3264}}) {
+        SCOPED_TRACE(recordSizeOf(c.kind));
+        TearDown();
+        SetUp();
+        m_data = CStationData();
+        m_detectedKind = kKindUnknown;
+        auto options = testing::stationOptions(31, c.records, 5);
+        options.kind = c.kind;
+        startStation(options);
+        ASSERT_EQ(acquire(), 1) << m_lastRun.describe();
+        EXPECT_EQ(m_data.m_Kind, c.kind);
+        EXPECT_EQ(m_data.m_DataCount, c.held);
+        const auto held = stationRecords();
+        ASSERT_EQ(storedRecords(), c.held - 1);
+        expectSameReadings(allRecords(), held);
+        const bool solar = hasSolarSensor(c.kind);
+        EXPECT_EQ(isAbsent(allRecords().front().Light), !solar);
+        EXPECT_EQ(isAbsent(m_data.m_Current.UV), !solar);
+        EXPECT_EQ(isAbsent(m_data.m_Max.Light), !solar);
+        EXPECT_EQ(isAbsent(m_data.m_AlarmHigh.UV), !solar);
+
+        // Later records follow across the end of memory as the ring goes on.
+        m_model->advanceMinutes(5 * 7);
+        ASSERT_EQ(acquire(), 1);
+        EXPECT_EQ(storedRecords(), c.held - 1 + 7);
+    }
+}
+
+// A station whose records read as neither kind, with a pointer both kinds could hold,
+// is not read until the setting says which it is.
+TEST_F(AcquisitionTest, AnAmbiguousStationStoresNothingUntilTheSettingDecides) {
+    startStation(testing::stationOptions(32, 4, 5));  // the record being filled at 336
+    const std::array<std::uint8_t, 32> zeros{};
+    m_model->writeBlock(336 - 64, zeros.data());
+    m_model->writeBlock(336 - 32, zeros.data());  // all but the first record spoiled
+    EXPECT_EQ(acquire(), 0);
+    EXPECT_EQ(m_lastRun.status, link::LinkStatus::protocol);
+    ASSERT_FALSE(m_events.faults().empty());
+    EXPECT_EQ(m_events.faults().back().first, StationFault::ambiguousKind);
+    EXPECT_EQ(storedRecords(), 0);
+
+    m_stationModel = StationKind::records20;
+    ASSERT_EQ(acquire(), 1) << m_lastRun.describe();
+    EXPECT_EQ(m_data.m_Kind, StationKind::records20);
+    EXPECT_EQ(storedRecords(), 1);  // the three zeroed records are not records
 }
 
 TEST_F(AcquisitionTest, FirstRunOnAFreshRingEndsAtThePcClock) {
@@ -282,9 +349,9 @@ TEST_F(AcquisitionTest, FullWrappedRingIsReadAroundTheEndOfMemory) {
 // Later runs go on across the end of memory as anywhere else: nothing is read twice or
 // skipped, and the times run on five minutes apart.
 TEST_F(AcquisitionTest, RunsAfterThePointerWentRoundTheEndStoreOnlyTheNewRecords) {
-    startStation(testing::stationOptions(6, memory_map::kRingRecords - 4, 5));
+    startStation(testing::stationOptions(6, memory_map::kRing20.records - 4, 5));
     ASSERT_EQ(acquire(), 1);
-    int expected = memory_map::kRingRecords - 4;
+    int expected = memory_map::kRing20.records - 4;
     for (const int newRecords : {5, 3, 4}) {
         m_model->advanceMinutes(5 * newRecords);
         ASSERT_EQ(acquire(), 1);
@@ -376,7 +443,7 @@ TEST_F(AcquisitionTest, ARecordTheConsoleIsStillWritingIsStoredOnlyAsFinallyWrit
     for (int age = 1; age <= 13; ++age) {
         const auto address = static_cast<std::size_t>(m_data.m_CurrentPos - 20 * age);
         const HistoryRecord written =
-            decodeHistoryRecord(RecordBytes(memory.data() + address, memory_map::kRecordSize),
+            decodeHistoryRecord(recordBytesOf(memory.data() + address, StationKind::records20),
                                 relativePressureOffset(m_data))
                 .record;
         const HistoryRecord& stored = records[records.size() - static_cast<std::size_t>(age)];
@@ -440,7 +507,7 @@ TEST_F(AcquisitionTest, ARingThatLappedBetweenRunsIsReadWhole) {
     startStation(testing::stationOptions(23, 100, 1));
     ASSERT_EQ(acquire(), 1);
     const std::int64_t first = storedRecords();
-    m_model->advanceMinutes(memory_map::kRingRecords + 2);
+    m_model->advanceMinutes(memory_map::kRing20.records + 2);
     ASSERT_EQ(acquire(), 1);
     // All the station holds but the record being filled and the newest, which a
     // one-minute interval always shows as just closed.

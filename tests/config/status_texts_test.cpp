@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "config/string_ids.h"
+
 namespace nimbra {
 namespace {
 
@@ -52,6 +54,8 @@ TEST(StatusTexts, AStationFaultNamesWhatTheStationReported) {
               "The station reports record position 1001, which is not a record: nothing was read.");
     EXPECT_EQ(stationFaultText(StationFault::recordCount, 65535, strings),
               "The station reports 65535 records, more than it can hold: nothing was read.");
+    EXPECT_EQ(stationFaultText(StationFault::ambiguousKind, 336, strings),
+              strings.text(kTextAmbiguousKind));
 }
 
 TEST(StatusTexts, EachNewsEventChangesItsPane) {

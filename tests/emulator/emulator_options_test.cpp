@@ -24,6 +24,8 @@ TEST(EmulatorOptions, EveryOptionReachesItsField) {
                                "--seed",
                                "42",
                                "--wrapped",
+                               "--model",
+                               "16",
                                "--image",
                                "in.bin",
                                "--save-image",
@@ -51,6 +53,7 @@ TEST(EmulatorOptions, EveryOptionReachesItsField) {
     EXPECT_EQ(o.speed, 60.0);
     EXPECT_EQ(o.seed, 42u);
     EXPECT_TRUE(o.wrapped);
+    EXPECT_EQ(o.kind, StationKind::records16);
     EXPECT_EQ(o.image, "in.bin");
     EXPECT_EQ(o.saveImage, "out.bin");
     EXPECT_TRUE(o.linkFaults.unplugged);
@@ -72,6 +75,7 @@ TEST(EmulatorOptions, DefaultsLeaveTheModelAloneAndNoFaults) {
     ASSERT_TRUE(parsed.options);
     EXPECT_EQ(parsed.options->socketPath, emulator::defaultSocketPath());
     EXPECT_FALSE(parsed.options->records);
+    EXPECT_EQ(parsed.options->kind, StationKind::records20);
     EXPECT_FALSE(parsed.options->linkFaults.unplugged);
     EXPECT_FALSE(parsed.options->linkFaults.silentAfter);
 }
@@ -89,6 +93,7 @@ TEST(EmulatorOptions, BadCommandLinesAreRefusedWithAReason) {
         {"--no-such-option"},
         {"--seed", "4294967296"},
         {"--report-latency", "-5"},
+        {"--model", "18"},
     };
     for (const auto& arguments : bad) {
         SCOPED_TRACE(arguments.front());

@@ -75,8 +75,8 @@ TEST(SavedStation, RestoredConsoleHasRunOnThroughThePause) {
         }
         const CStationData after = fixedBlockOf(*restored);
         EXPECT_EQ(after.m_Interval, 10);
-        EXPECT_EQ(after.m_DataCount,
-                  c.newRecords < 0 ? memory_map::kRingRecords : before.m_DataCount + c.newRecords);
+        EXPECT_EQ(after.m_DataCount, c.newRecords < 0 ? memory_map::kRing20.records
+                                                      : before.m_DataCount + c.newRecords);
     }
 
     std::filesystem::remove(path + ".clock");

@@ -108,7 +108,7 @@ TEST(StationModel, AWrappedRingKeepsExactly3264Records) {
     options.wrapped = true;
     StationModel model(options);
     const CStationData station = readFixedBlock(model);
-    EXPECT_EQ(station.m_DataCount, memory_map::kRingRecords);
+    EXPECT_EQ(station.m_DataCount, memory_map::kRing20.records);
     EXPECT_EQ(station.m_CurrentPos, 256 + 20 * 36);
     const auto history = readHistory(model, station);
     ASSERT_EQ(history.size(), 3264u);
@@ -117,14 +117,14 @@ TEST(StationModel, AWrappedRingKeepsExactly3264Records) {
                             [](const DecodedRecord& r) { return r.valid; }));
     EXPECT_EQ(history.back().record.Interval, 0);
 
-    StationModel longer(stillClock(memory_map::kRingRecords + 36, 1));
+    StationModel longer(stillClock(memory_map::kRing20.records + 36, 1));
     EXPECT_EQ(readFixedBlock(longer).m_CurrentPos, station.m_CurrentPos);
-    EXPECT_EQ(readFixedBlock(longer).m_DataCount, memory_map::kRingRecords);
+    EXPECT_EQ(readFixedBlock(longer).m_DataCount, memory_map::kRing20.records);
 
     // Going on round the ring replaces the oldest record and the count stays put.
     model.advanceMinutes(1);
     const CStationData later = readFixedBlock(model);
-    EXPECT_EQ(later.m_DataCount, memory_map::kRingRecords);
+    EXPECT_EQ(later.m_DataCount, memory_map::kRing20.records);
     EXPECT_EQ(later.m_CurrentPos, station.m_CurrentPos + 20);
 }
 
@@ -133,18 +133,18 @@ TEST(StationModel, WrappingOnDemandLeavesThePointerBehindWhereItWas) {
     const CStationData before = readFixedBlock(model);
     model.wrapRing();
     const CStationData after = readFixedBlock(model);
-    EXPECT_EQ(after.m_DataCount, memory_map::kRingRecords);
+    EXPECT_EQ(after.m_DataCount, memory_map::kRing20.records);
     EXPECT_LT(after.m_CurrentPos, before.m_CurrentPos);
-    EXPECT_TRUE(memory_map::isRecordAddress(after.m_CurrentPos));
+    EXPECT_TRUE(memory_map::kRing20.isRecordAddress(after.m_CurrentPos));
 }
 
 TEST(StationModel, RecordsWrapFromTheLastAddressToTheFirst) {
-    StationModel model(stillClock(memory_map::kRingRecords - 1, 1));
+    StationModel model(stillClock(memory_map::kRing20.records - 1, 1));
     EXPECT_EQ(readFixedBlock(model).m_CurrentPos, 65516);
     model.advanceMinutes(1);
     const CStationData station = readFixedBlock(model);
     EXPECT_EQ(station.m_CurrentPos, 256);
-    EXPECT_EQ(station.m_DataCount, memory_map::kRingRecords);
+    EXPECT_EQ(station.m_DataCount, memory_map::kRing20.records);
     EXPECT_TRUE(readRecord(model, station, 65516).valid);
 }
 
@@ -419,23 +419,32 @@ TEST(StationModel, ARecordClosedWithTornWritesReadsAsAMixUntilItIsWritten) {
     EXPECT_TRUE(std::equal(whole.begin(), whole.end(), image.begin() + next));
 }
 
-TEST(StationModel, SavedImagesLoadIntoAnotherModelAndCarryOn) {
-    TempDir dir;
-    StationModel original(stillClock(30, 5, 1));
-    ASSERT_TRUE(original.saveImage(dir.file("station.bin")));
-    StationModel copy(stillClock(0, 15, 2));
-    const ImageStatus status = copy.loadImage(dir.file("station.bin"));
-    ASSERT_TRUE(status) << status.error;
-    EXPECT_EQ(copy.image(), original.image());
+// An image tells which console it is from: a model of the other kind takes it on.
+TEST(StationModel, SavedImagesOfEitherKindLoadIntoAnotherModelAndCarryOn) {
+    for (const StationKind kind : {StationKind::records20, StationKind::records16}) {
+        SCOPED_TRACE(recordSizeOf(kind));
+        TempDir dir;
+        StationModelOptions options = stillClock(30, 5, 1);
+        options.kind = kind;
+        StationModel original(options);
+        ASSERT_TRUE(original.saveImage(dir.file("station.bin")));
+        StationModel copy(stillClock(0, 15, 2));
+        const ImageStatus status = copy.loadImage(dir.file("station.bin"));
+        ASSERT_TRUE(status) << status.error;
+        EXPECT_EQ(copy.kind(), kind);
+        EXPECT_EQ(copy.image(), original.image());
 
-    const CStationData before = readFixedBlock(copy);
-    copy.advanceMinutes(5);
-    const CStationData after = readFixedBlock(copy);
-    EXPECT_EQ(after.m_Interval, 5);
-    EXPECT_EQ(after.m_CurrentPos, before.m_CurrentPos + 20);
-    EXPECT_EQ(after.m_DataCount, before.m_DataCount + 1);
-    const HistoryRecord last = readRecord(copy, after, after.m_CurrentPos).record;
-    EXPECT_GE(last.Rcount, readRecord(copy, after, before.m_CurrentPos).record.Rcount);
+        const CStationData before = readFixedBlock(copy);
+        copy.advanceMinutes(5);
+        const CStationData after = readFixedBlock(copy);
+        EXPECT_EQ(after.m_Interval, 5);
+        EXPECT_EQ(after.m_CurrentPos, before.m_CurrentPos + recordSizeOf(kind));
+        EXPECT_EQ(after.m_DataCount, before.m_DataCount + 1);
+        const HistoryRecord last = readRecord(copy, after, after.m_CurrentPos, kind).record;
+        EXPECT_GE(last.Rcount, readRecord(copy, after, before.m_CurrentPos, kind).record.Rcount);
+        EXPECT_EQ(isAbsent(last.Light), !hasSolarSensor(kind));
+        EXPECT_EQ(isAbsent(after.m_Max.UV), !hasSolarSensor(kind));
+    }
 }
 
 TEST(StationModel, AfterLoadingTheConsoleCarriesOnFromTheStoredReadings) {

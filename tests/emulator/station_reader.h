@@ -24,27 +24,29 @@ inline CStationData readFixedBlock(StationMemory& memory) {
     return station;
 }
 
-inline std::array<std::uint8_t, memory_map::kRecordSize> readRecordBytes(StationMemory& memory,
-                                                                         std::int32_t address) {
+inline std::array<std::uint8_t, memory_map::kMaxRecordSize> readRecordBytes(StationMemory& memory,
+                                                                            std::int32_t address) {
     std::array<std::uint8_t, memory_map::kBlockSize> block{};
     memory.readBlock(static_cast<std::uint16_t>(address), block.data());
-    std::array<std::uint8_t, memory_map::kRecordSize> record{};
+    std::array<std::uint8_t, memory_map::kMaxRecordSize> record{};
     std::copy_n(block.begin(), record.size(), record.begin());
     return record;
 }
 
 inline DecodedRecord readRecord(StationMemory& memory, const CStationData& station,
-                                std::int32_t address) {
-    return decodeHistoryRecord(readRecordBytes(memory, address), relativePressureOffset(station));
+                                std::int32_t address, StationKind kind = StationKind::records20) {
+    const auto bytes = readRecordBytes(memory, address);
+    return decodeHistoryRecord(recordBytesOf(bytes.data(), kind), relativePressureOffset(station));
 }
 
 // The stored records, oldest first, the one being filled last.
-inline std::vector<DecodedRecord> readHistory(StationMemory& memory, const CStationData& station) {
+inline std::vector<DecodedRecord> readHistory(StationMemory& memory, const CStationData& station,
+                                              StationKind kind = StationKind::records20) {
+    const memory_map::RingLayout& ring = memory_map::ringLayout(kind);
     std::vector<DecodedRecord> records;
-    const std::int32_t newest =
-        memory_map::ringIndex(static_cast<std::uint16_t>(station.m_CurrentPos));
+    const std::int32_t newest = ring.ringIndex(static_cast<std::uint16_t>(station.m_CurrentPos));
     for (std::int32_t age = station.m_DataCount - 1; age >= 0; --age) {
-        records.push_back(readRecord(memory, station, memory_map::recordAddress(newest - age)));
+        records.push_back(readRecord(memory, station, ring.recordAddress(newest - age), kind));
     }
     return records;
 }

@@ -37,13 +37,14 @@ protected:
         for (int n = 1; n <= count; ++n) {
             emulator::CompletedRecord& record = m_log.emplace_back();
             record.number = static_cast<std::uint64_t>(n);
-            record.address = memory_map::recordAddress(n - 1);
+            record.address = memory_map::kRing20.recordAddress(n - 1);
             encodeHistoryRecord(reading(n), OutdoorSensor::inContact,
                                 MutableRecordBytes(record.bytes));
             std::copy(record.bytes.begin(), record.bytes.end(), &m_image[record.address]);
         }
-        storeLe16(&m_image[fx::kCurrentPos], memory_map::recordAddress(count));
-        m_image[memory_map::recordAddress(count)] = 1;  // a minute into the record being filled
+        storeLe16(&m_image[fx::kCurrentPos], memory_map::kRing20.recordAddress(count));
+        m_image[memory_map::kRing20.recordAddress(count)] =
+            1;  // a minute into the record being filled
         storeLe16(&m_image[fx::kDataCount], static_cast<std::uint16_t>(count + 1));
     }
 
@@ -149,7 +150,7 @@ TEST_F(LedgerTest, EqualReadingsAreMatchedInTheOrderOfProduction) {
 
 TEST_F(LedgerTest, TheNewestRecordWaitsWhileTheRecordBeingFilledCountsMinuteZero) {
     produce(3);
-    m_image[memory_map::recordAddress(3)] = 0;
+    m_image[memory_map::kRing20.recordAddress(3)] = 0;
     m_ledger.decide(m_log, m_image);
     const auto f = m_ledger.compare(m_log, {stored(1), stored(2)});
     EXPECT_EQ(f.expected, 2);

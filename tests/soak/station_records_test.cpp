@@ -11,7 +11,7 @@ namespace {
 using emulator::StationModel;
 using emulator::StationModelOptions;
 
-constexpr int kRecordSize = static_cast<int>(memory_map::kRecordSize);
+constexpr int kRecordSize = memory_map::kRing20.recordSize;
 
 StationModelOptions stillStation(int records) {
     StationModelOptions options;
@@ -30,12 +30,12 @@ int currentPos(const StationImage& image) {
 }
 
 TEST(StationRecords, ReadsTheRingOldestFirstUpToTheRecordBeingFilled) {
-    for (const int held : {40, memory_map::kRingRecords + 25}) {
+    for (const int held : {40, memory_map::kRing20.records + 25}) {
         SCOPED_TRACE(held);
         StationModel model(stillStation(held));
         const StationImage before = model.image();
         const auto records = stationRecords(before, currentPos(before));
-        const std::size_t complete = std::min(held, memory_map::kRingRecords - 1);
+        const std::size_t complete = std::min(held, memory_map::kRing20.records - 1);
         ASSERT_EQ(records.size(), complete);
 
         // One more record: it joins the end, and a full ring drops its oldest.
@@ -43,7 +43,7 @@ TEST(StationRecords, ReadsTheRingOldestFirstUpToTheRecordBeingFilled) {
         const StationImage after = model.image();
         auto expected = records;
         expected.push_back(stationRecords(after, currentPos(after)).back());
-        if (held >= memory_map::kRingRecords) {
+        if (held >= memory_map::kRing20.records) {
             expected.erase(expected.begin());
         }
         EXPECT_EQ(stationRecords(after, currentPos(after)), expected);

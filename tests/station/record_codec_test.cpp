@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <random>
@@ -13,7 +14,7 @@
 namespace nimbra {
 namespace {
 
-using Record = std::array<std::uint8_t, memory_map::kRecordSize>;
+using Record = std::array<std::uint8_t, memory_map::kMaxRecordSize>;
 
 // 30 minutes, 45 % at 21.5 °C indoors, 80 % at -3.2 °C outdoors, 1013.2 hPa, wind 3.4 m/s
 // gusting 7.9 from sector 5, rain counter 1234, 25000.5 lux, UV 3.
@@ -46,6 +47,26 @@ TEST(RecordCodec, DecodesEveryFieldOfATypicalRecord) {
     EXPECT_EQ(r.WindChill, ComputeWindChill(r.OutTemp, r.Wind));
     EXPECT_EQ(r.Time, 0.0);
     EXPECT_EQ(r.Rain, 0.0f);
+}
+
+// A console without the solar sensor keeps the first sixteen bytes alone: the same
+// readings, no light and no UV; its encoder writes nothing past them.
+TEST(RecordCodec, SixteenByteRecordsHoldNoLightOrUv) {
+    const HistoryRecord full = decodeHistoryRecord(kTypical, 12.5f).record;
+    const DecodedRecord d =
+        decodeHistoryRecord(recordBytesOf(kTypical.data(), StationKind::records16), 12.5f);
+    HistoryRecord expected = full;
+    expected.Light = kAbsent;
+    expected.UV = kAbsentInt;
+    EXPECT_TRUE(d.valid);
+    EXPECT_EQ(d.record, expected);
+
+    Record bytes;
+    bytes.fill(0xA5);
+    encodeHistoryRecord(full, OutdoorSensor::inContact,
+                        recordBytesOf(bytes.data(), StationKind::records16));
+    EXPECT_TRUE(std::equal(kTypical.begin(), kTypical.begin() + 16, bytes.begin()));
+    EXPECT_TRUE(std::all_of(bytes.begin() + 16, bytes.end(), [](auto b) { return b == 0xA5; }));
 }
 
 TEST(RecordCodec, WindAndGustShareTheirHighNibbleByte) {

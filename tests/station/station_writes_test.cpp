@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <set>
@@ -248,6 +249,26 @@ TEST(AlarmWrite, BytesInOrderEndingWithTheCommitByte) {
     EXPECT_EQ(station.at(87), 0x07);
     EXPECT_EQ(station.at(88), 0x45);
     EXPECT_EQ(station.at(26), 0xAA);
+}
+
+TEST(AlarmWrite, AConsoleWithoutTheSolarSensorGetsNoLightOrUvThreshold) {
+    CStationData d = alarmRecord();
+    d.m_Kind = StationKind::records16;
+    StationMemory station;
+    ASSERT_EQ(WriteAlarms(d, station.writer()), 1);
+    EXPECT_EQ(station.written.front(), 29);
+    EXPECT_EQ(std::count_if(station.written.begin(), station.written.end(),
+                            [](int address) { return address >= 89 && address <= 92; }),
+              0);
+    EXPECT_EQ(station.written.size(), 46u);
+
+    // Nor does a change of the light unit rewrite a light threshold.
+    d.m_PrevLightUnit = 0;
+    d.LightUnit = 1;
+    for (const StationByteWrite& write : PlanSettingsWrite(d)) {
+        EXPECT_TRUE(write.address < 89 || write.address > 92) << write.address;
+    }
+    EXPECT_EQ(d.m_PrevLightUnit, 1);
 }
 
 TEST(AlarmWrite, TimeAlarmAsBcdAndBlankAsNone) {

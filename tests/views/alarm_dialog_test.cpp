@@ -331,6 +331,26 @@ TEST_F(AlarmDialogTest, UntouchedAbsentThresholdsStayAbsent) {
     EXPECT_TRUE(isAbsent(dialog.saved->m_GustAlarmBeaufort));
 }
 
+TEST_F(AlarmDialogTest, AConsoleWithoutTheSolarSensorIsOfferedNoLightOrUvAlarm) {
+    for (const StationKind kind : {StationKind::records16, StationKind::records20}) {
+        CStationData d = station();
+        d.m_Kind = kind;
+        if (!hasSolarSensor(kind)) {
+            d.m_AlarmHigh.Light = kAbsent;  // as read from such a console
+            d.m_AlarmHigh.UV = kAbsentInt;
+        }
+        ScriptedAlarm dialog(d);
+        for (int id : {1092, 1089, 1125, 1124}) {
+            EXPECT_EQ(dialog.control<QWidget>(id)->isHidden(), !hasSolarSensor(kind)) << id;
+        }
+        EXPECT_FALSE(dialog.control<QWidget>(1047)->isHidden());
+        dialog.clickSave();
+        ASSERT_TRUE(dialog.saved);
+        EXPECT_EQ(isAbsent(dialog.saved->m_AlarmHigh.Light), !hasSolarSensor(kind));
+        EXPECT_EQ(isAbsent(dialog.saved->m_AlarmHigh.UV), !hasSolarSensor(kind));
+    }
+}
+
 TEST_F(AlarmDialogTest, SaveIsOfferedOnlyWhileTheStationIsIdle) {
     for (StationAccess access : {StationAccess::disconnected, StationAccess::busy}) {
         ScriptedAlarm dialog(station(), access);
