@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include "config/command_line.h"
 #include "config/data_folder.h"
@@ -136,6 +137,15 @@ void installQtTranslation(QApplication& app, const UiLanguage& language) {
     }
 }
 
+// The picture of an upload or location dialog, which all take the same arguments.
+template <class Dialog>
+QPixmap grabUploadDialog(ProfileFile& config, StationSession& session, const StringLookup& strings,
+                         QWidget* parent) {
+    Dialog dialog(config, session.uploadConfigs(), strings, parent);
+    dialog.adjustSize();
+    return dialog.grab();
+}
+
 // The picture of one window by its --show name; empty for an unknown name.
 QPixmap grabWindow(const std::string& name, CMainFrame& frame, ProfileFile& config,
                    StationSession& session, const CommandLine& options,
@@ -168,33 +178,19 @@ QPixmap grabWindow(const std::string& name, CMainFrame& frame, ProfileFile& conf
         Language dialog(config, strings, &frame);
         return grabDialog(dialog);
     }
-    if (name == "upload") {
-        UploadInt dialog(config, session.uploadConfigs(), strings, &frame);
-        return grabDialog(dialog);
-    }
-    if (name == "wow") {
-        UploadInt1 dialog(config, session.uploadConfigs(), strings, &frame);
-        return grabDialog(dialog);
-    }
-    if (name == "weathercloud") {
-        UploadInt2 dialog(config, session.uploadConfigs(), strings, &frame);
-        return grabDialog(dialog);
-    }
-    if (name == "cwop") {
-        CwopDialog dialog(config, session.uploadConfigs(), strings, &frame);
-        return grabDialog(dialog);
-    }
-    if (name == "windy") {
-        WindyDialog dialog(config, session.uploadConfigs(), strings, &frame);
-        return grabDialog(dialog);
-    }
-    if (name == "openweathermap") {
-        OpenWeatherMapDialog dialog(config, session.uploadConfigs(), strings, &frame);
-        return grabDialog(dialog);
-    }
-    if (name == "location") {
-        LocationDialog dialog(config, session.uploadConfigs(), strings, &frame);
-        return grabDialog(dialog);
+    using UploadDialogGrab =
+        QPixmap (*)(ProfileFile&, StationSession&, const StringLookup&, QWidget*);
+    static const std::map<std::string, UploadDialogGrab, std::less<>> uploadDialogs{
+        {"upload", grabUploadDialog<UploadInt>},
+        {"wow", grabUploadDialog<UploadInt1>},
+        {"weathercloud", grabUploadDialog<UploadInt2>},
+        {"cwop", grabUploadDialog<CwopDialog>},
+        {"windy", grabUploadDialog<WindyDialog>},
+        {"openweathermap", grabUploadDialog<OpenWeatherMapDialog>},
+        {"location", grabUploadDialog<LocationDialog>},
+    };
+    if (const auto upload = uploadDialogs.find(name); upload != uploadDialogs.end()) {
+        return upload->second(config, session, strings, &frame);
     }
     if (name == "mqtt") {
         MqttDialog dialog(config, {}, strings, &frame);
