@@ -16,6 +16,7 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/station_monitor.h"
 #include "bench/figure.h"
+#include "bench/full_ring.h"
 #include "bench/generated_history.h"
 #include "emulator/report_server.h"
 #include "emulator/station_model.h"
@@ -41,21 +42,11 @@ double secondsOfCpu() {
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// A station whose ring has gone round: 3264 records, the newest one being filled.
-std::unique_ptr<emulator::StationModel> fullRing() {
-    emulator::StationModelOptions options;
-    options.seed = 42;
-    options.records = 4000;
-    options.wrapped = true;
-    options.intervalMinutes = 5;
-    options.speed = 0.0;
-    options.startTime = CivilTime{2026, 1, 15, 12, 0, 0};
-    return std::make_unique<emulator::StationModel>(options);
-}
-
 // An emulated station with a full ring, served to the link in this process.
 struct EmulatedRing {
-    EmulatedRing() : model(fullRing()), server(emulator::ReportServer::inTemporaryFolder(*model)) {
+    EmulatedRing()
+        : model(std::make_unique<emulator::StationModel>(bench::fullRingOptions())),
+          server(emulator::ReportServer::inTemporaryFolder(*model)) {
         setenv("NIMBRA_STATION_SOCKET", server->socketPath().c_str(), 1);
         link.open();
     }

@@ -16,6 +16,7 @@
 
 #include "acquisition/acquisition.h"
 #include "bench/figure.h"
+#include "bench/full_ring.h"
 #include "emulator/report_server.h"
 #include "emulator/station_model.h"
 #include "station_link/exported_link.h"
@@ -34,17 +35,6 @@ public:
     void progress(const DownloadProgress&) override {}
 };
 
-emulator::StationModelOptions fullRing() {
-    emulator::StationModelOptions options;
-    options.seed = 42;
-    options.records = 4000;
-    options.wrapped = true;
-    options.intervalMinutes = 5;
-    options.speed = 0.0;
-    options.startTime = CivilTime{2026, 1, 15, 12, 0, 0};
-    return options;
-}
-
 }  // namespace
 
 int main() {
@@ -57,7 +47,7 @@ int main() {
         return 1;
     }
 
-    emulator::StationModel model(fullRing());
+    emulator::StationModel model(bench::fullRingOptions());
     const auto server = emulator::ReportServer::inTemporaryFolder(model);
     server->setReportLatency(kReportLatency);
     setenv("NIMBRA_STATION_SOCKET", server->socketPath().c_str(), 1);
