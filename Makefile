@@ -70,7 +70,7 @@ fuzz: deps
 SANITIZE_FLAGS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all \
 	-Wno-maybe-uninitialized
 THREADED_TESTS = acquisition_tests station_link_tests upload_tests store_tests config_tests \
-	station_model_tests emulator_tests fault_soak_tests
+	station_model_tests emulator_tests fault_soak_tests session_tests station_link_hidapi_tests
 # The short fault soak runs its acquisitions against an emulator on a thread of its own.
 THREADED_PROGRAMS = nimbra-fault-soak
 THREADED_LABELS = $(THREADED_TESTS) fault_soak
