@@ -17,6 +17,9 @@ finish() {
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The programs run here take their one-instance lock beside this test's files, so that a
+# program another test runs at the same time does not turn them away.
+export NIMBRA_LOCK_DIR="$work"
 
 icon_sizes="16 22 24 32 48 64 128 256"
 
