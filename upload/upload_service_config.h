@@ -7,8 +7,9 @@ namespace nimbra {
 
 // The settings texts of one upload service, UTF-8: the nine of the first services, in the
 // order of their keys in Main.ini, and CWOP's interval. The later services keep their
-// own keys (Enable as Autosend, Passcode and ApiKey as Password). The numeric ones stay texts so that whatever the user typed is stored and
-// shown back unchanged; the worker parses them at each upload.
+// own keys (Enable as Autosend, Passcode and ApiKey as Password). The numeric ones stay
+// texts so that whatever the user typed is stored and shown back unchanged; the worker
+// parses them at each upload.
 struct UploadServiceConfig {
     std::string m_Web;         // website shown by the settings dialog; not used to upload
     std::string m_Server;      // host name
