@@ -71,6 +71,19 @@ std::optional<UiLanguage> storedOrChosenLanguage(const CommandLine& options, Pro
     return findLanguageByStoredName(config.readString("Language", "Language"));
 }
 
+// The language of a command without a window (--export, --import) and its texts.
+struct CommandLanguage {
+    UiLanguage language;
+    std::optional<StringTable> strings;
+};
+CommandLanguage commandLanguage(const CommandLine& options, const std::filesystem::path& dataFolder,
+                                const std::filesystem::path& share) {
+    ProfileFile config(dataFolder / kConfigFileName);
+    const UiLanguage language =
+        storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
+    return {language, loadStrings(share, language)};
+}
+
 // --export: the history of --from..--to written as the History window's Export writes it.
 int exportHistoryCommand(const CommandLine& options, const std::filesystem::path& dataFolder,
                          const std::filesystem::path& share) {
@@ -80,10 +93,7 @@ int exportHistoryCommand(const CommandLine& options, const std::filesystem::path
         std::fprintf(stderr, "nimbraplus: --from and --to take times as YYYY-MM-DD hh:mm:ss\n");
         return 2;
     }
-    ProfileFile config(dataFolder / kConfigFileName);
-    const UiLanguage language =
-        storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
-    const auto strings = loadStrings(share, language);
+    const auto [language, strings] = commandLanguage(options, dataFolder, share);
     if (!strings) {
         return 1;
     }
@@ -99,10 +109,7 @@ int exportHistoryCommand(const CommandLine& options, const std::filesystem::path
 // --import: the import of the History window without the window, told in the user's language.
 int importCommand(const CommandLine& options, const std::filesystem::path& dataFolder,
                   const std::filesystem::path& share) {
-    ProfileFile config(dataFolder / kConfigFileName);
-    const UiLanguage language =
-        storedOrChosenLanguage(options, config).value_or(systemLanguage(std::getenv));
-    const auto strings = loadStrings(share, language);
+    const auto strings = commandLanguage(options, dataFolder, share).strings;
     if (!strings) {
         return 1;
     }
